@@ -1,0 +1,10 @@
+#include "formats/failure.h"
+
+namespace sondrel {
+
+std::string DisplayPath(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+} // namespace sondrel

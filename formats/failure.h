@@ -1,0 +1,49 @@
+// Failures of the file formats and of the editor's start-up.
+//
+// Every failure is one type, `Failure`, carrying a stable number and a description in plain
+// words that names the file concerned. The formats raise it at their I/O edge and never show
+// anything; the editor window catches it once and shows it. The numbers are listed in
+// docs/failures.md and never change meaning.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace sondrel {
+
+enum class FailureCode : int {
+    // The table reader and writer: the window shows their fixed texts.
+    TableRead = 1,  // "ReadSFX -> Can't read SFX"
+    TableWrite = 2, // "WriteSFX -> Can't write SFX"
+    // The sample list beside the table.
+    SampleListWrite = 3,        // a save wrote the table but not its sample list
+    NoSamples = 10,             // the table's sample count is 0 or less
+    SampleListOpen = 11,        // the sample list is missing or cannot be opened
+    SampleListShort = 12,       // it ends before the table's sample count of names
+    SampleListLineTooLong = 13, // one of its lines is longer than any file name can be
+    // The object name database beside the program.
+    ObjectDatabaseOpen = 20,         // it exists but cannot be opened
+    ObjectDatabasePosition = 21,     // a skip leaves the file or the 32-bit position range
+    ObjectDatabaseTooManyNames = 22, // more than 541 names
+    // The sound list.
+    SampleIndexOutOfRange = 30, // a listed sound names a sample the sample list lacks
+};
+
+class Failure : public std::runtime_error {
+public:
+    Failure(FailureCode code, const std::string& description)
+        : std::runtime_error(description), code_(code) {}
+
+    FailureCode code() const { return code_; }
+    int number() const { return static_cast<int>(code_); }
+    std::string description() const { return what(); }
+
+private:
+    FailureCode code_;
+};
+
+// A path as UTF-8 text for a failure's description, whatever the platform's own encoding.
+std::string DisplayPath(const std::filesystem::path& path);
+
+} // namespace sondrel

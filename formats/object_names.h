@@ -1,0 +1,51 @@
+// The object name database "KV4Objects.dat" beside the program, whose last section names
+// the level editor's native sound slots.
+//
+// Seven sections back to back, each a signed 32-bit count C and C entries (little-endian):
+//
+//   section  entry                                   use
+//   1, 2     32-bit length L, L bytes                skipped
+//   3 to 6   32-bit length L, L bytes, 4 more bytes  skipped
+//   7        32-bit length L, L bytes of the name    entry i names sound slot i
+//
+// Sections 1 to 6 are passed over by moving the position, never read. A count of 0 or less
+// is an empty section, a length of 0 or less an empty name. A file that ends early reads as
+// zeros past its end: the later counts are 0 and their sections empty; a name that runs past
+// the end keeps the bytes the file holds. Nothing after section 7 is read.
+#pragma once
+
+#include "formats/failure.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+
+namespace sondrel {
+
+inline constexpr int kObjectNameCount = 541;
+inline constexpr char kObjectDatabaseName[] = "KV4Objects.dat";
+
+// Names 0..540; the database does not have to supply them all, and the rest stay empty.
+using ObjectNameTable = std::array<std::string, kObjectNameCount>;
+
+// Reads the names from the bytes of a database. Throws Failure(ObjectDatabasePosition) when
+// a skip would move before the start of the file or out of the signed 32-bit range, and
+// Failure(ObjectDatabaseTooManyNames) for a 542nd name. `file` only names it in a failure.
+ObjectNameTable ParseObjectNames(std::span<const std::uint8_t> bytes,
+                                 const std::filesystem::path& file);
+
+// Reads the database at `path`, reading only what the names need. A missing database is
+// created empty; where it cannot be created (a program folder the user cannot write) every
+// name stays empty. Throws as ParseObjectNames does, and Failure(ObjectDatabaseOpen) when an
+// existing database cannot be opened.
+ObjectNameTable LoadObjectNames(const std::filesystem::path& path);
+
+// The database in the folder of the running program.
+ObjectNameTable LoadObjectNames();
+
+// The folder that holds the running program's executable.
+std::filesystem::path ProgramFolder();
+
+} // namespace sondrel

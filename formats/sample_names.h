@@ -1,0 +1,69 @@
+// The sample list (.sam) beside a sound table: one sample file name per line, line k + 1
+// naming sample k. The table's NumSamples alone says how many names belong to it.
+//
+// Reading takes the file as a sequence of fields, one name each:
+//   - spaces (not tabs) before a field are skipped;
+//   - a field beginning with a double quote runs to the next double quote on the same line;
+//     the quotes are not part of the name. Anything between the closing quote and the next
+//     comma or line end is passed over. A quote left open runs to the end of its line;
+//   - any other field ends at the next comma or line end, its trailing spaces kept;
+//   - a comma ends the field only: the next one begins right after it, so "a," is the names
+//     "a" and "";
+//   - CR LF, a lone LF and a lone CR each end a line; an empty line is an empty name;
+//   - exactly `count` names are read, and nothing after them.
+// Names are byte strings in the system's 8-bit code page, kept and written back byte for byte.
+//
+// Writing puts each name on a line of its own ending in CR LF. A name that would read back
+// as something else bare (one holding a comma, or beginning with a space or a double quote)
+// is written between double quotes, so that every name the reader produces survives a save.
+#pragma once
+
+#include "formats/failure.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sondrel {
+
+// No file name comes near this; a longer line is a broken file, not a name.
+inline constexpr std::size_t kMaxSampleLineBytes = 16u << 20;
+
+// The sample list's path: the table's path less its last three characters, plus "sam".
+// The three characters are dropped whatever they are ("level.SFX" gives "level.sam").
+std::filesystem::path SampleListPath(const std::filesystem::path& table);
+
+// Reads `count` names from the text of a sample list. `file` only names the list in a
+// failure: SampleListShort when the text ends first, SampleListLineTooLong for a line above
+// kMaxSampleLineBytes, NoSamples when `count` is 0 or less.
+std::vector<std::string> ParseSampleNames(std::string_view text, std::int32_t count,
+                                          const std::filesystem::path& file);
+
+// Reads `count` names from the sample list at `path`, reading no further than the last of
+// them. Throws as ParseSampleNames does, and SampleListOpen when the file cannot be opened.
+std::vector<std::string> ReadSampleNames(const std::filesystem::path& path, std::int32_t count);
+
+// The text of a sample list holding names 0 to count - 1.
+std::string SerializeSampleNames(const std::vector<std::string>& names, std::int32_t count);
+
+// Writes names 0 to count - 1 to `path` through a new file moved into place when complete.
+// Throws Failure(SampleListWrite), leaving any old file as it was.
+void WriteSampleNames(const std::filesystem::path& path, const std::vector<std::string>& names,
+                      std::int32_t count);
+
+// True when the name's first 9 characters are "KV1 Sound", "KV2 Sound", "KV3 Sound" or
+// "KV5 Sound": a sound taken over from one of the series' other games.
+bool HasSeriesPrefix(std::string_view name);
+
+// The sample number of a name such as "KV5 Sound 12.wav" (12) or "KV3 Sound 45-bell.wav"
+// (45). Positions count from 1. With a "-" at position p, the number text is positions 11 to
+// p - 1 (none when p < 11); without one, the name less its first 10 and last 4 characters
+// (none when shorter than 14). The text must be a decimal number as a whole, spaces around it
+// allowed, "." as the decimal point; it is rounded toward minus infinity. Returns nothing
+// when any of this fails or the number lies outside the signed 32-bit range.
+std::optional<std::int32_t> ExtractSampleNumber(std::string_view name);
+
+} // namespace sondrel

@@ -1,0 +1,91 @@
+// The sound table (.sfx): the level editor's 370 sound slots, the sound details they use
+// and the indices of the samples in use.
+//
+// Layout (little-endian, two's complement, no header, no padding), with
+// D = max(NumDetails, 0) and S = max(NumSamples, 0):
+//
+//   offset      size   content
+//   0           740    SoundMap: 370 signed 16-bit detail indices, -1 for a silent slot
+//   740         4      NumDetails, signed 32-bit, kept as read (may be 0 or negative)
+//   744         8 * D  Details: D SoundDetail records
+//   744 + 8D    4      NumSamples, signed 32-bit, kept as read (may be 0 or negative)
+//   748 + 8D    4 * S  SampleIndices: S signed 32-bit values, carried unchanged
+//
+// A file that ends early reads as if the missing bytes were zero; bytes after the table are
+// never read. A complete file read and written back unchanged is reproduced byte for byte.
+// Counts above kMaxTableCount are refused: no real table comes near them, and they would
+// only make the reader allocate memory for nothing.
+#pragma once
+
+#include "formats/failure.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <vector>
+
+namespace sondrel {
+
+inline constexpr int kSoundSlots = 370;
+inline constexpr std::int32_t kMaxTableCount = 1 << 20;
+inline constexpr char kReadSFXFailed[] = "ReadSFX -> Can't read SFX";
+inline constexpr char kWriteSFXFailed[] = "WriteSFX -> Can't write SFX";
+
+// One 8-byte sound detail.
+//
+//   offset  size  field    bits the editor uses
+//   0       2     Sample   all: index of the sound's first sample (signed)
+//   2       1     Volume   0xFE
+//   3       1     Radius   0x1F: the range
+//   4       1     Chance   0xFE
+//   5       1     Pitch    0x7F
+//   6       2     Flags    0x0003 loop mode, 0x007C sample count * 4,
+//                          0x1000 N, 0x2000 P, 0x4000 V
+//
+// Bits the editor does not use are kept as read.
+struct SoundDetail {
+    std::int16_t Sample = 0;
+    std::uint8_t Volume = 0;
+    std::uint8_t Radius = 0;
+    std::uint8_t Chance = 0;
+    std::uint8_t Pitch = 0;
+    std::uint16_t Flags = 0;
+
+    // The record as four 16-bit words: Sample; Volume | Radius << 8; Chance | Pitch << 8;
+    // Flags.
+    std::uint16_t word(int index) const;
+    void setWord(int index, std::uint16_t value);
+    // The number of samples of the sound, 0..31.
+    int sampleCount() const { return (Flags & 0x7C) / 4; }
+
+    friend bool operator==(const SoundDetail&, const SoundDetail&) = default;
+};
+
+struct SoundTable {
+    std::array<std::int16_t, kSoundSlots> SoundMap{};
+    std::int32_t NumDetails = 0;
+    std::vector<SoundDetail> Details; // max(NumDetails, 0) entries
+    std::int32_t NumSamples = 0;
+    std::vector<std::int32_t> SampleIndices; // max(NumSamples, 0) entries
+
+    friend bool operator==(const SoundTable&, const SoundTable&) = default;
+};
+
+// Parses a table from the bytes of a file. Throws Failure(TableRead) for a count above
+// kMaxTableCount; anything else parses.
+SoundTable ParseSFX(std::span<const std::uint8_t> bytes);
+
+// The bytes of a table: 748 + 8D + 4S of them.
+std::vector<std::uint8_t> SerializeSFX(const SoundTable& table);
+
+// Reads the table at `path`. A missing file is created empty and reads as an empty table; an
+// existing one is only read. Throws Failure(TableRead) when the file can neither be read nor
+// created, or a count is too large.
+SoundTable ReadSFX(const std::filesystem::path& path);
+
+// Writes `table` to `path` through a new file moved into place only when complete, so a
+// failure leaves the old file as it was. Throws Failure(TableWrite).
+void WriteSFX(const std::filesystem::path& path, const SoundTable& table);
+
+} // namespace sondrel

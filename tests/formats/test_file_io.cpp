@@ -1,0 +1,121 @@
+#include "formats/file_io.h"
+#include "tests/support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace sondrel;
+using namespace sondrel::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Limits the size of any file this process writes, the way a full disk or a quota would
+// stop a save half way, and lifts the limit again when it goes out of scope.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+Bytes Pattern(std::size_t size, std::uint8_t seed) {
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(seed + i * 7);
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST(SaveSafely, writesANewFileAndReplacesAnOldOne) {
+    TempDir dir;
+    SaveSafely(dir / "a.sfx", Pattern(100, 1));
+    EXPECT_EQ(ReadAll(dir / "a.sfx"), Pattern(100, 1));
+    SaveSafely(dir / "a.sfx", Pattern(10, 2));
+    EXPECT_EQ(ReadAll(dir / "a.sfx"), Pattern(10, 2));
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.sfx"});
+}
+
+TEST(SaveSafely, failureHalfWayLeavesTheOldFileAndNoNewOne) {
+    TempDir dir;
+    const fs::path target = dir / "big.sfx";
+    WriteAll(target, Pattern(1000, 3));
+    {
+        FileSizeLimit limit(4096);
+        EXPECT_THROW(SaveSafely(target, Pattern(100000, 4)), FileError);
+    }
+    EXPECT_EQ(ReadAll(target), Pattern(1000, 3));
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"big.sfx"});
+}
+
+TEST(SaveSafely, refusesTargetsItMustNotReplace) {
+    TempDir dir;
+    fs::create_directory(dir / "folder.sfx");
+    WriteAll(dir / "locked.sfx", Pattern(5, 5));
+    fs::permissions(dir / "locked.sfx", fs::perms::owner_read);
+    WriteAll(dir / "file", Pattern(5, 6));
+    for (const fs::path& target : {dir / "folder.sfx", dir / "locked.sfx",
+                                   dir / "missing" / "x.sfx", dir / "file" / "x.sfx"}) {
+        EXPECT_THROW(SaveSafely(target, Pattern(5, 7)), FileError) << target;
+    }
+    EXPECT_TRUE(fs::is_directory(dir / "folder.sfx"));
+    EXPECT_TRUE(fs::is_empty(dir / "folder.sfx"));
+    EXPECT_EQ(ReadAll(dir / "locked.sfx"), Pattern(5, 5));
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"file", "folder.sfx", "locked.sfx"}));
+}
+
+TEST(SaveSafely, keepsPermissions) {
+    TempDir dir;
+    const fs::path target = dir / "shared.sfx";
+    WriteAll(target, Pattern(5, 8));
+    const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read;
+    fs::permissions(target, mode);
+    SaveSafely(target, Pattern(6, 9));
+    EXPECT_EQ(fs::status(target).permissions(), mode);
+}
+
+TEST(SaveSafely, replacesTheFileALinkPointsToAndKeepsTheLink) {
+    TempDir dir;
+    fs::create_directory(dir / "real");
+    WriteAll(dir / "real" / "city.sfx", Pattern(5, 10));
+    fs::create_symlink(fs::path("real") / "city.sfx", dir / "link.sfx");
+    SaveSafely(dir / "link.sfx", Pattern(7, 11));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.sfx"));
+    EXPECT_EQ(ReadAll(dir / "real" / "city.sfx"), Pattern(7, 11));
+}
+
+TEST(SaveSafely, worksInFoldersWithNonAsciiNames) {
+    TempDir dir;
+    const fs::path folder = dir / "Kl\xC3\xA4nge \xE2\x99\xAA";
+    fs::create_directory(folder);
+    SaveSafely(folder / "st\xC3\xA4"
+                        "dt.sfx",
+               Pattern(3, 12));
+    EXPECT_EQ(ReadAll(folder / "st\xC3\xA4"
+                               "dt.sfx"),
+              Pattern(3, 12));
+}
+
+TEST(ReadFileHead, readsNoMoreThanTheLimit) {
+    TempDir dir;
+    const Bytes content = Pattern(200000, 13);
+    WriteAll(dir / "f", content);
+    EXPECT_EQ(ReadFileHead(dir / "f", 70000), Bytes(content.begin(), content.begin() + 70000));
+    EXPECT_EQ(ReadFileHead(dir / "f", 1 << 20), content);
+}

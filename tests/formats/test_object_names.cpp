@@ -1,0 +1,175 @@
+#include "formats/object_names.h"
+#include "tests/support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+using namespace sondrel;
+using namespace sondrel::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+ObjectNameTable Parse(const Bytes& bytes) {
+    return ParseObjectNames(bytes, "KV4Objects.dat");
+}
+
+FailureCode ParseFailure(const Bytes& bytes) {
+    try {
+        Parse(bytes);
+    } catch (const Failure& failure) {
+        return failure.code();
+    }
+    ADD_FAILURE() << "no failure";
+    return FailureCode::TableRead;
+}
+
+std::vector<std::string> Numbered(int count) {
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) {
+        names.push_back("Object " + std::to_string(i));
+    }
+    return names;
+}
+
+// Six empty sections, then the raw bytes of section 7.
+Bytes EmptySectionsThen(const Bytes& rest) {
+    Bytes bytes;
+    for (int section = 0; section < 6; ++section) {
+        AppendI32(bytes, 0);
+    }
+    bytes.insert(bytes.end(), rest.begin(), rest.end());
+    return bytes;
+}
+
+} // namespace
+
+TEST(ObjectNames, skippedSectionsAreNotReadAsNames) {
+    ObjectDatabase database;
+    database.skipped = {{{"a", "bc"}, {""}, {"three", "3"}, {"x"}, {}, {"last skipped"}}};
+    database.names = {"Waterfall", "", std::string("Bell\0tower", 10)};
+    const ObjectNameTable names = Parse(database.bytes());
+    EXPECT_EQ(names[0], "Waterfall");
+    EXPECT_EQ(names[1], "");
+    EXPECT_EQ(names[2], std::string("Bell\0tower", 10));
+    EXPECT_EQ(names[3], "");
+}
+
+TEST(ObjectNames, emptyDatabaseGivesEmptyNames) {
+    EXPECT_EQ(Parse({}), ObjectNameTable{});
+    ObjectDatabase database;
+    EXPECT_EQ(database.bytes().size(), 28u); // seven counts of 0
+    EXPECT_EQ(Parse(database.bytes()), ObjectNameTable{});
+}
+
+TEST(ObjectNames, holdsUpTo541Names) {
+    for (const int count : {370, 541}) {
+        ObjectDatabase database;
+        database.names = Numbered(count);
+        const ObjectNameTable names = Parse(database.bytes());
+        EXPECT_EQ(names[static_cast<std::size_t>(count - 1)],
+                  "Object " + std::to_string(count - 1));
+        if (count < kObjectNameCount) {
+            EXPECT_EQ(names[static_cast<std::size_t>(count)], "");
+        }
+    }
+    ObjectDatabase tooMany;
+    tooMany.names = Numbered(542);
+    EXPECT_EQ(ParseFailure(tooMany.bytes()), FailureCode::ObjectDatabaseTooManyNames);
+}
+
+TEST(ObjectNames, lengthsOfZeroOrLessAreEmptyNames) {
+    Bytes section7;
+    AppendI32(section7, 3);
+    AppendI32(section7, 0);
+    AppendI32(section7, -5);
+    AppendI32(section7, 2);
+    section7.insert(section7.end(), {'o', 'k'});
+    const ObjectNameTable names = Parse(EmptySectionsThen(section7));
+    EXPECT_EQ(names[0], "");
+    EXPECT_EQ(names[1], "");
+    EXPECT_EQ(names[2], "ok");
+}
+
+TEST(ObjectNames, fileEndingEarlyReadsAsZeros) {
+    ObjectDatabase database;
+    database.skipped[0] = {"abc"};
+    database.names = {"First", "Second"};
+    const Bytes complete = database.bytes();
+    for (std::size_t cut = 0; cut < complete.size(); ++cut) {
+        const ObjectNameTable names =
+            Parse(Bytes(complete.begin(), complete.begin() + static_cast<std::ptrdiff_t>(cut)));
+        // A name is either whole, cut short at the end of the file, or not there.
+        EXPECT_EQ(names[0], std::string("First").substr(0, names[0].size())) << cut;
+        EXPECT_EQ(names[1], std::string("Second").substr(0, names[1].size())) << cut;
+    }
+    // A count read past the end is 0; a count cut in half keeps the bytes it has.
+    Bytes section7;
+    AppendI32(section7, 1);
+    AppendI32(section7, 1000);
+    section7.insert(section7.end(), {'a', 'b'});
+    EXPECT_EQ(Parse(EmptySectionsThen(section7))[0], "ab");
+}
+
+TEST(ObjectNames, hostilePositionsFail) {
+    Bytes backwards;
+    AppendI32(backwards, 1);
+    AppendI32(backwards, -100); // moves before the start of the file
+    EXPECT_EQ(ParseFailure(backwards), FailureCode::ObjectDatabasePosition);
+
+    Bytes huge;
+    AppendI32(huge, 1);
+    AppendI32(huge, 2147483647); // past the 32-bit position range
+    EXPECT_EQ(ParseFailure(huge), FailureCode::ObjectDatabasePosition);
+
+    // Past the end every entry of section 3 moves 8 bytes: 2^31 - 1 of them overflow.
+    Bytes manyEntries;
+    AppendI32(manyEntries, 0);
+    AppendI32(manyEntries, 0);
+    AppendI32(manyEntries, 2147483647);
+    EXPECT_EQ(ParseFailure(manyEntries), FailureCode::ObjectDatabasePosition);
+}
+
+TEST(ObjectNames, entriesThatLoopEndQuickly) {
+    // Section 1 holds 2^31 - 1 entries whose lengths lead back to themselves: one entry of
+    // length -4 stays in place, two entries jump back and forth. The walk must still end,
+    // at the position the entries would reach one by one, and the next counts are read there.
+    Bytes stayInPlace;
+    AppendI32(stayInPlace, 2147483647);
+    AppendI32(stayInPlace, -4);
+    Bytes pingPong;
+    AppendI32(pingPong, 2147483647); // an odd count ends on the second entry's far side
+    AppendI32(pingPong, 4);          // entry A at 4: skip to 12
+    AppendI32(pingPong, 0);
+    AppendI32(pingPong, -12); // entry B at 12: back to A at 4
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(Parse(stayInPlace), ObjectNameTable{});
+    EXPECT_EQ(Parse(pingPong), ObjectNameTable{});
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+}
+
+TEST(ObjectNames, missingDatabaseIsCreatedEmpty) {
+    TempDir dir;
+    const fs::path path = dir / kObjectDatabaseName;
+    EXPECT_EQ(LoadObjectNames(path), ObjectNameTable{});
+    EXPECT_TRUE(fs::exists(path));
+    // A folder where it cannot be created is no failure either.
+    EXPECT_EQ(LoadObjectNames(dir / "missing" / kObjectDatabaseName), ObjectNameTable{});
+}
+
+TEST(ObjectNames, loadsFromFileAndFailsOnAFolder) {
+    TempDir dir;
+    ObjectDatabase database;
+    database.skipped[4] = {std::string(100000, 's')};
+    database.names = Numbered(200);
+    WriteAll(dir / kObjectDatabaseName, database.bytes());
+    EXPECT_EQ(LoadObjectNames(dir / kObjectDatabaseName), Parse(database.bytes()));
+    fs::create_directory(dir / "folder.dat");
+    try {
+        LoadObjectNames(dir / "folder.dat");
+        FAIL();
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.code(), FailureCode::ObjectDatabaseOpen);
+    }
+}

@@ -1,0 +1,224 @@
+#include "formats/sample_names.h"
+#include "tests/support/test_files.h"
+
+#include <gtest/gtest.h>
+
+using namespace sondrel;
+using namespace sondrel::testing;
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+namespace {
+
+Names Parse(std::string_view text, std::int32_t count) {
+    return ParseSampleNames(text, count, "test.sam");
+}
+
+FailureCode ParseFailure(std::string_view text, std::int32_t count) {
+    try {
+        Parse(text, count);
+    } catch (const Failure& failure) {
+        return failure.code();
+    }
+    ADD_FAILURE() << "no failure for count " << count;
+    return FailureCode::TableRead;
+}
+
+} // namespace
+
+TEST(SampleListPath, dropsTheLastThreeCharactersWhateverTheyAre) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"C:\\levels\\city.sfx", "C:\\levels\\city.sam"},
+        {"CITY.SFX", "CITY.sam"},
+        {"/x/level.SFX", "/x/level.sam"},
+        {"C:\\x\\sounds", "C:\\x\\sousam"},
+        {"/x/city.sf\xC3\xA9", "/x/city.sam"},          // a two-byte last character
+        {"/x/\xE2\x99\xAA.sfx", "/x/\xE2\x99\xAA.sam"}, // non-ASCII before the extension
+    };
+    for (const auto& [table, list] : cases) {
+        EXPECT_EQ(SampleListPath(table).string(), list) << table;
+    }
+}
+
+struct GrammarCase {
+    const char* what;
+    std::string text;
+    std::int32_t count;
+    Names names;
+};
+
+class SampleListGrammar : public ::testing::TestWithParam<GrammarCase> {};
+
+TEST_P(SampleListGrammar, readsTheNamesItShould) {
+    const GrammarCase& c = GetParam();
+    EXPECT_EQ(Parse(c.text, c.count), c.names);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, SampleListGrammar,
+    ::testing::Values(
+        GrammarCase{"one name per CR LF line", "a.wav\r\nb.wav\r\n", 2, {"a.wav", "b.wav"}},
+        GrammarCase{"extra lines are not read", "a\r\nb\r\nc\r\nd\r\n", 3, {"a", "b", "c"}},
+        GrammarCase{"a comma separates two names",
+                    "a.wav,b.wav\r\nc.wav\r\n",
+                    3,
+                    {"a.wav", "b.wav", "c.wav"}},
+        GrammarCase{"leading spaces are skipped", "   KV5 Sound 1.wav\r\n", 1, {"KV5 Sound 1.wav"}},
+        GrammarCase{"trailing spaces are kept", "a.wav  \r\n", 1, {"a.wav  "}},
+        GrammarCase{"tabs are not spaces", "\ta\r\n", 1, {"\ta"}},
+        GrammarCase{"quotes hold commas", "\"a,b.wav\"\r\nc\r\n", 2, {"a,b.wav", "c"}},
+        GrammarCase{"spaces before a quote", "  \" x \"\r\n", 1, {" x "}},
+        GrammarCase{"text after the closing quote", "\"a\"junk,b\r\n", 2, {"a", "b"}},
+        GrammarCase{"an open quote runs to the line end", "\"a,b\r\nc\r\n", 2, {"a,b", "c"}},
+        GrammarCase{"a quote inside a name is kept", "a\"b\r\n", 1, {"a\"b"}},
+        GrammarCase{"empty lines are empty names", "\r\n\r\nx\r\n", 3, {"", "", "x"}},
+        GrammarCase{"a trailing comma ends with an empty name", "a,\r\nb\r\n", 3, {"a", "", "b"}},
+        GrammarCase{"LF alone ends a line", "a\nb\n", 2, {"a", "b"}},
+        GrammarCase{"CR alone ends a line", "a\rb\r", 2, {"a", "b"}},
+        GrammarCase{"CR CR LF is two line ends", "a\r\r\nb", 3, {"a", "", "b"}},
+        GrammarCase{"the last line needs no line end", "a\r\nb", 2, {"a", "b"}},
+        GrammarCase{"bytes are kept as they are",
+                    std::string("\xE9t\xE9\0.wav\r\n", 10),
+                    1,
+                    {std::string("\xE9t\xE9\0.wav", 8)}}),
+    [](const auto& info) {
+        std::string name = info.param.what;
+        for (char& c : name) {
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return name;
+    });
+
+TEST(SampleListGrammar, failsWhenTheListIsShortOrTheCountIsNotPositive) {
+    EXPECT_EQ(ParseFailure("a\r\nb\r\n", 3), FailureCode::SampleListShort);
+    EXPECT_EQ(ParseFailure("", 1), FailureCode::SampleListShort);
+    EXPECT_EQ(ParseFailure("a,", 3), FailureCode::SampleListShort);
+    EXPECT_EQ(ParseFailure("a\r\n", 0), FailureCode::NoSamples);
+    EXPECT_EQ(ParseFailure("a\r\n", -1), FailureCode::NoSamples);
+    EXPECT_EQ(ParseFailure(std::string(kMaxSampleLineBytes + 1, 'x'), 1),
+              FailureCode::SampleListLineTooLong);
+}
+
+TEST(SampleListGrammar, shortListNamesTheFileAndBothCounts) {
+    try {
+        ParseSampleNames("a\r\nb\r\n", 40, "/x/city.sam");
+        FAIL();
+    } catch (const Failure& failure) {
+        EXPECT_STREQ(failure.what(), "the sample list /x/city.sam has 2 names, the table needs 40");
+    }
+}
+
+TEST(SampleListFile, readingInPiecesGivesWhatReadingAtOnceGives) {
+    // Line ends, quotes and commas placed around the reader's 64 KiB pieces.
+    TempDir dir;
+    for (const std::size_t at : {65534u, 65535u, 65536u, 131071u}) {
+        for (const std::string tail : {"\r\nb", "\rb", "\nb", "\"q,x\"\r\nb", ",b"}) {
+            const std::string text = std::string(at, 'n') + tail + "\r\nlast\r\n";
+            WriteText(dir / "x.sam", text);
+            for (const std::int32_t count : {1, 2, 3}) {
+                EXPECT_EQ(ReadSampleNames(dir / "x.sam", count), Parse(text, count))
+                    << "at " << at << " tail " << tail << " count " << count;
+            }
+        }
+    }
+}
+
+TEST(SampleListFile, missingListFailsNamingIt) {
+    TempDir dir;
+    try {
+        ReadSampleNames(dir / "city.sam", 2);
+        FAIL();
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.code(), FailureCode::SampleListOpen);
+        EXPECT_NE(std::string(failure.what()).find("city.sam"), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(dir / "city.sam"));
+}
+
+TEST(SampleListWrite, writesOneLinePerNameWithCrLf) {
+    EXPECT_EQ(SerializeSampleNames({"a.wav", "", "KV5 Sound 7 .wav"}, 3),
+              "a.wav\r\n\r\nKV5 Sound 7 .wav\r\n");
+    EXPECT_EQ(SerializeSampleNames({"a.wav", "b.wav", "c.wav", "d.wav"}, 3),
+              "a.wav\r\nb.wav\r\nc.wav\r\n");
+}
+
+TEST(SampleListWrite, everyNameTheReaderProducesReadsBackTheSame) {
+    const Names names = {"plain.wav",
+                         "a,b.wav",
+                         " leading.wav",
+                         "\"quoted",
+                         "trailing  ",
+                         "",
+                         "in\"side",
+                         std::string("nul\0byte", 8),
+                         "\xE9\xFF",
+                         ",",
+                         " ",
+                         "  ,  "};
+    const Names read = Parse(SerializeSampleNames(names, static_cast<std::int32_t>(names.size())),
+                             static_cast<std::int32_t>(names.size()));
+    // "\"quoted" cannot come from the reader (a leading quote always opens a field); the rest
+    // must survive exactly.
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        if (k != 3) {
+            EXPECT_EQ(read[k], names[k]) << k;
+        }
+    }
+}
+
+TEST(SampleListWrite, fileRoundTripsAndFailureLeavesTheOldList) {
+    TempDir dir;
+    const Names names = {"a.wav", "b,c.wav"};
+    WriteSampleNames(dir / "x.sam", names, 2);
+    EXPECT_EQ(ReadSampleNames(dir / "x.sam", 2), names);
+    fs::create_directory(dir / "folder.sam");
+    EXPECT_THROW(WriteSampleNames(dir / "folder.sam", names, 2), Failure);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"folder.sam", "x.sam"}));
+}
+
+TEST(SeriesPrefix, looksAtExactlyTheFirstNineCharacters) {
+    const std::pair<const char*, bool> cases[] = {
+        {"KV1 Sound 1.wav", true},    {"KV2 Sound", true},
+        {"KV3 Soundtrack.wav", true}, {"KV5 Sound 9", true},
+        {"KV4 Sound 1.wav", false},   {"kv5 sound 1.wav", false},
+        {"KV5 Soun", false},          {"", false},
+        {" KV5 Sound 1", false},
+    };
+    for (const auto& [name, series] : cases) {
+        EXPECT_EQ(HasSeriesPrefix(name), series) << name;
+    }
+}
+
+TEST(ExtractSampleNumber, followsEveryRuleOfTheNameGrammar) {
+    const std::pair<std::string, std::optional<std::int32_t>> cases[] = {
+        {"KV5 Sound 123.wav", 123},
+        {"KV3 Sound 45-bell.wav", 45},
+        {"KV1 Sound 007.wav", 7},
+        {"KV5 Sound 7 .wav", 7},
+        {"KV5 Sound  7 .wav", 7},
+        {"KV2 Sound ab.wav", std::nullopt},
+        {"KV5 Sound.wav", std::nullopt},     // 13 characters: too short
+        {"KV5 Sound .wav", std::nullopt},    // 14 characters: the empty text
+        {"KV5 Sound 1.wav", 1},              // 15 characters
+        {"KV5 Sound-12.wav", std::nullopt},  // "-" before position 11
+        {"KV5 Sound -12.wav", std::nullopt}, // "-" at position 11: the empty text
+        {"KV5 Sound 12a.wav", std::nullopt}, // trailing letters
+        {"KV5 Sound 12.7.wav", 12},          // rounded down
+        {"KV5 Sound +3.wav", 3},
+        {"KV5 Sound 1E2.wav", 100},
+        {"KV5 Sound .5.wav", 0},
+        {"KV5 Sound 5..wav", 5},    // "5." is a number
+        {"KV5 Sound 1-2-3.wav", 1}, // the first "-" counts
+        {"Door creak 31.wav", 31},  // native names have numbers too
+        {"KV5 Sound 2147483647.wav", 2147483647},
+        {"KV5 Sound 2147483648.wav", std::nullopt},
+        {"KV5 Sound 99999999999999999999.wav", std::nullopt},
+        {"KV5 Sound 1E999999999999.wav", std::nullopt},
+        {"KV5 Sound 0000000000000000000000000000042.wav", 42},
+        {"KV5 Sound 12,5.wav", std::nullopt}, // "." is the decimal point
+        {"KV5 Sound \t12.wav", std::nullopt}, // spaces only, not tabs
+    };
+    for (const auto& [name, number] : cases) {
+        EXPECT_EQ(ExtractSampleNumber(name), number) << name;
+    }
+}

@@ -1,0 +1,97 @@
+#include "tests/support/test_files.h"
+
+#include <algorithm>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace sondrel::testing {
+
+TempDir::TempDir() {
+    std::random_device seed;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        fs::path candidate = fs::temp_directory_path() / ("sondrel-test-" + std::to_string(seed()));
+        if (fs::create_directory(candidate)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    // Tests may leave read-only files and folders behind; make them removable first.
+    for (const auto& entry : fs::recursive_directory_iterator(path_, ec)) {
+        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
+    fs::remove_all(path_, ec);
+}
+
+std::vector<std::string> TempDir::entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path_)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+Bytes ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read " + path.string());
+    }
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const fs::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+    WriteAll(path, Bytes(text.begin(), text.end()));
+}
+
+std::string ReadText(const fs::path& path) {
+    const Bytes bytes = ReadAll(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+void AppendI32(Bytes& out, std::int32_t value) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8) {
+        out.push_back(static_cast<std::uint8_t>(bits >> shift));
+    }
+}
+
+Bytes ObjectDatabase::bytes() const {
+    Bytes out;
+    auto appendText = [&out](const std::string& text) {
+        AppendI32(out, static_cast<std::int32_t>(text.size()));
+        out.insert(out.end(), text.begin(), text.end());
+    };
+    for (std::size_t section = 0; section < skipped.size(); ++section) {
+        AppendI32(out, static_cast<std::int32_t>(skipped[section].size()));
+        for (const std::string& entry : skipped[section]) {
+            appendText(entry);
+            if (section >= 2) {
+                AppendI32(out, tag);
+            }
+        }
+    }
+    AppendI32(out, static_cast<std::int32_t>(names.size()));
+    for (const std::string& name : names) {
+        appendText(name);
+    }
+    return out;
+}
+
+} // namespace sondrel::testing
