@@ -28,6 +28,8 @@ enum class FailureCode : int {
     ObjectDatabaseTooManyNames = 22, // more than 541 names
     // The sound list.
     SampleIndexOutOfRange = 30, // a listed sound names a sample the sample list lacks
+    // Anywhere.
+    OutOfMemory = 40,
 };
 
 class Failure : public std::runtime_error {

@@ -1,10 +1,10 @@
 #include "formats/sample_names.h"
 
+#include "formats/decimal.h"
 #include "formats/file_io.h"
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -298,7 +298,7 @@ std::optional<std::int32_t> ExtractSampleNumber(std::string_view name) {
         }
         const std::size_t start = i;
         for (; i < trimmed.size() && IsDigit(trimmed[i]); ++i) {
-            exponent = std::min(exponent * 10 + (trimmed[i] - '0'), 1000000L); // clamped
+            exponent = AddExponentDigit(exponent, trimmed[i]);
         }
         if (i == start) {
             return std::nullopt;
@@ -308,31 +308,7 @@ std::optional<std::int32_t> ExtractSampleNumber(std::string_view name) {
     if (i != trimmed.size()) {
         return std::nullopt;
     }
-
-    // The magnitude tells what cannot fit before any conversion: the number lies in
-    // [10^(order-1), 10^order).
-    const std::string digits = std::string(integer) + std::string(fraction);
-    const std::size_t firstNonZero = digits.find_first_not_of('0');
-    if (firstNonZero == std::string::npos) {
-        return 0;
-    }
-    const long order =
-        static_cast<long>(integer.size()) - static_cast<long>(firstNonZero) + exponent;
-    if (order > 11) {
-        return std::nullopt;
-    }
-    if (order < -30) {
-        return negative ? -1 : 0;
-    }
-    // Rebuild as digits "e" exponent, which from_chars reads without locale or range trouble.
-    const std::string number =
-        digits.substr(firstNonZero) + "e" +
-        std::to_string(order - static_cast<long>(digits.size() - firstNonZero));
-    double value = 0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (error != std::errc() || end != number.data() + number.size()) {
-        return std::nullopt;
-    }
+    const double value = DecimalValue(integer, fraction, exponent);
     const double floored = std::floor(negative ? -value : value);
     if (!(floored >= std::numeric_limits<std::int32_t>::min() &&
           floored <= std::numeric_limits<std::int32_t>::max())) {

@@ -1,0 +1,42 @@
+// FM: one file dialog object for opening and saving. It keeps the full path last chosen
+// (empty at first) and offers it to the next dialog, so the save dialog starts with the table
+// that was opened.
+#pragma once
+
+#include <QFileDialog>
+#include <QObject>
+#include <QString>
+
+namespace sondrel {
+
+class FileDialog : public QObject {
+    Q_OBJECT
+
+public:
+    // The filter as description|pattern; the dialogs offer one file type.
+    static constexpr char kFilter[] = "OBEL Sound Files (*.sfx)|*.sfx";
+    // Where the level editor keeps its sound files; where it does not exist, the dialogs
+    // start in the current folder.
+    static constexpr char kInitDir[] = "C:\\Program Files\\Pellucid\\obel\\graphics\\wads";
+
+    explicit FileDialog(QWidget* owner);
+
+    // Show the open or save dialog. False when the user cancelled: FileName() is then as it
+    // was. The open dialog accepts only existing files.
+    bool ShowOpen();
+    bool ShowSave();
+
+    QString FileName() const { return fileName_; }
+    void setFileName(const QString& fileName) { fileName_ = fileName; }
+
+    // The filter in the form Qt's dialogs take: "OBEL Sound Files (*.sfx)".
+    static QString nameFilter();
+
+private:
+    bool show(QFileDialog::AcceptMode mode);
+
+    QWidget* owner_;
+    QString fileName_;
+};
+
+} // namespace sondrel

@@ -1,0 +1,35 @@
+// A flag label: a caption whose text colour is a colour value (red in the lowest byte, or a
+// system colour), and which emits clicked() like a button.
+#pragma once
+
+#include "editor/flags.h"
+
+#include <QLabel>
+
+namespace sondrel {
+
+class FlagLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    FlagLabel(const QString& caption, QWidget* parent);
+
+    ColourValue colour() const { return colour_; }
+    void setColour(ColourValue colour);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void applyColour();
+
+    ColourValue colour_ = kButtonTextColour;
+    bool pressed_ = false;
+};
+
+} // namespace sondrel

@@ -1,0 +1,349 @@
+#include "editor/sondrel.h"
+
+#include "editor/file_dialog.h"
+#include "editor/flag_label.h"
+#include "editor/messages.h"
+#include "editor/sound_list.h"
+#include "editor/units.h"
+#include "formats/sample_names.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace sondrel {
+namespace {
+
+// The layout is given in twips, 15 to a pixel at the usual 96 dots per inch; Qt scales the
+// pixels on a high-density screen.
+constexpr int kTwipsPerPixel = 15;
+constexpr int Px(int twips) {
+    return twips / kTwipsPerPixel;
+}
+void PlaceInTwips(QWidget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(Px(left), Px(top), Px(width), Px(height));
+}
+
+constexpr char kDialogFontFamily[] = "MS Sans Serif";
+constexpr double kDialogFontPoints = 8.25;
+constexpr double kFlagFontPoints = 9.75;
+
+constexpr char kChanceTip[] =
+    "Random number to make sound not play evey time. The higher the number, the "
+    "smaller the chance it plays.";
+
+QFont DialogFont(double points, bool bold) {
+    QFont font = QFontDatabase::hasFamily(kDialogFontFamily) ? QFont(kDialogFontFamily) : QFont();
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+// Sample and object names are 8-bit text; each byte is shown as the character of that code.
+QString FromBytes(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+const char* FieldCaption(EditField field) {
+    switch (field) {
+    case EditField::Range:
+        return "RAD";
+    case EditField::Volume:
+        return "VOL:";
+    case EditField::Pitch:
+        return "PIT:";
+    case EditField::Chance:
+        return "CH:";
+    }
+    return "";
+}
+
+} // namespace
+
+std::filesystem::path PathFromQString(const QString& path) {
+#if defined(_WIN32)
+    return std::filesystem::path(path.toStdWString());
+#else
+    const QByteArray encoded = QFile::encodeName(path);
+    return std::filesystem::path(
+        std::string(encoded.constData(), static_cast<std::size_t>(encoded.size())));
+#endif
+}
+
+Sondrel::Sondrel(std::filesystem::path objectDatabase)
+    : objectDatabase_(std::move(objectDatabase)) {
+    setObjectName("Sondrel");
+    setWindowTitle("OBEL Sondrel");
+    setWindowIcon(SondrelIcon());
+    // A fixed single border with the close button and system menu, no minimize or maximize.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(Px(4980), Px(3690));
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+    setFont(DialogFont(kDialogFontPoints, false));
+    createControls();
+}
+
+Sondrel::~Sondrel() = default;
+
+void Sondrel::createControls() {
+    auto button = [this](const char* name, int top) {
+        auto* created = new QPushButton(name, this);
+        created->setObjectName(name);
+        created->setAutoDefault(false);
+        created->setDefault(false);
+        PlaceInTwips(created, 3720, top, 1215, 255);
+        return created;
+    };
+    auto textBox = [this](const char* name, int left, int width) {
+        auto* created = new QLineEdit(this);
+        created->setObjectName(name);
+        created->setForegroundRole(QPalette::ButtonText);
+        PlaceInTwips(created, left, 3240, width, 285);
+        return created;
+    };
+    auto caption = [this](const char* name, const char* text, int left, int width, int height) {
+        auto* created = new QLabel(text, this);
+        created->setObjectName(name);
+        created->setForegroundRole(QPalette::ButtonText);
+        PlaceInTwips(created, left, 3240, width, height);
+        return created;
+    };
+    auto flag = [this](const char* name, const char* text, int left, int width) {
+        auto* created = new FlagLabel(text, this);
+        created->setObjectName(name);
+        created->setFont(DialogFont(kFlagFontPoints, true));
+        PlaceInTwips(created, left, 2760, width, 240);
+        return created;
+    };
+
+    // In the order the window creates them.
+    Save = button("Save", 2400);
+    Update = button("Update", 2760);
+    FM = new FileDialog(this);
+    SndCH = textBox("SndCH", 4200, 735);
+    SndCH->setToolTip(kChanceTip);
+    SndPIT = textBox("SndPIT", 1680, 615);
+    SndVOL = textBox("SndVOL", 3000, 615);
+    SndRAD = textBox("SndRAD", 480, 735);
+    Samples = new QComboBox(this);
+    Samples->setObjectName("Samples");
+    Samples->setEditable(true);
+    Samples->setEditText("None");
+    Samples->setForegroundRole(QPalette::ButtonText);
+    PlaceInTwips(Samples, 0, 2760, 1695, 315);
+    SndLst = new QListWidget(this);
+    SndLst->setObjectName("SndLst");
+    SndLst->setSelectionMode(QAbstractItemView::SingleSelection);
+    SndLst->setSortingEnabled(false);
+    SndLst->setForegroundRole(QPalette::ButtonText);
+    PlaceInTwips(SndLst, 0, 0, 4935, 2370);
+    Label4 = caption("Label4", "CH:", 3840, 375, 255);
+    SndN = flag("SndN", "N", 3240, 180);
+    Label3 = caption("Label3", "PIT:", 1320, 300, 195);
+    Label2 = caption("Label2", "VOL:", 2520, 495, 255);
+    Label1 = caption("Label1", "RAD", 0, 345, 195);
+    SndL = flag("SndL", "L", 2880, 135);
+    SndR = flag("SndR", "R", 2520, 180);
+    SndV = flag("SndV", "V", 2160, 165);
+    SndP = flag("SndP", "P", 1800, 165);
+
+    // Labels never take the focus; the rest in tab order, SndVOL before SndPIT.
+    QWidget* tabOrder[] = {SndLst, Samples, SndRAD, SndVOL, SndPIT, SndCH, Update, Save};
+    for (std::size_t i = 0; i + 1 < std::size(tabOrder); ++i) {
+        setTabOrder(tabOrder[i], tabOrder[i + 1]);
+    }
+
+    connect(SndLst, &QListWidget::itemSelectionChanged, this, &Sondrel::SndLst_Click);
+    connect(SndP, &FlagLabel::clicked, this, &Sondrel::SndP_Click);
+    connect(SndV, &FlagLabel::clicked, this, &Sondrel::SndV_Click);
+    connect(SndR, &FlagLabel::clicked, this, &Sondrel::SndR_Click);
+    connect(SndL, &FlagLabel::clicked, this, &Sondrel::SndL_Click);
+    connect(SndN, &FlagLabel::clicked, this, &Sondrel::SndN_Click);
+    connect(Update, &QPushButton::clicked, this, &Sondrel::Update_Click);
+    connect(Save, &QPushButton::clicked, this, &Sondrel::Save_Click);
+}
+
+Sondrel::LoadResult Sondrel::Form_Load() {
+    try {
+        state_.ObjectNames =
+            objectDatabase_.empty() ? LoadObjectNames() : LoadObjectNames(objectDatabase_);
+
+        if (!FM->ShowOpen() || FM->FileName().isEmpty()) {
+            return LoadResult::Cancelled;
+        }
+
+        const std::filesystem::path table = PathFromQString(FM->FileName());
+        state_.Table = ReadSFX(table);
+        state_.SampleNames = ReadSampleNames(SampleListPath(table), state_.Table.NumSamples);
+
+        BuildSoundList(AskYesNo(this, "Include KV4 sounds?"));
+    } catch (const Failure& failure) {
+        ReportFailure(this, failure);
+        return LoadResult::Failed;
+    } catch (const std::bad_alloc&) {
+        ReportFailure(this, Failure(FailureCode::OutOfMemory,
+                                    "there is not enough memory to open the table"));
+        return LoadResult::Failed;
+    }
+    SndLst->setFocus();
+    return LoadResult::Ready;
+}
+
+void Sondrel::BuildSoundList(bool IncludeNative) {
+    state_.ListLoaded = false;
+    SndLst->clear();
+    const std::vector<SoundListEntry> entries =
+        ComputeSoundList(state_.Table, state_.SampleNames, state_.ObjectNames, IncludeNative,
+                         DisplayPath(SampleListPath(PathFromQString(FM->FileName()))));
+    state_.ListToDetail.clear();
+    state_.ListToDetail.reserve(entries.size());
+    state_.ListEntryCount = 0;
+    for (const SoundListEntry& entry : entries) {
+        SndLst->addItem(FromBytes(entry.Text));
+        SndLst->setCurrentRow(state_.ListEntryCount);
+        state_.ListToDetail.push_back(entry.ListToDetail);
+        ++state_.ListEntryCount;
+    }
+    SndLst->clearSelection();
+    SndLst->setCurrentIndex(QModelIndex());
+    state_.ListLoaded = true;
+}
+
+int Sondrel::selectedIndex() const {
+    const QModelIndexList rows = SndLst->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.constFirst().row();
+}
+
+int Sondrel::detailAt(int listIndex) const {
+    if (listIndex < 0 || static_cast<std::size_t>(listIndex) >= state_.ListToDetail.size()) {
+        return -1;
+    }
+    const std::int32_t detail = state_.ListToDetail[static_cast<std::size_t>(listIndex)] - 1;
+    return detail >= 0 && static_cast<std::size_t>(detail) < state_.Table.Details.size() ? detail
+                                                                                         : -1;
+}
+
+FlagColours Sondrel::flagColours() const {
+    return {SndV->colour(), SndP->colour(), SndN->colour(), SndL->colour(), SndR->colour()};
+}
+
+void Sondrel::setFlagColours(const FlagColours& colours) {
+    SndV->setColour(colours.V);
+    SndP->setColour(colours.P);
+    SndN->setColour(colours.N);
+    SndL->setColour(colours.L);
+    SndR->setColour(colours.R);
+}
+
+void Sondrel::SndLst_Click() {
+    if (!state_.ListLoaded) {
+        return;
+    }
+    Samples->clear();
+    const int d = detailAt(selectedIndex());
+    if (d < 0) {
+        return;
+    }
+    const SoundDetail& detail = state_.Table.Details[static_cast<std::size_t>(d)];
+    for (int k = 0; k < detail.sampleCount(); ++k) {
+        // Only names the sample list holds; a damaged table shows what there is.
+        const int sample = detail.Sample + k;
+        if (sample >= 0 && static_cast<std::size_t>(sample) < state_.SampleNames.size()) {
+            Samples->addItem(FromBytes(state_.SampleNames[static_cast<std::size_t>(sample)]));
+        }
+    }
+    const ShownValues shown = ShowDetail(detail);
+    SndRAD->setText(QString::number(shown.Range));
+    SndVOL->setText(QString::number(shown.Volume));
+    SndPIT->setText(QString::number(shown.Pitch));
+    SndCH->setText(QString::number(shown.Chance));
+    if (Samples->count() > 0) {
+        Samples->setCurrentIndex(0);
+    }
+    setFlagColours(ColoursForFlags(detail.Flags));
+}
+
+void Sondrel::SndP_Click() {
+    FlagColours colours = flagColours();
+    ClickFlag(colours.P);
+    setFlagColours(colours);
+}
+
+void Sondrel::SndV_Click() {
+    FlagColours colours = flagColours();
+    ClickFlag(colours.V);
+    setFlagColours(colours);
+}
+
+void Sondrel::SndN_Click() {
+    FlagColours colours = flagColours();
+    ClickFlag(colours.N);
+    setFlagColours(colours);
+}
+
+void Sondrel::SndR_Click() {
+    FlagColours colours = flagColours();
+    ClickLoopFlag(colours.R, colours.L);
+    setFlagColours(colours);
+}
+
+void Sondrel::SndL_Click() {
+    FlagColours colours = flagColours();
+    ClickLoopFlag(colours.L, colours.R);
+    setFlagColours(colours);
+}
+
+void Sondrel::Update_Click() {
+    ApplyEdits();
+}
+
+void Sondrel::ApplyEdits() {
+    const int d = detailAt(selectedIndex());
+    if (d < 0) {
+        return; // no sound selected: nothing to store into
+    }
+    SoundDetail& detail = state_.Table.Details[static_cast<std::size_t>(d)];
+    const EditTexts texts{SndRAD->text().toStdString(), SndVOL->text().toStdString(),
+                          SndPIT->text().toStdString(), SndCH->text().toStdString()};
+    const EditResult result = StoreEdits(detail, texts, flagColours());
+    if (!result.stored) {
+        ShowMessage(this, QStringLiteral(
+                              "The value in %1 is too large to store. The sound was not changed.")
+                              .arg(QString::fromLatin1(FieldCaption(result.failed))));
+        return;
+    }
+    detail = result.detail;
+}
+
+void Sondrel::Save_Click() {
+    if (!FM->ShowSave() || FM->FileName().isEmpty()) {
+        return;
+    }
+    const std::filesystem::path table = PathFromQString(FM->FileName());
+    try {
+        WriteSFX(table, state_.Table);
+    } catch (const Failure& failure) {
+        // The edits stay in memory, so the designer can save somewhere else.
+        ReportFailure(this, failure);
+        return;
+    }
+    const std::filesystem::path sampleList = SampleListPath(table);
+    try {
+        WriteSampleNames(sampleList, state_.SampleNames, state_.Table.NumSamples);
+    } catch (const Failure& failure) {
+        ShowMessage(
+            this, QStringLiteral("The table %1 was written, but its sample list %2 was not.\n\n%3.")
+                      .arg(QString::fromStdString(DisplayPath(table)),
+                           QString::fromStdString(DisplayPath(sampleList)),
+                           QString::fromUtf8(failure.what())));
+    }
+}
+
+} // namespace sondrel

@@ -1,0 +1,110 @@
+// The editor's one window, "OBEL Sondrel": the sound list, the selected sound's samples,
+// range, volume, pitch and chance, its five flag labels, and the Update and Save buttons.
+//
+// The window owns the editor's whole state for the run. Form_Load fills it while the window
+// is still hidden; from then on the table changes only through Update and reaches the disk
+// only through Save.
+#pragma once
+
+#include "editor/flags.h"
+#include "formats/object_names.h"
+#include "formats/sound_table.h"
+
+#include <QWidget>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace sondrel {
+
+class FileDialog;
+class FlagLabel;
+
+// What the window holds for the run.
+struct EditorState {
+    SoundTable Table;
+    std::vector<std::string> SampleNames;
+    ObjectNameTable ObjectNames;
+    std::vector<std::int32_t> ListToDetail; // list position -> detail index + 1
+    std::int32_t ListEntryCount = 0;
+    bool ListLoaded = false;
+};
+
+class Sondrel : public QWidget {
+    Q_OBJECT
+
+public:
+    enum class LoadResult {
+        Ready,     // show the window
+        Cancelled, // the open dialog was cancelled: end quietly
+        Failed,    // a failure was reported: end with an error status
+    };
+
+    // `objectDatabase` is where the object names are read from; empty means the database
+    // beside the program.
+    explicit Sondrel(std::filesystem::path objectDatabase = {});
+    ~Sondrel() override;
+
+    // The start-up, run once before the window is shown: the object names, the open dialog,
+    // the table, its sample list, the question "Include KV4 sounds?" and the sound list. A
+    // failure is shown before it returns; the window must then never be shown.
+    LoadResult Form_Load();
+
+    const EditorState& state() const { return state_; }
+
+private:
+    void createControls();
+    void BuildSoundList(bool IncludeNative);
+    int selectedIndex() const;
+    // The detail behind a list position, or -1 where the table does not hold it.
+    int detailAt(int listIndex) const;
+    FlagColours flagColours() const;
+    void setFlagColours(const FlagColours& colours);
+
+    void SndLst_Click();
+    void SndP_Click();
+    void SndV_Click();
+    void SndR_Click();
+    void SndL_Click();
+    void SndN_Click();
+    void Update_Click();
+    void ApplyEdits();
+    void Save_Click();
+
+    std::filesystem::path objectDatabase_;
+    EditorState state_;
+
+    QPushButton* Save = nullptr;
+    QPushButton* Update = nullptr;
+    FileDialog* FM = nullptr;
+    QLineEdit* SndCH = nullptr;
+    QLineEdit* SndPIT = nullptr;
+    QLineEdit* SndVOL = nullptr;
+    QLineEdit* SndRAD = nullptr;
+    QComboBox* Samples = nullptr;
+    QListWidget* SndLst = nullptr;
+    QLabel* Label4 = nullptr;
+    FlagLabel* SndN = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label1 = nullptr;
+    FlagLabel* SndL = nullptr;
+    FlagLabel* SndR = nullptr;
+    FlagLabel* SndV = nullptr;
+    FlagLabel* SndP = nullptr;
+};
+
+// A path chosen in a dialog, in the form the file functions take on this platform.
+std::filesystem::path PathFromQString(const QString& path);
+
+// The window's icon, drawn at 16 x 16 and 32 x 32.
+QIcon SondrelIcon();
+
+} // namespace sondrel

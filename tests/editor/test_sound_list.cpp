@@ -1,0 +1,155 @@
+#include "editor/sound_list.h"
+
+#include <gtest/gtest.h>
+
+using namespace sondrel;
+
+namespace {
+
+// A table whose detail d starts at sample `samples[d]`, with the given slots.
+SoundTable Table(const std::vector<std::int16_t>& samples,
+                 const std::vector<std::pair<int, std::int16_t>>& slots) {
+    SoundTable table;
+    table.SoundMap.fill(-1);
+    for (const auto& [slot, detail] : slots) {
+        table.SoundMap[static_cast<std::size_t>(slot)] = detail;
+    }
+    table.NumDetails = static_cast<std::int32_t>(samples.size());
+    for (const std::int16_t sample : samples) {
+        table.Details.push_back(
+            {.Sample = sample, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 4});
+    }
+    return table;
+}
+
+ObjectNameTable Objects() {
+    ObjectNameTable names;
+    for (std::size_t slot = 0; slot < names.size(); ++slot) {
+        names[slot] = "Object " + std::to_string(slot);
+    }
+    return names;
+}
+
+struct ListCase {
+    const char* what;
+    SoundTable table;
+    std::vector<std::string> samples;
+    bool includeNative;
+    std::vector<SoundListEntry> entries;
+};
+
+std::vector<std::pair<std::string, std::int32_t>> Flat(const std::vector<SoundListEntry>& entries) {
+    std::vector<std::pair<std::string, std::int32_t>> flat;
+    for (const SoundListEntry& entry : entries) {
+        flat.emplace_back(entry.Text, entry.ListToDetail);
+    }
+    return flat;
+}
+
+} // namespace
+
+TEST(SoundList, listsWhatItShould) {
+    const std::vector<ListCase> cases = {
+        {"one series sound under its first slot",
+         Table({0}, {{12, 0}}),
+         {"KV3 Sound 45.wav"},
+         false,
+         {{"KV3 Sound 45 - 12", 1}}},
+        {"a shared detail is listed once, under its lowest slot",
+         Table({0}, {{9, 0}, {4, 0}}),
+         {"KV5 Sound 1.wav"},
+         false,
+         {{"KV5 Sound 1 - 4", 1}}},
+        {"the order is the details', not the slots'",
+         Table({0, 1}, {{2, 1}, {30, 0}}),
+         {"KV1 Sound 10.wav", "KV2 Sound 20.wav"},
+         false,
+         {{"KV1 Sound 10 - 30", 1}, {"KV2 Sound 20 - 2", 2}}},
+        {"unused details and slots out of range are not listed",
+         Table({0, 0}, {{1, 1}, {2, -1}, {3, 2}, {4, 32767}}),
+         {"KV5 Sound 3.wav"},
+         false,
+         {{"KV5 Sound 3 - 1", 2}}},
+        {"native details are left out when not asked for",
+         Table({0, 1, 2, 3}, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}),
+         {"KV5 Sound 1.wav", "Door.wav", "KV5 Sound 2.wav", "KV5 Sound 3.wav"},
+         false,
+         {{"KV5 Sound 1 - 0", 1}, {"KV5 Sound 2 - 2", 3}, {"KV5 Sound 3 - 3", 4}}},
+        {"native details are listed under their slot's object name",
+         Table({0, 1}, {{120, 0}, {5, 1}}),
+         {"Door.wav", "KV5 Sound 1.wav"},
+         true,
+         {{"Object 120", 1}, {"KV5 Sound 1 - 5", 2}}},
+        {"the number carries over from an earlier native detail",
+         Table({0, 1, 2}, {{3, 2}, {4, 1}}),
+         {"KV5 Sound 99.wav", "Door creak 17.wav", "KV2 Sound ab.wav"},
+         false,
+         {{"KV2 Sound 17 - 3", 3}}},
+        {"the number carries over from an earlier unlisted detail",
+         Table({0, 1}, {{3, 1}}),
+         {"KV5 Sound 99.wav", "KV2 Sound ab.wav"},
+         false,
+         {{"KV2 Sound 99 - 3", 2}}},
+        {"no number yet gives two blanks before the dash",
+         Table({0}, {{3, 0}}),
+         {"KV2 Sound ab.wav"},
+         false,
+         {{"KV2 Sound  - 3", 1}}},
+        {"the prefix is the first nine characters, case and all",
+         Table({0, 1}, {{1, 0}, {2, 1}}),
+         {"KV5 Soundtrack 1.wav", "kv5 sound 1.wav"},
+         false,
+         {{"KV5 Sound  - 1", 1}}},
+        {"a dash names the number",
+         Table({0}, {{3, 0}}),
+         {"KV5 Sound 007-bell.wav"},
+         false,
+         {{"KV5 Sound 7 - 3", 1}}},
+        {"an unlisted detail outside the sample list keeps the number",
+         Table({0, 5, 0}, {{1, 0}, {2, 2}}),
+         {"KV5 Sound 4.wav"},
+         false,
+         {{"KV5 Sound 4 - 1", 1}, {"KV5 Sound 4 - 2", 3}}},
+        {"an empty table gives an empty list", Table({}, {}), {}, true, {}},
+    };
+    for (const ListCase& c : cases) {
+        EXPECT_EQ(Flat(ComputeSoundList(c.table, c.samples, Objects(), c.includeNative, "x.sam")),
+                  Flat(c.entries))
+            << c.what;
+    }
+}
+
+TEST(SoundList, emptyObjectNameStillGivesAnEntry) {
+    const std::vector<SoundListEntry> entries =
+        ComputeSoundList(Table({0}, {{7, 0}}), {"Wind.wav"}, ObjectNameTable{}, true, "x.sam");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].Text, "");
+    EXPECT_EQ(entries[0].ListToDetail, 1);
+}
+
+TEST(SoundList, listedDetailOutsideTheSampleListFails) {
+    for (const std::int16_t sample : {std::int16_t{1}, std::int16_t{-1}, std::int16_t{32767}}) {
+        try {
+            ComputeSoundList(Table({sample}, {{40, 0}}), {"KV5 Sound 1.wav"}, Objects(), true,
+                             "/x/city.sam");
+            ADD_FAILURE() << sample;
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.code(), FailureCode::SampleIndexOutOfRange);
+            EXPECT_NE(std::string(failure.what()).find("/x/city.sam"), std::string::npos);
+        }
+    }
+}
+
+TEST(SoundList, everySlotUsedByItsOwnDetail) {
+    std::vector<std::int16_t> samples(kSoundSlots + 30, 0);
+    std::vector<std::pair<int, std::int16_t>> slots;
+    for (int slot = 0; slot < kSoundSlots; ++slot) {
+        slots.emplace_back(slot, static_cast<std::int16_t>(kSoundSlots + 29 - slot));
+    }
+    const auto entries =
+        ComputeSoundList(Table(samples, slots), {"KV5 Sound 1.wav"}, Objects(), false, "x.sam");
+    ASSERT_EQ(entries.size(), static_cast<std::size_t>(kSoundSlots));
+    EXPECT_EQ(entries.front().Text, "KV5 Sound 1 - 369");
+    EXPECT_EQ(entries.front().ListToDetail, 31);
+    EXPECT_EQ(entries.back().Text, "KV5 Sound 1 - 0");
+}

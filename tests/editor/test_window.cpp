@@ -1,0 +1,547 @@
+// The window end to end: real files in a temporary folder, the real Qt file dialogs and
+// message boxes, answered through ModalScript.
+#include "editor/file_dialog.h"
+#include "editor/flag_label.h"
+#include "editor/sondrel.h"
+#include "formats/sample_names.h"
+#include "tests/editor/modal_script.h"
+#include "tests/support/test_files.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace sondrel;
+using namespace sondrel::testing;
+namespace fs = std::filesystem;
+using Script = ModalScript;
+
+namespace {
+
+const std::vector<std::string> kSampleNames = {
+    "KV5 Sound 12.wav", "Door creak.wav",   "Door slam.wav",    "KV3 Sound 45-bell.wav",
+    "KV3 Sound 46.wav", "KV3 Sound 47.wav", "KV2 Sound ab.wav", "KV1 Sound 9.wav",
+};
+
+// Five details: a series sound with V and loop mode 2, a native one with P, N and loop mode
+// 1, a series sound on two slots, one whose number carries over, and one no slot uses.
+SoundTable MakeTable() {
+    SoundTable table;
+    table.SoundMap.fill(-1);
+    table.SoundMap[45] = 0;
+    table.SoundMap[120] = 1;
+    table.SoundMap[12] = 2;
+    table.SoundMap[4] = 2;
+    table.SoundMap[300] = 3;
+    table.NumDetails = 5;
+    table.Details = {
+        {.Sample = 0,
+         .Volume = 250,
+         .Radius = 0xE5,
+         .Chance = 10,
+         .Pitch = 126,
+         .Flags = 0x4000 | 4 | 2},
+        {.Sample = 1,
+         .Volume = 255,
+         .Radius = 31,
+         .Chance = 255,
+         .Pitch = 127,
+         .Flags = 0x3000 | 8 | 1},
+        {.Sample = 3, .Volume = 4, .Radius = 3, .Chance = 2, .Pitch = 5, .Flags = 0x8F80 | 12 | 3},
+        {.Sample = 6, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 4},
+        {.Sample = 7, .Volume = 1, .Radius = 1, .Chance = 1, .Pitch = 1, .Flags = 4},
+    };
+    table.NumSamples = static_cast<std::int32_t>(kSampleNames.size());
+    for (std::int32_t k = 0; k < table.NumSamples; ++k) {
+        table.SampleIndices.push_back(500 + k);
+    }
+    return table;
+}
+
+QString Q(const fs::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+// One run of the editor over its own folder.
+class EditorSession {
+public:
+    EditorSession() {
+        ObjectDatabase database;
+        for (int slot = 0; slot < kSoundSlots; ++slot) {
+            database.names.push_back("Object " + std::to_string(slot));
+        }
+        WriteAll(dir / kObjectDatabaseName, database.bytes());
+        WriteAll(table(), SerializeSFX(MakeTable()));
+        WriteText(sampleList(), SerializeSampleNames(kSampleNames, 8));
+    }
+
+    fs::path table() const { return dir / "city.sfx"; }
+    fs::path sampleList() const { return dir / "city.sam"; }
+
+    // Runs the start-up, answering its dialogs with `steps`.
+    Sondrel::LoadResult start(std::vector<Script::Step> steps) {
+        script = std::make_unique<Script>(std::move(steps));
+        const Sondrel::LoadResult result = window.Form_Load();
+        EXPECT_TRUE(script->finished());
+        return result;
+    }
+    // Starts on the table, answers the question, and shows the window.
+    void open(bool includeNative = true) {
+        ASSERT_EQ(start({Script::chooseFile(Q(table())),
+                         Script::press(includeNative ? QMessageBox::Yes : QMessageBox::No)}),
+                  Sondrel::LoadResult::Ready);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    // Runs a click or key that opens dialogs, answering them with `steps`.
+    void interact(const std::function<void()>& action, std::vector<Script::Step> steps) {
+        script = std::make_unique<Script>(std::move(steps));
+        action();
+        EXPECT_TRUE(script->finished());
+    }
+    void save(std::vector<Script::Step> steps) {
+        interact([this] { QTest::mouseClick(child<QPushButton>("Save"), Qt::LeftButton); },
+                 std::move(steps));
+    }
+
+    template <class T> T* child(const char* name) {
+        T* found = window.findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QStringList listTexts() {
+        QStringList texts;
+        for (int row = 0; row < child<QListWidget>("SndLst")->count(); ++row) {
+            texts << child<QListWidget>("SndLst")->item(row)->text();
+        }
+        return texts;
+    }
+    void select(int row) {
+        auto* list = child<QListWidget>("SndLst");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Home);
+        for (int i = 0; i < row; ++i) {
+            QTest::keyClick(list, Qt::Key_Down);
+        }
+        ASSERT_EQ(list->currentRow(), row);
+    }
+    QStringList fields() {
+        return {child<QLineEdit>("SndRAD")->text(), child<QLineEdit>("SndVOL")->text(),
+                child<QLineEdit>("SndPIT")->text(), child<QLineEdit>("SndCH")->text()};
+    }
+    void type(const char* field, const QString& text) {
+        auto* edit = child<QLineEdit>(field);
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+    std::vector<ColourValue> colours() {
+        std::vector<ColourValue> values;
+        for (const char* name : {"SndP", "SndV", "SndR", "SndL", "SndN"}) {
+            values.push_back(child<FlagLabel>(name)->colour());
+        }
+        return values;
+    }
+    void clickLabel(const char* name) { QTest::mouseClick(child<FlagLabel>(name), Qt::LeftButton); }
+
+    TempDir dir;
+    Sondrel window{dir / kObjectDatabaseName};
+    std::unique_ptr<Script> script;
+};
+
+class WindowTest : public ::testing::Test, public EditorSession {};
+
+// Limits the size of any file this process writes, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+constexpr ColourValue R = kRed;
+constexpr ColourValue B = kBlack;
+constexpr ColourValue S = kButtonTextColour;
+
+} // namespace
+
+TEST_F(WindowTest, controlsStandWhereTheLayoutPutsThem) {
+    EXPECT_EQ(window.windowTitle(), "OBEL Sondrel");
+    EXPECT_EQ(window.size(), QSize(332, 246));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_FALSE(window.windowFlags() &
+                 (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(window.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(window.windowIcon().isNull());
+    struct Place {
+        const char* name;
+        int left, top, width, height; // in twips
+        const char* text;
+    };
+    const Place places[] = {
+        {"Save", 3720, 2400, 1215, 255, "Save"},  {"Update", 3720, 2760, 1215, 255, "Update"},
+        {"SndCH", 4200, 3240, 735, 285, ""},      {"SndPIT", 1680, 3240, 615, 285, ""},
+        {"SndVOL", 3000, 3240, 615, 285, ""},     {"SndRAD", 480, 3240, 735, 285, ""},
+        {"Samples", 0, 2760, 1695, 315, "None"},  {"SndLst", 0, 0, 4935, 2370, nullptr},
+        {"Label4", 3840, 3240, 375, 255, "CH:"},  {"SndN", 3240, 2760, 180, 240, "N"},
+        {"Label3", 1320, 3240, 300, 195, "PIT:"}, {"Label2", 2520, 3240, 495, 255, "VOL:"},
+        {"Label1", 0, 3240, 345, 195, "RAD"},     {"SndL", 2880, 2760, 135, 240, "L"},
+        {"SndR", 2520, 2760, 180, 240, "R"},      {"SndV", 2160, 2760, 165, 240, "V"},
+        {"SndP", 1800, 2760, 165, 240, "P"},
+    };
+    for (const Place& place : places) {
+        auto* widget = child<QWidget>(place.name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->geometry(),
+                  QRect(place.left / 15, place.top / 15, place.width / 15, place.height / 15))
+            << place.name;
+        if (place.text == nullptr) {
+            continue;
+        }
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            text = label->text();
+        } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            text = button->text();
+            EXPECT_FALSE(button->isDefault() || button->autoDefault()) << place.name;
+        } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            text = edit->text();
+        } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+            text = combo->currentText();
+            EXPECT_TRUE(combo->isEditable());
+        }
+        EXPECT_EQ(text, place.text) << place.name;
+    }
+    EXPECT_EQ(child<QLineEdit>("SndCH")->toolTip(),
+              "Random number to make sound not play evey time. The higher the number, the smaller "
+              "the chance it plays.");
+    EXPECT_TRUE(child<QLineEdit>("SndVOL")->toolTip().isEmpty());
+    EXPECT_TRUE(child<FlagLabel>("SndP")->font().bold());
+    EXPECT_EQ(child<FlagLabel>("SndP")->font().pointSizeF(), 9.75);
+    EXPECT_EQ(child<QLabel>("Label1")->font().pointSizeF(), 8.25);
+    EXPECT_EQ(colours(), (std::vector<ColourValue>{S, S, S, S, S}));
+    EXPECT_NE(window.findChild<FileDialog*>("FM"), nullptr);
+}
+
+TEST_F(WindowTest, tabVisitsTheControlsInOrder) {
+    open();
+    QStringList order;
+    QWidget* focus = child<QListWidget>("SndLst");
+    EXPECT_EQ(QApplication::focusWidget(), focus);
+    for (int i = 0; i < 9; ++i) {
+        order << focus->objectName();
+        focus = focus->nextInFocusChain();
+        while (!(focus->focusPolicy() & Qt::TabFocus) || focus->objectName().isEmpty()) {
+            focus = focus->nextInFocusChain();
+        }
+    }
+    EXPECT_EQ(order, (QStringList{"SndLst", "Samples", "SndRAD", "SndVOL", "SndPIT", "SndCH",
+                                  "Update", "Save", "SndLst"}));
+}
+
+TEST_F(WindowTest, startUpListsSeriesAndNativeSounds) {
+    open(true);
+    const SeenDialog& opened = script->seen().at(0);
+    EXPECT_EQ(opened.kind, "open");
+    EXPECT_EQ(opened.nameFilters, QStringList{"OBEL Sound Files (*.sfx)"});
+    EXPECT_EQ(opened.directory, QDir::currentPath()); // the level editor's folder is not here
+    const SeenDialog& question = script->seen().at(1);
+    EXPECT_EQ(question.text, "Include KV4 sounds?");
+    EXPECT_EQ(question.title, "Sondrel");
+    EXPECT_FALSE(question.hasIcon);
+    EXPECT_EQ(question.buttons,
+              (QList<QMessageBox::StandardButton>{QMessageBox::Yes, QMessageBox::No}));
+    EXPECT_EQ(question.defaultButton, QMessageBox::Yes);
+
+    EXPECT_EQ(listTexts(), (QStringList{"KV5 Sound 12 - 45", "Object 120", "KV3 Sound 45 - 4",
+                                        "KV2 Sound 45 - 300"}));
+    EXPECT_EQ(window.state().ListToDetail, (std::vector<std::int32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(window.state().ListEntryCount, 4);
+    EXPECT_TRUE(window.state().ListLoaded);
+    EXPECT_TRUE(child<QListWidget>("SndLst")->selectedItems().isEmpty());
+    // Building the list selected each entry, but nothing was shown.
+    EXPECT_EQ(fields(), (QStringList{"", "", "", ""}));
+    EXPECT_EQ(child<QComboBox>("Samples")->currentText(), "None");
+    EXPECT_EQ(colours(), (std::vector<ColourValue>{S, S, S, S, S}));
+}
+
+TEST_F(WindowTest, answeringNoLeavesNativeSoundsOut) {
+    open(false);
+    EXPECT_EQ(listTexts(),
+              (QStringList{"KV5 Sound 12 - 45", "KV3 Sound 45 - 4", "KV2 Sound 45 - 300"}));
+    EXPECT_EQ(window.state().ListToDetail, (std::vector<std::int32_t>{1, 3, 4}));
+}
+
+TEST_F(WindowTest, cancellingTheOpenDialogEndsQuietlyWritingNothing) {
+    const auto before = dir.entries();
+    EXPECT_EQ(start({Script::cancel()}), Sondrel::LoadResult::Cancelled);
+    EXPECT_TRUE(script->messages().isEmpty());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(dir.entries(), before);
+}
+
+TEST_F(WindowTest, startUpFailuresAreShownAndEndBeforeTheWindow) {
+    struct Case {
+        const char* what;
+        std::function<void(EditorSession&)> damage;
+        int dialogsBefore; // 0: none; 1: the open dialog; 2: the open dialog and the question
+        QString message;
+    };
+    const std::vector<Case> cases = {
+        {"an empty table", [](EditorSession& t) { WriteAll(t.table(), {}); }, 1,
+         "Sondrel cannot go on: failure 10.\n\nThe table has a sample count of 0, so its sample "
+         "list " +
+             Q(dir / "city.sam") + " cannot be read."},
+        {"a missing sample list", [](EditorSession& t) { fs::remove(t.sampleList()); }, 1,
+         "Sondrel cannot go on: failure 11.\n\nThe sample list " + Q(dir / "city.sam") +
+             " is missing or cannot be opened."},
+        {"a short sample list",
+         [](EditorSession& t) { WriteText(t.sampleList(), "a.wav\r\nb.wav\r\n"); }, 1,
+         "Sondrel cannot go on: failure 12.\n\nThe sample list " + Q(dir / "city.sam") +
+             " has 2 names, the table needs 8."},
+        {"a count too large",
+         [](EditorSession& t) {
+             Bytes bytes = SerializeSFX(MakeTable());
+             bytes[743] = 0x7F;
+             WriteAll(t.table(), bytes);
+         },
+         1, "ReadSFX -> Can't read SFX"},
+        {"a listed sound outside the sample list",
+         [](EditorSession& t) {
+             SoundTable table = MakeTable();
+             table.Details[2].Sample = 8;
+             WriteAll(t.table(), SerializeSFX(table));
+         },
+         2, ""},
+        {"an object database with 542 names",
+         [](EditorSession& t) {
+             ObjectDatabase database;
+             database.names.resize(542);
+             WriteAll(t.dir / kObjectDatabaseName, database.bytes());
+         },
+         0, ""},
+    };
+    for (const Case& c : cases) {
+        EditorSession t;
+        c.damage(t);
+        const auto before = t.dir.entries();
+        const Bytes tableBefore = ReadAll(t.table());
+        std::vector<Script::Step> steps;
+        if (c.dialogsBefore >= 1) {
+            steps.push_back(Script::chooseFile(Q(t.table())));
+        }
+        if (c.dialogsBefore >= 2) {
+            steps.push_back(Script::press(QMessageBox::Yes));
+        }
+        steps.push_back(Script::press(QMessageBox::Ok));
+        EXPECT_EQ(t.start(std::move(steps)), Sondrel::LoadResult::Failed) << c.what;
+        ASSERT_EQ(t.script->messages().size(), c.dialogsBefore >= 2 ? 2 : 1) << c.what;
+        if (!c.message.isEmpty()) {
+            EXPECT_EQ(t.script->messages().last(),
+                      QString(c.message).replace(Q(dir.path()), Q(t.dir.path())))
+                << c.what;
+        } else {
+            EXPECT_TRUE(t.script->messages().last().startsWith("Sondrel cannot go on: failure"))
+                << c.what;
+        }
+        EXPECT_EQ(t.script->seen().back().title, "Sondrel");
+        EXPECT_FALSE(t.window.isVisible()) << c.what;
+        EXPECT_EQ(t.dir.entries(), before) << c.what;
+        EXPECT_EQ(ReadAll(t.table()), tableBefore) << c.what;
+    }
+}
+
+TEST_F(WindowTest, selectingShowsTheSoundInTheDesignersUnits) {
+    open();
+    select(0);
+    EXPECT_EQ(fields(), (QStringList{"5", "100", "100", "4"}));
+    EXPECT_EQ(colours(), (std::vector<ColourValue>{B, R, R, B, B})); // P V R L N
+    auto* samples = child<QComboBox>("Samples");
+    EXPECT_EQ(samples->count(), 1);
+    EXPECT_EQ(samples->currentText(), "KV5 Sound 12.wav");
+
+    QTest::keyClick(child<QListWidget>("SndLst"), Qt::Key_Down);
+    EXPECT_EQ(fields(), (QStringList{"31", "101", "100", "101"}));
+    EXPECT_EQ(colours(), (std::vector<ColourValue>{R, B, B, R, R}));
+    EXPECT_EQ(samples->count(), 2);
+    EXPECT_EQ(samples->itemText(1), "Door slam.wav");
+    EXPECT_EQ(samples->currentIndex(), 0);
+
+    QTest::keyClick(child<QListWidget>("SndLst"), Qt::Key_Down);
+    EXPECT_EQ(fields(), (QStringList{"3", "1", "3", "0"}));
+    EXPECT_EQ(colours(),
+              (std::vector<ColourValue>{B, B, B, R, B})); // bits 7, 8-11 and 15 show nothing
+    EXPECT_EQ(samples->count(), 3);
+    EXPECT_EQ(samples->itemText(2), "KV3 Sound 47.wav");
+}
+
+TEST_F(WindowTest, flagLabelsSwitchOnClicks) {
+    open();
+    clickLabel("SndV");
+    EXPECT_EQ(colours(), (std::vector<ColourValue>{
+                             S, B, S, S, S})); // the first click on the start colour clears
+    clickLabel("SndV");
+    EXPECT_EQ(colours(), (std::vector<ColourValue>{S, R, S, S, S}));
+    select(0); // R lit
+    clickLabel("SndL");
+    EXPECT_EQ(colours(), (std::vector<ColourValue>{B, R, B, R, B}));
+    clickLabel("SndL");
+    EXPECT_EQ(colours(), (std::vector<ColourValue>{B, R, B, B, B}));
+    clickLabel("SndR");
+    EXPECT_EQ(colours(), (std::vector<ColourValue>{B, R, R, B, B}));
+    clickLabel("SndP");
+    clickLabel("SndN");
+    EXPECT_EQ(colours(), (std::vector<ColourValue>{R, R, R, B, R}));
+    EXPECT_EQ(window.state().Table, MakeTable()); // clicks alone store nothing
+}
+
+TEST_F(WindowTest, updateStoresTheFieldsAndFlagsIntoTheSelectedSound) {
+    open();
+    select(2); // detail 2
+    type("SndRAD", "33");
+    type("SndVOL", "3");
+    type("SndPIT", "50");
+    type("SndCH", "1 2");
+    clickLabel("SndV");
+    clickLabel("SndR");
+    QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+
+    SoundTable expected = MakeTable();
+    expected.Details[2] = {
+        .Sample = 3, .Volume = 8, .Radius = 1, .Chance = 30, .Pitch = 63, .Flags = 0x4000 | 12 | 2};
+    EXPECT_EQ(window.state().Table, expected);
+    EXPECT_EQ(fields(), (QStringList{"33", "3", "50", "1 2"})); // Update shows nothing anew
+}
+
+TEST_F(WindowTest, updateWithNothingSelectedChangesNothing) {
+    open();
+    type("SndVOL", "50");
+    QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+    EXPECT_EQ(window.state().Table, MakeTable());
+}
+
+TEST_F(WindowTest, updateWithAValueThatCannotBeStoredChangesNothingAndSaysWhich) {
+    open();
+    select(1);
+    type("SndRAD", "7");
+    type("SndVOL", "1E300");
+    interact([this] { QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton); },
+             {Script::press(QMessageBox::Ok)});
+    ASSERT_EQ(script->messages().size(), 1);
+    EXPECT_TRUE(script->messages().at(0).contains("VOL:"));
+    EXPECT_EQ(window.state().Table, MakeTable());
+}
+
+TEST_F(WindowTest, savingUnchangedToItsOwnNameIsByteIdentical) {
+    open();
+    const Bytes table = ReadAll(this->table());
+    const std::string list = ReadText(sampleList());
+    save({Script::chooseFile(Q(this->table())), Script::press(QMessageBox::Yes)});
+    const SeenDialog& dialog = script->seen().at(0);
+    EXPECT_EQ(dialog.kind, "save");
+    EXPECT_EQ(dialog.selectedFiles,
+              QStringList{Q(this->table())}); // the save dialog offers the opened table
+    EXPECT_EQ(dialog.nameFilters, QStringList{"OBEL Sound Files (*.sfx)"});
+    EXPECT_EQ(ReadAll(this->table()), table);
+    EXPECT_EQ(ReadText(sampleList()), list);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"KV4Objects.dat", "city.sam", "city.sfx"}));
+}
+
+TEST_F(WindowTest, editedSoundIsSavedUnderANewNameAndReadsBack) {
+    open(false);
+    select(0);
+    type("SndVOL", "10");
+    QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+    save({Script::chooseFile(Q(dir / "copy.SFX"))});
+
+    SoundTable expected = MakeTable();
+    expected.Details[0].Volume = 24; // 10 * 2.5 = 25, without its low bit
+    expected.Details[0].Radius = 5;  // bits 5-7 cleared
+    expected.Details[0].Chance = 10; // shown as 4, stored back as 10
+    expected.Details[0].Pitch = 126;
+    EXPECT_EQ(ReadSFX(dir / "copy.SFX"), expected);
+    EXPECT_EQ(ReadSampleNames(dir / "copy.sam", 8), kSampleNames);
+    EXPECT_EQ(ReadText(dir / "copy.sam"), SerializeSampleNames(kSampleNames, 8));
+    EXPECT_EQ(window.state().Table, expected);
+    EXPECT_EQ(child<QListWidget>("SndLst")->currentRow(),
+              0); // saving changes nothing in the window
+    EXPECT_EQ(fields().at(1), "10");
+}
+
+TEST_F(WindowTest, cancellingTheSaveDialogWritesNothing) {
+    open();
+    const auto before = dir.entries();
+    save({Script::cancel()});
+    EXPECT_EQ(dir.entries(), before);
+    EXPECT_TRUE(script->messages().isEmpty());
+}
+
+TEST_F(WindowTest, failedSaveKeepsTheOldFilesAndTheEdits) {
+    open();
+    select(0);
+    type("SndVOL", "20");
+    QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+    const Bytes oldTable = ReadAll(table());
+    const std::string oldList = ReadText(sampleList());
+    {
+        // The disk fills half way through the table.
+        FileSizeLimit limit(500);
+        save({Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes),
+              Script::press(QMessageBox::Ok)});
+    }
+    EXPECT_EQ(script->messages().last(), "WriteSFX -> Can't write SFX");
+    EXPECT_EQ(ReadAll(table()), oldTable);
+    EXPECT_EQ(ReadText(sampleList()), oldList);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"KV4Objects.dat", "city.sam", "city.sfx"}));
+    EXPECT_TRUE(window.isVisible());
+
+    // The edits are still there for a save that works.
+    fs::create_directory(dir / "good");
+    save({Script::chooseFile(Q(dir / "good" / "city.sfx"))});
+    EXPECT_TRUE(script->messages().isEmpty());
+    EXPECT_EQ(ReadSFX(dir / "good" / "city.sfx"), window.state().Table);
+    EXPECT_EQ(window.state().Table.Details[0].Volume, 50);
+    EXPECT_EQ(ReadSampleNames(dir / "good" / "city.sam", 8), kSampleNames);
+}
+
+TEST_F(WindowTest, readOnlyTargetIsRefusedAndTheProgramGoesOn) {
+    open();
+    const Bytes old = ReadAll(table());
+    fs::permissions(table(), fs::perms::owner_read);
+    save({Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes),
+          Script::press(QMessageBox::Ok)});
+    EXPECT_EQ(script->messages().last(), "WriteSFX -> Can't write SFX");
+    EXPECT_EQ(ReadAll(table()), old);
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(WindowTest, sampleListThatCannotBeWrittenIsReported) {
+    open();
+    fs::create_directory(dir / "copy.sam"); // in the way of the sample list
+    save({Script::chooseFile(Q(dir / "copy.sfx")), Script::press(QMessageBox::Ok)});
+    ASSERT_EQ(script->messages().size(), 1);
+    EXPECT_TRUE(script->messages().at(0).startsWith("The table " + Q(dir / "copy.sfx") +
+                                                    " was written, but its sample list " +
+                                                    Q(dir / "copy.sam") + " was not."));
+    EXPECT_EQ(ReadSFX(dir / "copy.sfx"), MakeTable());
+    EXPECT_TRUE(fs::is_directory(dir / "copy.sam"));
+}
