@@ -5,6 +5,8 @@
 namespace sondrel {
 
 FlagLabel::FlagLabel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
+    // The text is drawn in the colour value's colour, whatever role the parent suggests.
+    setForegroundRole(QPalette::WindowText);
     applyColour();
 }
 

@@ -266,6 +266,7 @@ void Sondrel::SndLst_Click() {
     SndCH->setText(QString::number(shown.Chance));
     if (Samples->count() > 0) {
         Samples->setCurrentIndex(0);
+        Samples->lineEdit()->setCursorPosition(0); // show a long name from its start
     }
     setFlagColours(ColoursForFlags(detail.Flags));
 }

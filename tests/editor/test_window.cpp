@@ -545,3 +545,22 @@ TEST_F(WindowTest, sampleListThatCannotBeWrittenIsReported) {
     EXPECT_EQ(ReadSFX(dir / "copy.sfx"), MakeTable());
     EXPECT_TRUE(fs::is_directory(dir / "copy.sam"));
 }
+
+TEST_F(WindowTest, flagLabelsArePaintedInTheirColour) {
+    open();
+    select(0); // V and R lit
+    auto countRed = [this](const char* name) {
+        const QImage image = child<FlagLabel>(name)->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                red += pixel.red() > 200 && pixel.green() < 80 && pixel.blue() < 80;
+            }
+        }
+        return red;
+    };
+    EXPECT_GT(countRed("SndV"), 0);
+    EXPECT_GT(countRed("SndR"), 0);
+    EXPECT_EQ(countRed("SndP"), 0);
+}
