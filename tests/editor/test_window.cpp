@@ -564,3 +564,19 @@ TEST_F(WindowTest, flagLabelsArePaintedInTheirColour) {
     EXPECT_GT(countRed("SndR"), 0);
     EXPECT_EQ(countRed("SndP"), 0);
 }
+
+TEST_F(WindowTest, inconsistentSoundsShowWhatIsValid) {
+    SoundTable damaged = MakeTable();
+    damaged.Details[0].Flags = 0x4000; // no samples
+    damaged.Details[2].Sample = 6;     // samples 6, 7 and 8, of which 8 is not in the list
+    WriteAll(table(), SerializeSFX(damaged));
+    open();
+    auto* samples = child<QComboBox>("Samples");
+    select(0);
+    EXPECT_EQ(samples->count(), 0);
+    EXPECT_EQ(samples->currentIndex(), -1);
+    EXPECT_EQ(fields(), (QStringList{"5", "100", "100", "4"}));
+    select(2);
+    EXPECT_EQ(samples->count(), 2);
+    EXPECT_EQ(samples->itemText(1), "KV1 Sound 9.wav");
+}
