@@ -1,14 +1,60 @@
 // Sondrel: the sound table editor of the OBEL level editor.
+//
+//   sondrel [TABLE.sfx]
+//
+// With a table named, Sondrel opens it at once instead of asking with the open dialog.
 #include "editor/sondrel.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstring>
+
+namespace {
+
+void DescribeCommandLine(QCommandLineParser& parser) {
+    parser.setApplicationDescription("Edits the sound table (.sfx) of an OBEL level and the sample list (.sam) "
+                                     "beside it.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument("table", "The sound table to open; without one, Sondrel asks for it.",
+                                 "[TABLE.sfx]");
+}
+
+// --help and --version are answered without reaching the window system, so they work where
+// there is no display.
+bool AsksForInformation(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        for (const char* option : {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
+            if (std::strcmp(argv[i], option) == 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Sondrel");
-    QApplication::setApplicationVersion(SONDREL_VERSION);
+    QCoreApplication::setApplicationName("Sondrel");
+    QCoreApplication::setApplicationVersion(SONDREL_VERSION);
+    QCommandLineParser parser;
+    DescribeCommandLine(parser);
+    if (AsksForInformation(argc, argv)) {
+        QCoreApplication information(argc, argv);
+        parser.process(information); // prints and ends the program
+        return 0;
+    }
 
-    sondrel::Sondrel window;
+    QApplication app(argc, argv);
+    QApplication::setWindowIcon(sondrel::SondrelIcon());
+    parser.process(app);
+    if (parser.positionalArguments().size() > 1) {
+        parser.showHelp(2);
+    }
+
+    sondrel::Sondrel window({.objectDatabase = {}, .table = parser.positionalArguments().value(0)});
     switch (window.Form_Load()) {
     case sondrel::Sondrel::LoadResult::Cancelled:
         return 0;

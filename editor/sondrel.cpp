@@ -8,7 +8,9 @@
 #include "formats/sample_names.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,8 +76,7 @@ std::filesystem::path PathFromQString(const QString& path) {
 #endif
 }
 
-Sondrel::Sondrel(std::filesystem::path objectDatabase)
-    : objectDatabase_(std::move(objectDatabase)) {
+Sondrel::Sondrel(StartOptions options) : options_(std::move(options)) {
     setObjectName("Sondrel");
     setWindowTitle("OBEL Sondrel");
     setWindowIcon(SondrelIcon());
@@ -173,9 +174,18 @@ void Sondrel::createControls() {
 Sondrel::LoadResult Sondrel::Form_Load() {
     try {
         state_.ObjectNames =
-            objectDatabase_.empty() ? LoadObjectNames() : LoadObjectNames(objectDatabase_);
+            options_.objectDatabase.empty() ? LoadObjectNames() : LoadObjectNames(options_.objectDatabase);
 
-        if (!FM->ShowOpen() || FM->FileName().isEmpty()) {
+        if (!options_.table.isEmpty()) {
+            // A table named at start stands for the open dialog's choice, so it must exist:
+            // the reader would create a missing one.
+            const QFileInfo named(options_.table);
+            if (!named.isFile()) {
+                throw Failure(FailureCode::TableNotFound,
+                              "there is no sound table " + DisplayPath(PathFromQString(named.absoluteFilePath())));
+            }
+            FM->setFileName(QDir::toNativeSeparators(named.absoluteFilePath()));
+        } else if (!FM->ShowOpen() || FM->FileName().isEmpty()) {
             return LoadResult::Cancelled;
         }
 

@@ -10,6 +10,7 @@
 #include "formats/object_names.h"
 #include "formats/sound_table.h"
 
+#include <QString>
 #include <QWidget>
 
 #include <filesystem>
@@ -37,6 +38,12 @@ struct EditorState {
     bool ListLoaded = false;
 };
 
+// How the window starts.
+struct StartOptions {
+    std::filesystem::path objectDatabase; // empty: the database beside the program
+    QString table;                        // empty: ask for the table with the open dialog
+};
+
 class Sondrel : public QWidget {
     Q_OBJECT
 
@@ -47,14 +54,13 @@ public:
         Failed,    // a failure was reported: end with an error status
     };
 
-    // `objectDatabase` is where the object names are read from; empty means the database
-    // beside the program.
-    explicit Sondrel(std::filesystem::path objectDatabase = {});
+    explicit Sondrel(StartOptions options = {});
     ~Sondrel() override;
 
-    // The start-up, run once before the window is shown: the object names, the open dialog,
-    // the table, its sample list, the question "Include KV4 sounds?" and the sound list. A
-    // failure is shown before it returns; the window must then never be shown.
+    // The start-up, run once before the window is shown: the object names, the open dialog
+    // (passed over when a table was named at start), the table, its sample list, the question
+    // "Include KV4 sounds?" and the sound list. A failure is shown before it returns; the
+    // window must then never be shown.
     LoadResult Form_Load();
 
     const EditorState& state() const { return state_; }
@@ -78,7 +84,7 @@ private:
     void ApplyEdits();
     void Save_Click();
 
-    std::filesystem::path objectDatabase_;
+    StartOptions options_;
     EditorState state_;
 
     QPushButton* Save = nullptr;

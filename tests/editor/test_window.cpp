@@ -152,7 +152,7 @@ public:
     void clickLabel(const char* name) { QTest::mouseClick(child<FlagLabel>(name), Qt::LeftButton); }
 
     TempDir dir;
-    Sondrel window{dir / kObjectDatabaseName};
+    Sondrel window{{.objectDatabase = dir / kObjectDatabaseName, .table = {}}};
     std::unique_ptr<Script> script;
 };
 
@@ -579,4 +579,26 @@ TEST_F(WindowTest, inconsistentSoundsShowWhatIsValid) {
     select(2);
     EXPECT_EQ(samples->count(), 2);
     EXPECT_EQ(samples->itemText(1), "KV1 Sound 9.wav");
+}
+
+TEST(WindowStart, aTableNamedAtStartIsOpenedWithoutTheOpenDialog) {
+    EditorSession session;
+    Sondrel named({.objectDatabase = session.dir / kObjectDatabaseName, .table = Q(session.table())});
+    Script answers({Script::press(QMessageBox::Yes)});
+    ASSERT_EQ(named.Form_Load(), Sondrel::LoadResult::Ready);
+    EXPECT_TRUE(answers.finished());
+    EXPECT_EQ(answers.seen().at(0).text, "Include KV4 sounds?");
+    EXPECT_EQ(named.state().ListEntryCount, 4);
+    EXPECT_EQ(named.findChild<FileDialog*>("FM")->FileName(), Q(session.table())); // Save offers it
+}
+
+TEST(WindowStart, aMissingTableNamedAtStartEndsWithAMessageCreatingNothing) {
+    EditorSession session;
+    const auto before = session.dir.entries();
+    Sondrel named({.objectDatabase = session.dir / kObjectDatabaseName, .table = Q(session.dir / "gone.sfx")});
+    Script answers({Script::press(QMessageBox::Ok)});
+    EXPECT_EQ(named.Form_Load(), Sondrel::LoadResult::Failed);
+    EXPECT_EQ(answers.messages(),
+              QStringList{"Sondrel cannot go on: failure 4.\n\nThere is no sound table " + Q(session.dir / "gone.sfx") + "."});
+    EXPECT_EQ(session.dir.entries(), before);
 }

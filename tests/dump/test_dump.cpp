@@ -1,0 +1,140 @@
+#include "dump/dump.h"
+#include "formats/sample_names.h"
+#include "formats/sound_table.h"
+#include "tests/support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace sondrel;
+using namespace sondrel::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct DumpRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+DumpRun Dump(const std::vector<std::string>& arguments) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunDump(arguments, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Two series sounds, a native one on slot 5 and one no slot uses.
+void WriteTable(const fs::path& table) {
+    SoundTable sounds;
+    sounds.SoundMap.fill(-1);
+    sounds.SoundMap[45] = 0;
+    sounds.SoundMap[5] = 1;
+    sounds.SoundMap[6] = 2;
+    sounds.NumDetails = 4;
+    sounds.Details = {
+        {.Sample = 0, .Volume = 250, .Radius = 12, .Chance = 10, .Pitch = 126, .Flags = 0x6000 | 8 | 2},
+        {.Sample = 2, .Volume = 4, .Radius = 3, .Chance = 0, .Pitch = 63, .Flags = 0x1000 | 4 | 1},
+        {.Sample = 3, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 4},
+        {.Sample = 3, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 4},
+    };
+    sounds.NumSamples = 4;
+    sounds.SampleIndices = {9, 8, 7, 6};
+    WriteSFX(table, sounds);
+    WriteSampleNames(SampleListPath(table), {"KV5 Sound 12.wav", "KV5 Sound 13.wav", "Door.wav", "KV3 Sound ab.wav"},
+                     4);
+}
+
+} // namespace
+
+TEST(SondrelDump, listsTheSeriesSoundsThenCountsAndLeftOvers) {
+    TempDir dir;
+    WriteTable(dir / "city.sfx");
+    const DumpRun run = Dump({(dir / "city.sfx").string()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Lines(run.out),
+              (std::vector<std::string>{
+                  "KV5 Sound 12 - 45\tdetail 0\tRAD 12\tVOL 100\tPIT 100\tCH 4\tbytes 00 00 FA 0C 0A 7E 0A 60\t"
+                  "flags PVR--\tsamples \"KV5 Sound 12.wav\" \"KV5 Sound 13.wav\"",
+                  "KV3 Sound 12 - 6\tdetail 2\tRAD 0\tVOL 0\tPIT 0\tCH 0\tbytes 03 00 00 00 00 00 04 00\t"
+                  "flags -----\tsamples \"KV3 Sound ab.wav\"",
+                  "details 4, samples 4, listed 2",
+                  "unlisted\tdetail 1\tRAD 3\tVOL 1\tPIT 50\tCH 0\tbytes 02 00 04 03 00 3F 05 10\tflags ---LN\t"
+                  "samples \"Door.wav\"\tnative",
+                  "unlisted\tdetail 3\tRAD 0\tVOL 0\tPIT 0\tCH 0\tbytes 03 00 00 00 00 00 04 00\tflags -----\t"
+                  "samples \"KV3 Sound ab.wav\"\tno slot",
+              }));
+}
+
+TEST(SondrelDump, nativeSoundsTakeTheirObjectNames) {
+    TempDir dir;
+    WriteTable(dir / "city.sfx");
+    ObjectDatabase database;
+    database.names = {"a", "b", "c", "d", "e", "Old door"};
+    WriteAll(dir / "objects.dat", database.bytes());
+    const DumpRun run = Dump({"--objects", (dir / "objects.dat").string(), (dir / "city.sfx").string()});
+    EXPECT_EQ(run.status, 0);
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_TRUE(lines[1].starts_with("Old door\tdetail 1\t")) << lines[1];
+    EXPECT_EQ(lines[3], "details 4, samples 4, listed 3");
+}
+
+TEST(SondrelDump, theExampleTableDumpsWhatTheEditorLists) {
+    const DumpRun run = Dump({SONDREL_EXAMPLES "/city.sfx"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines[0].starts_with("KV5 Sound 12 - 45\tdetail 0\t")) << lines[0];
+    EXPECT_NE(run.out.find("\ndetails 14, samples 19, listed 9\n"), std::string::npos);
+    // The same table twice gives the same text.
+    EXPECT_EQ(Dump({SONDREL_EXAMPLES "/city.sfx"}).out, run.out);
+}
+
+TEST(SondrelDump, rawViewNeedsNoSampleList) {
+    TempDir dir;
+    WriteTable(dir / "city.sfx");
+    fs::remove(dir / "city.sam");
+    const DumpRun run = Dump({"--raw", (dir / "city.sfx").string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 3u + 4u + 1u + 4u);
+    EXPECT_EQ(lines[0], "slot 5\tdetail 1");
+    EXPECT_EQ(lines[7], "details 4, samples 4");
+    EXPECT_EQ(lines[11], "sample 3\tindex 6");
+}
+
+TEST(SondrelDump, failuresTheEditorWouldReportEndWithAMessage) {
+    TempDir dir;
+    WriteTable(dir / "city.sfx");
+    fs::remove(dir / "city.sam");
+    WriteAll(dir / "empty.sfx", {});
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{(dir / "city.sfx").string()}, "failure 11"},
+        {{(dir / "empty.sfx").string()}, "failure 10"},
+        {{(dir / "missing.sfx").string()}, "there is no sound table"},
+        {{"--objects", (dir / "none.dat").string(), (dir / "empty.sfx").string()}, "there is no object name database"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const DumpRun run = Dump(arguments);
+        EXPECT_EQ(run.status, 1) << message;
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "missing.sfx"));
+    EXPECT_FALSE(fs::exists(dir / "none.dat"));
+    EXPECT_EQ(Dump({}).status, 2);
+    EXPECT_EQ(Dump({"--bogus", "x.sfx"}).status, 2);
+}
