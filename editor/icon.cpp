@@ -1,16 +1,11 @@
-// The window's icon: a loudspeaker sending out two waves, in a handful of plain colours so
-// that it reads at 16 x 16.
-#include "editor/sondrel.h"
+#include "editor/icon.h"
 
-#include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 
 namespace sondrel {
-namespace {
 
-QPixmap DrawIcon(int size) {
+QPixmap DrawSondrelIcon(int size) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -38,12 +33,10 @@ QPixmap DrawIcon(int size) {
     return pixmap;
 }
 
-} // namespace
-
 QIcon SondrelIcon() {
     QIcon icon;
-    icon.addPixmap(DrawIcon(16));
-    icon.addPixmap(DrawIcon(32));
+    icon.addPixmap(DrawSondrelIcon(16));
+    icon.addPixmap(DrawSondrelIcon(32));
     return icon;
 }
 

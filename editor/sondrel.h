@@ -7,6 +7,7 @@
 #pragma once
 
 #include "editor/flags.h"
+#include "editor/icon.h"
 #include "formats/object_names.h"
 #include "formats/sound_table.h"
 
@@ -109,8 +110,5 @@ private:
 
 // A path chosen in a dialog, in the form the file functions take on this platform.
 std::filesystem::path PathFromQString(const QString& path);
-
-// The window's icon, drawn at 16 x 16 and 32 x 32.
-QIcon SondrelIcon();
 
 } // namespace sondrel
