@@ -13,12 +13,13 @@
 namespace {
 
 void DescribeCommandLine(QCommandLineParser& parser) {
-    parser.setApplicationDescription("Edits the sound table (.sfx) of an OBEL level and the sample list (.sam) "
-                                     "beside it.");
+    parser.setApplicationDescription(
+        "Edits the sound table (.sfx) of an OBEL level and the sample list (.sam) "
+        "beside it.");
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument("table", "The sound table to open; without one, Sondrel asks for it.",
-                                 "[TABLE.sfx]");
+    parser.addPositionalArgument(
+        "table", "The sound table to open; without one, Sondrel asks for it.", "[TABLE.sfx]");
 }
 
 // --help and --version are answered without reaching the window system, so they work where

@@ -38,7 +38,8 @@ struct Options {
     fs::path table;
 };
 
-std::optional<Options> ParseArguments(const std::vector<std::string>& arguments, std::ostream& err) {
+std::optional<Options> ParseArguments(const std::vector<std::string>& arguments,
+                                      std::ostream& err) {
     Options options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -70,7 +71,8 @@ std::string Hex(const SoundDetail& detail) {
     for (int word = 0; word < 4; ++word) {
         const std::uint16_t value = detail.word(word);
         char bytes[8];
-        std::snprintf(bytes, sizeof bytes, "%s%02X %02X", word == 0 ? "" : " ", value & 0xFF, value >> 8);
+        std::snprintf(bytes, sizeof bytes, "%s%02X %02X", word == 0 ? "" : " ", value & 0xFF,
+                      value >> 8);
         text += bytes;
     }
     return text;
@@ -80,8 +82,11 @@ std::string Hex(const SoundDetail& detail) {
 std::string FlagLetters(std::uint16_t flags) {
     const FlagColours colours = ColoursForFlags(flags);
     std::string letters;
-    for (const auto& [colour, letter] : {std::pair{colours.P, 'P'}, {colours.V, 'V'}, {colours.R, 'R'},
-                                         {colours.L, 'L'}, {colours.N, 'N'}}) {
+    for (const auto& [colour, letter] : {std::pair{colours.P, 'P'},
+                                         {colours.V, 'V'},
+                                         {colours.R, 'R'},
+                                         {colours.L, 'L'},
+                                         {colours.N, 'N'}}) {
         letters += colour == kRed ? letter : '-';
     }
     return letters;
@@ -91,7 +96,8 @@ std::string Parameters(std::size_t index, const SoundDetail& detail) {
     const ShownValues shown = ShowDetail(detail);
     return "detail " + std::to_string(index) + "\tRAD " + std::to_string(shown.Range) + "\tVOL " +
            std::to_string(shown.Volume) + "\tPIT " + std::to_string(shown.Pitch) + "\tCH " +
-           std::to_string(shown.Chance) + "\tbytes " + Hex(detail) + "\tflags " + FlagLetters(detail.Flags);
+           std::to_string(shown.Chance) + "\tbytes " + Hex(detail) + "\tflags " +
+           FlagLetters(detail.Flags);
 }
 
 std::string SampleList(const SoundDetail& detail, const std::vector<std::string>& names) {
@@ -123,17 +129,20 @@ void DumpRaw(const SoundTable& table, std::ostream& out) {
     }
 }
 
-void DumpList(const SoundTable& table, const std::vector<std::string>& names, const ObjectNameTable& objects,
-              bool native, const fs::path& sampleList, std::ostream& out) {
-    const std::vector<SoundListEntry> entries = ComputeSoundList(table, names, objects, native, DisplayPath(sampleList));
+void DumpList(const SoundTable& table, const std::vector<std::string>& names,
+              const ObjectNameTable& objects, bool native, const fs::path& sampleList,
+              std::ostream& out) {
+    const std::vector<SoundListEntry> entries =
+        ComputeSoundList(table, names, objects, native, DisplayPath(sampleList));
     std::vector<bool> listed(table.Details.size(), false);
     for (const SoundListEntry& entry : entries) {
         const auto d = static_cast<std::size_t>(entry.ListToDetail - 1);
         listed[d] = true;
-        out << entry.Text << '\t' << Parameters(d, table.Details[d]) << SampleList(table.Details[d], names) << '\n';
+        out << entry.Text << '\t' << Parameters(d, table.Details[d])
+            << SampleList(table.Details[d], names) << '\n';
     }
-    out << "details " << table.NumDetails << ", samples " << table.NumSamples << ", listed " << entries.size()
-        << '\n';
+    out << "details " << table.NumDetails << ", samples " << table.NumSamples << ", listed "
+        << entries.size() << '\n';
     std::vector<bool> used(table.Details.size(), false);
     for (const std::int16_t detail : table.SoundMap) {
         if (detail >= 0 && static_cast<std::size_t>(detail) < used.size()) {
@@ -142,8 +151,9 @@ void DumpList(const SoundTable& table, const std::vector<std::string>& names, co
     }
     for (std::size_t d = 0; d < table.Details.size(); ++d) {
         if (!listed[d]) {
-            out << "unlisted\t" << Parameters(d, table.Details[d]) << SampleList(table.Details[d], names) << '\t'
-                << (used[d] ? "native" : "no slot") << '\n';
+            out << "unlisted\t" << Parameters(d, table.Details[d])
+                << SampleList(table.Details[d], names) << '\t' << (used[d] ? "native" : "no slot")
+                << '\n';
         }
     }
 }
@@ -171,19 +181,21 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::o
         // The object name database is only read: where it is missing, the names stay empty
         // and no file is created for them.
         ObjectNameTable objects;
-        const fs::path database = options->objects.empty() ? ProgramFolder() / kObjectDatabaseName : options->objects;
+        const fs::path database =
+            options->objects.empty() ? ProgramFolder() / kObjectDatabaseName : options->objects;
         if (options->native && fs::exists(database, ec)) {
             objects = LoadObjectNames(database);
         } else if (!options->objects.empty()) {
-            err << "sondrel-dump: there is no object name database " << DisplayPath(database) << '\n';
+            err << "sondrel-dump: there is no object name database " << DisplayPath(database)
+                << '\n';
             return 1;
         }
         const fs::path sampleList = SampleListPath(options->table);
         const std::vector<std::string> names = ReadSampleNames(sampleList, table.NumSamples);
         DumpList(table, names, objects, options->native, sampleList, out);
     } catch (const Failure& failure) {
-        err << "sondrel-dump: " << DisplayPath(options->table) << ": failure " << failure.number() << ": "
-            << failure.what() << '\n';
+        err << "sondrel-dump: " << DisplayPath(options->table) << ": failure " << failure.number()
+            << ": " << failure.what() << '\n';
         return 1;
     }
     return 0;

@@ -173,8 +173,9 @@ void Sondrel::createControls() {
 
 Sondrel::LoadResult Sondrel::Form_Load() {
     try {
-        state_.ObjectNames =
-            options_.objectDatabase.empty() ? LoadObjectNames() : LoadObjectNames(options_.objectDatabase);
+        state_.ObjectNames = options_.objectDatabase.empty()
+                                 ? LoadObjectNames()
+                                 : LoadObjectNames(options_.objectDatabase);
 
         if (!options_.table.isEmpty()) {
             // A table named at start stands for the open dialog's choice, so it must exist:
@@ -182,7 +183,8 @@ Sondrel::LoadResult Sondrel::Form_Load() {
             const QFileInfo named(options_.table);
             if (!named.isFile()) {
                 throw Failure(FailureCode::TableNotFound,
-                              "there is no sound table " + DisplayPath(PathFromQString(named.absoluteFilePath())));
+                              "there is no sound table " +
+                                  DisplayPath(PathFromQString(named.absoluteFilePath())));
             }
             FM->setFileName(QDir::toNativeSeparators(named.absoluteFilePath()));
         } else if (!FM->ShowOpen() || FM->FileName().isEmpty()) {

@@ -14,8 +14,8 @@ namespace sondrel {
 
 enum class FailureCode : int {
     // The table reader and writer: the window shows their fixed texts.
-    TableRead = 1,  // "ReadSFX -> Can't read SFX"
-    TableWrite = 2, // "WriteSFX -> Can't write SFX"
+    TableRead = 1,     // "ReadSFX -> Can't read SFX"
+    TableWrite = 2,    // "WriteSFX -> Can't write SFX"
     TableNotFound = 4, // the table named on the command line does not exist
     // The sample list beside the table.
     SampleListWrite = 3,        // a save wrote the table but not its sample list

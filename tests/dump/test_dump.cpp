@@ -44,7 +44,12 @@ void WriteTable(const fs::path& table) {
     sounds.SoundMap[6] = 2;
     sounds.NumDetails = 4;
     sounds.Details = {
-        {.Sample = 0, .Volume = 250, .Radius = 12, .Chance = 10, .Pitch = 126, .Flags = 0x6000 | 8 | 2},
+        {.Sample = 0,
+         .Volume = 250,
+         .Radius = 12,
+         .Chance = 10,
+         .Pitch = 126,
+         .Flags = 0x6000 | 8 | 2},
         {.Sample = 2, .Volume = 4, .Radius = 3, .Chance = 0, .Pitch = 63, .Flags = 0x1000 | 4 | 1},
         {.Sample = 3, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 4},
         {.Sample = 3, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 4},
@@ -52,8 +57,8 @@ void WriteTable(const fs::path& table) {
     sounds.NumSamples = 4;
     sounds.SampleIndices = {9, 8, 7, 6};
     WriteSFX(table, sounds);
-    WriteSampleNames(SampleListPath(table), {"KV5 Sound 12.wav", "KV5 Sound 13.wav", "Door.wav", "KV3 Sound ab.wav"},
-                     4);
+    WriteSampleNames(SampleListPath(table),
+                     {"KV5 Sound 12.wav", "KV5 Sound 13.wav", "Door.wav", "KV3 Sound ab.wav"}, 4);
 }
 
 } // namespace
@@ -64,18 +69,22 @@ TEST(SondrelDump, listsTheSeriesSoundsThenCountsAndLeftOvers) {
     const DumpRun run = Dump({(dir / "city.sfx").string()});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(Lines(run.out),
-              (std::vector<std::string>{
-                  "KV5 Sound 12 - 45\tdetail 0\tRAD 12\tVOL 100\tPIT 100\tCH 4\tbytes 00 00 FA 0C 0A 7E 0A 60\t"
-                  "flags PVR--\tsamples \"KV5 Sound 12.wav\" \"KV5 Sound 13.wav\"",
-                  "KV3 Sound 12 - 6\tdetail 2\tRAD 0\tVOL 0\tPIT 0\tCH 0\tbytes 03 00 00 00 00 00 04 00\t"
-                  "flags -----\tsamples \"KV3 Sound ab.wav\"",
-                  "details 4, samples 4, listed 2",
-                  "unlisted\tdetail 1\tRAD 3\tVOL 1\tPIT 50\tCH 0\tbytes 02 00 04 03 00 3F 05 10\tflags ---LN\t"
-                  "samples \"Door.wav\"\tnative",
-                  "unlisted\tdetail 3\tRAD 0\tVOL 0\tPIT 0\tCH 0\tbytes 03 00 00 00 00 00 04 00\tflags -----\t"
-                  "samples \"KV3 Sound ab.wav\"\tno slot",
-              }));
+    EXPECT_EQ(
+        Lines(run.out),
+        (std::vector<std::string>{
+            "KV5 Sound 12 - 45\tdetail 0\tRAD 12\tVOL 100\tPIT 100\tCH 4\tbytes 00 00 FA 0C 0A 7E "
+            "0A 60\t"
+            "flags PVR--\tsamples \"KV5 Sound 12.wav\" \"KV5 Sound 13.wav\"",
+            "KV3 Sound 12 - 6\tdetail 2\tRAD 0\tVOL 0\tPIT 0\tCH 0\tbytes 03 00 00 00 00 00 04 00\t"
+            "flags -----\tsamples \"KV3 Sound ab.wav\"",
+            "details 4, samples 4, listed 2",
+            "unlisted\tdetail 1\tRAD 3\tVOL 1\tPIT 50\tCH 0\tbytes 02 00 04 03 00 3F 05 10\tflags "
+            "---LN\t"
+            "samples \"Door.wav\"\tnative",
+            "unlisted\tdetail 3\tRAD 0\tVOL 0\tPIT 0\tCH 0\tbytes 03 00 00 00 00 00 04 00\tflags "
+            "-----\t"
+            "samples \"KV3 Sound ab.wav\"\tno slot",
+        }));
 }
 
 TEST(SondrelDump, nativeSoundsTakeTheirObjectNames) {
@@ -84,7 +93,8 @@ TEST(SondrelDump, nativeSoundsTakeTheirObjectNames) {
     ObjectDatabase database;
     database.names = {"a", "b", "c", "d", "e", "Old door"};
     WriteAll(dir / "objects.dat", database.bytes());
-    const DumpRun run = Dump({"--objects", (dir / "objects.dat").string(), (dir / "city.sfx").string()});
+    const DumpRun run =
+        Dump({"--objects", (dir / "objects.dat").string(), (dir / "city.sfx").string()});
     EXPECT_EQ(run.status, 0);
     const std::vector<std::string> lines = Lines(run.out);
     ASSERT_GE(lines.size(), 3u);
@@ -125,7 +135,8 @@ TEST(SondrelDump, failuresTheEditorWouldReportEndWithAMessage) {
         {{(dir / "city.sfx").string()}, "failure 11"},
         {{(dir / "empty.sfx").string()}, "failure 10"},
         {{(dir / "missing.sfx").string()}, "there is no sound table"},
-        {{"--objects", (dir / "none.dat").string(), (dir / "empty.sfx").string()}, "there is no object name database"},
+        {{"--objects", (dir / "none.dat").string(), (dir / "empty.sfx").string()},
+         "there is no object name database"},
     };
     for (const auto& [arguments, message] : cases) {
         const DumpRun run = Dump(arguments);

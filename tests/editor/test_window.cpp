@@ -583,7 +583,8 @@ TEST_F(WindowTest, inconsistentSoundsShowWhatIsValid) {
 
 TEST(WindowStart, aTableNamedAtStartIsOpenedWithoutTheOpenDialog) {
     EditorSession session;
-    Sondrel named({.objectDatabase = session.dir / kObjectDatabaseName, .table = Q(session.table())});
+    Sondrel named(
+        {.objectDatabase = session.dir / kObjectDatabaseName, .table = Q(session.table())});
     Script answers({Script::press(QMessageBox::Yes)});
     ASSERT_EQ(named.Form_Load(), Sondrel::LoadResult::Ready);
     EXPECT_TRUE(answers.finished());
@@ -595,10 +596,12 @@ TEST(WindowStart, aTableNamedAtStartIsOpenedWithoutTheOpenDialog) {
 TEST(WindowStart, aMissingTableNamedAtStartEndsWithAMessageCreatingNothing) {
     EditorSession session;
     const auto before = session.dir.entries();
-    Sondrel named({.objectDatabase = session.dir / kObjectDatabaseName, .table = Q(session.dir / "gone.sfx")});
+    Sondrel named({.objectDatabase = session.dir / kObjectDatabaseName,
+                   .table = Q(session.dir / "gone.sfx")});
     Script answers({Script::press(QMessageBox::Ok)});
     EXPECT_EQ(named.Form_Load(), Sondrel::LoadResult::Failed);
     EXPECT_EQ(answers.messages(),
-              QStringList{"Sondrel cannot go on: failure 4.\n\nThere is no sound table " + Q(session.dir / "gone.sfx") + "."});
+              QStringList{"Sondrel cannot go on: failure 4.\n\nThere is no sound table " +
+                          Q(session.dir / "gone.sfx") + "."});
     EXPECT_EQ(session.dir.entries(), before);
 }
