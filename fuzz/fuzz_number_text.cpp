@@ -1,0 +1,33 @@
+// The number fields' text rule, and storing four such fields into a detail: never undefined
+// behaviour, whatever is typed; a value that cannot be stored changes nothing.
+#include "editor/units.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const double value = sondrel::NumberFromText(text);
+    if (std::isnan(value)) {
+        __builtin_trap(); // the rule makes numbers, infinities at worst
+    }
+    // Split the text into the four fields at the first three unit separators (0x1F).
+    std::string fields[4];
+    std::size_t field = 0;
+    for (const char c : text) {
+        if (c == '\x1f' && field < 3) {
+            ++field;
+        } else {
+            fields[field] += c;
+        }
+    }
+    const sondrel::SoundDetail before{.Sample = 3, .Volume = 1, .Radius = 2, .Chance = 3, .Pitch = 4, .Flags = 0x7C};
+    const sondrel::EditResult result =
+        sondrel::StoreEdits(before, {fields[0], fields[1], fields[2], fields[3]}, sondrel::FlagColours{});
+    if (result.stored && (result.detail.Sample != before.Sample || result.detail.sampleCount() != 31)) {
+        __builtin_trap();
+    }
+    return 0;
+}

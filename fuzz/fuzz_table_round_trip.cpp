@@ -1,0 +1,28 @@
+// Any bytes that read as a table write back as the same bytes: exactly the complete table's
+// length of them, the missing ones as zeros.
+#include "formats/sound_table.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    sondrel::SoundTable table;
+    try {
+        table = sondrel::ParseSFX({data, size});
+    } catch (const sondrel::Failure&) {
+        return 0;
+    }
+    const std::vector<std::uint8_t> written = sondrel::SerializeSFX(table);
+    const std::size_t common = std::min(size, written.size());
+    if (!std::equal(data, data + common, written.begin()) ||
+        !std::all_of(written.begin() + static_cast<std::ptrdiff_t>(common), written.end(),
+                     [](std::uint8_t byte) { return byte == 0; })) {
+        __builtin_trap();
+    }
+    if (sondrel::ParseSFX(written) != table) {
+        __builtin_trap();
+    }
+    return 0;
+}
