@@ -23,10 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fields[field] += c;
         }
     }
-    const sondrel::SoundDetail before{.Sample = 3, .Volume = 1, .Radius = 2, .Chance = 3, .Pitch = 4, .Flags = 0x7C};
-    const sondrel::EditResult result =
-        sondrel::StoreEdits(before, {fields[0], fields[1], fields[2], fields[3]}, sondrel::FlagColours{});
-    if (result.stored && (result.detail.Sample != before.Sample || result.detail.sampleCount() != 31)) {
+    const sondrel::SoundDetail before{
+        .Sample = 3, .Volume = 1, .Radius = 2, .Chance = 3, .Pitch = 4, .Flags = 0x7C};
+    const sondrel::EditResult result = sondrel::StoreEdits(
+        before, {fields[0], fields[1], fields[2], fields[3]}, sondrel::FlagColours{});
+    if (result.stored &&
+        (result.detail.Sample != before.Sample || result.detail.sampleCount() != 31)) {
         __builtin_trap();
     }
     return 0;

@@ -17,11 +17,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Seed(const fs::path& folder, const std::string& target, const std::string& name, const Bytes& bytes) {
+void Seed(const fs::path& folder, const std::string& target, const std::string& name,
+          const Bytes& bytes) {
     fs::create_directories(folder / target);
     sondrel::testing::WriteAll(folder / target / name, bytes);
 }
-void Seed(const fs::path& folder, const std::string& target, const std::string& name, const std::string& text) {
+void Seed(const fs::path& folder, const std::string& target, const std::string& name,
+          const std::string& text) {
     Seed(folder, target, name, Bytes(text.begin(), text.end()));
 }
 
@@ -32,8 +34,9 @@ SoundTable SmallTable() {
     table.SoundMap[45] = 0;
     table.SoundMap[46] = 0;
     table.NumDetails = 2;
-    table.Details = {{.Sample = 0, .Volume = 250, .Radius = 12, .Chance = 10, .Pitch = 126, .Flags = 0x6006},
-                     {.Sample = 1, .Volume = 4, .Radius = 31, .Chance = 0, .Pitch = 63, .Flags = 0x1009}};
+    table.Details = {
+        {.Sample = 0, .Volume = 250, .Radius = 12, .Chance = 10, .Pitch = 126, .Flags = 0x6006},
+        {.Sample = 1, .Volume = 4, .Radius = 31, .Chance = 0, .Pitch = 63, .Flags = 0x1009}};
     table.NumSamples = 3;
     table.SampleIndices = {7, 8, 9};
     return table;
@@ -60,8 +63,11 @@ int main(int argc, char* argv[]) {
     }
 
     // The sample list target takes a 16-bit count (plus 2) before the text.
-    auto list = [](int count, const std::string& text) { return std::string{char(count + 2), '\0'} + text; };
-    Seed(folder, "sample_names", "plain", list(3, "KV5 Sound 12.wav\r\nDoor.wav\r\nKV3 Sound 4-bell.wav\r\n"));
+    auto list = [](int count, const std::string& text) {
+        return std::string{char(count + 2), '\0'} + text;
+    };
+    Seed(folder, "sample_names", "plain",
+         list(3, "KV5 Sound 12.wav\r\nDoor.wav\r\nKV3 Sound 4-bell.wav\r\n"));
     Seed(folder, "sample_names", "fields", list(5, "a,\"b,c\" x,  d\r\n\r\ne\n"));
     Seed(folder, "sample_names", "open quote", list(2, "\"a,b\rc"));
 
@@ -74,12 +80,17 @@ int main(int argc, char* argv[]) {
     sondrel::testing::AppendI32(looping, -4);
     Seed(folder, "object_names", "looping", looping);
 
-    for (const char* name : {"KV5 Sound 123.wav", "KV3 Sound 45-bell.wav", "KV5 Sound 7 .wav", "KV5 Sound 1E3.wav",
-                             "KV2 Sound ab.wav", "KV5 Sound-12.wav"}) {
+    for (const char* name : {"KV5 Sound 123.wav", "KV3 Sound 45-bell.wav", "KV5 Sound 7 .wav",
+                             "KV5 Sound 1E3.wav", "KV2 Sound ab.wav", "KV5 Sound-12.wav"}) {
         Seed(folder, "sample_number", name, std::string(name));
     }
-    for (const char* text : {"12", "1 2", "-2.5E1", "&H1F", "&O17", "2,5", "1E300\x1f" "3\x1f" "50\x1f" "4"}) {
-        Seed(folder, "number_text", std::to_string(std::hash<std::string>{}(text)), std::string(text));
+    for (const char* text : {"12", "1 2", "-2.5E1", "&H1F", "&O17", "2,5",
+                             "1E300\x1f"
+                             "3\x1f"
+                             "50\x1f"
+                             "4"}) {
+        Seed(folder, "number_text", std::to_string(std::hash<std::string>{}(text)),
+             std::string(text));
     }
     return 0;
 }

@@ -605,3 +605,20 @@ TEST(WindowStart, aMissingTableNamedAtStartEndsWithAMessageCreatingNothing) {
                           Q(session.dir / "gone.sfx") + "."});
     EXPECT_EQ(session.dir.entries(), before);
 }
+
+TEST_F(WindowTest, aWholeSessionRunsCleanly) {
+    // Start, show every sound, edit and store each, save, close: under the sanitizers in CI,
+    // any memory or undefined-behaviour error fails this test.
+    open();
+    const int entries = child<QListWidget>("SndLst")->count();
+    for (int row = 0; row < entries; ++row) {
+        select(row);
+        type("SndCH", QString::number(row * 7));
+        clickLabel("SndN");
+        QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+    }
+    save({Script::chooseFile(Q(dir / "session.sfx"))});
+    EXPECT_EQ(ReadSFX(dir / "session.sfx"), window.state().Table);
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(window.isVisible());
+}

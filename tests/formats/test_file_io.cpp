@@ -5,6 +5,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace sondrel;
 using namespace sondrel::testing;
@@ -118,4 +120,35 @@ TEST(ReadFileHead, readsNoMoreThanTheLimit) {
     WriteAll(dir / "f", content);
     EXPECT_EQ(ReadFileHead(dir / "f", 70000), Bytes(content.begin(), content.begin() + 70000));
     EXPECT_EQ(ReadFileHead(dir / "f", 1 << 20), content);
+}
+
+TEST(SaveSafely, aFolderThatCannotBeWrittenLeavesTheOldFile) {
+    TempDir dir;
+    const fs::path folder = dir / "locked";
+    fs::create_directory(folder);
+    WriteAll(folder / "city.sfx", Pattern(10, 14));
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read |
+                                fs::perms::others_exec);
+    // Root writes anywhere, so the save runs as an ordinary user in a child process.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(3);
+        }
+        try {
+            SaveSafely(folder / "city.sfx", Pattern(20, 15));
+        } catch (const FileError&) {
+            _exit(0);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0)
+        << "1: the save went through; 3: could not become an ordinary user";
+    EXPECT_EQ(ReadAll(folder / "city.sfx"), Pattern(10, 14));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }

@@ -44,10 +44,18 @@ void operator delete(void* pointer) noexcept {
         std::free(block);
     }
 }
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete[](void* pointer) noexcept { operator delete(pointer); }
-void operator delete(void* pointer, std::size_t) noexcept { operator delete(pointer); }
-void operator delete[](void* pointer, std::size_t) noexcept { operator delete(pointer); }
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void operator delete[](void* pointer) noexcept {
+    operator delete(pointer);
+}
+void operator delete(void* pointer, std::size_t) noexcept {
+    operator delete(pointer);
+}
+void operator delete[](void* pointer, std::size_t) noexcept {
+    operator delete(pointer);
+}
 
 namespace {
 
@@ -68,10 +76,11 @@ SoundTable GoodTable() {
     table.SoundMap[46] = 1;
     table.SoundMap[3] = 2;
     table.NumDetails = 4;
-    table.Details = {{.Sample = 0, .Volume = 250, .Radius = 12, .Chance = 10, .Pitch = 126, .Flags = 0x4004},
-                     {.Sample = 1, .Volume = 4, .Radius = 31, .Chance = 0, .Pitch = 63, .Flags = 0x2008},
-                     {.Sample = 2, .Volume = 8, .Radius = 3, .Chance = 2, .Pitch = 5, .Flags = 0x0005},
-                     {.Sample = 0, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 0x0004}};
+    table.Details = {
+        {.Sample = 0, .Volume = 250, .Radius = 12, .Chance = 10, .Pitch = 126, .Flags = 0x4004},
+        {.Sample = 1, .Volume = 4, .Radius = 31, .Chance = 0, .Pitch = 63, .Flags = 0x2008},
+        {.Sample = 2, .Volume = 8, .Radius = 3, .Chance = 2, .Pitch = 5, .Flags = 0x0005},
+        {.Sample = 0, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 0x0004}};
     table.NumSamples = 3;
     table.SampleIndices = {0, 1, 2};
     return table;
@@ -81,7 +90,8 @@ const std::string kGoodList = "KV5 Sound 12.wav\r\nKV3 Sound 4-bell.wav\r\nDoor.
 class HostileFiles : public ::testing::Test {
 protected:
     // What the designer sees for a table and sample list, answering Yes to the question.
-    Seen open(const Bytes& table, const std::string& list, const Bytes& objects = ObjectDatabase{}.bytes()) {
+    Seen open(const Bytes& table, const std::string& list,
+              const Bytes& objects = ObjectDatabase{}.bytes()) {
         WriteAll(dir / "t.sfx", table);
         WriteText(dir / "t.sam", list);
         WriteAll(dir / "objects.dat", objects);
@@ -90,7 +100,8 @@ protected:
         gPeak = gLive.load();
         const std::size_t before = gLive;
         Seen seen;
-        seen.status = RunDump({"--objects", (dir / "objects.dat").string(), (dir / "t.sfx").string()}, out, err);
+        seen.status = RunDump(
+            {"--objects", (dir / "objects.dat").string(), (dir / "t.sfx").string()}, out, err);
         seen.peakBytes = gPeak - before;
         seen.list = out.str();
         seen.failure = err.str();
@@ -143,7 +154,9 @@ TEST_F(HostileFiles, tableCutAtEveryByte) {
     const Bytes complete = SerializeSFX(GoodTable());
     const std::string whole = open(complete, kGoodList).list;
     for (std::size_t cut = 0; cut < complete.size(); ++cut) {
-        const Seen seen = open(Bytes(complete.begin(), complete.begin() + static_cast<std::ptrdiff_t>(cut)), kGoodList);
+        const Seen seen =
+            open(Bytes(complete.begin(), complete.begin() + static_cast<std::ptrdiff_t>(cut)),
+                 kGoodList);
         if (cut >= kNumSamplesAt + 1) {
             // The counts are whole (the sample count's low byte is all of it): only sample
             // indices are missing, which the list does not show.
@@ -167,12 +180,15 @@ TEST_F(HostileFiles, countsAtAndBeyondTheirLimits) {
         {"negative details", WithoutDetails(-1), ""},
         // The file ends long before a million details: the sample count reads as 0.
         {"details at the limit", WithCount(kNumDetailsAt, kMaxTableCount), "failure 10"},
-        {"details past the limit", WithCount(kNumDetailsAt, kMaxTableCount + 1), "ReadSFX -> Can't read SFX"},
+        {"details past the limit", WithCount(kNumDetailsAt, kMaxTableCount + 1),
+         "ReadSFX -> Can't read SFX"},
         {"details 2^31 - 1", WithCount(kNumDetailsAt, 2147483647), "ReadSFX -> Can't read SFX"},
         {"no samples", WithCount(kNumSamplesAt, 0), "failure 10"},
         {"negative samples", WithCount(kNumSamplesAt, -1), "failure 10"},
-        {"samples at the limit", WithCount(kNumSamplesAt, kMaxTableCount), "has 3 names, the table needs 1048576"},
-        {"samples past the limit", WithCount(kNumSamplesAt, kMaxTableCount + 1), "ReadSFX -> Can't read SFX"},
+        {"samples at the limit", WithCount(kNumSamplesAt, kMaxTableCount),
+         "has 3 names, the table needs 1048576"},
+        {"samples past the limit", WithCount(kNumSamplesAt, kMaxTableCount + 1),
+         "ReadSFX -> Can't read SFX"},
         {"samples 2^31 - 1", WithCount(kNumSamplesAt, 2147483647), "ReadSFX -> Can't read SFX"},
     };
     for (const Case& c : cases) {
@@ -181,7 +197,8 @@ TEST_F(HostileFiles, countsAtAndBeyondTheirLimits) {
             EXPECT_EQ(seen.status, 0) << c.what << ": " << seen.failure;
         } else {
             EXPECT_EQ(seen.status, 1) << c.what;
-            EXPECT_NE(seen.failure.find(c.expected), std::string::npos) << c.what << ": " << seen.failure;
+            EXPECT_NE(seen.failure.find(c.expected), std::string::npos)
+                << c.what << ": " << seen.failure;
         }
     }
     // With no details the slots name nothing.
@@ -198,7 +215,8 @@ TEST_F(HostileFiles, countsAtAndBeyondTheirLimits) {
 }
 
 TEST_F(HostileFiles, slotsNamingNoDetailAreNotListed) {
-    for (const std::int16_t value : {std::int16_t{-1}, std::int16_t{4}, std::int16_t{32767}, std::int16_t{-32768}}) {
+    for (const std::int16_t value :
+         {std::int16_t{-1}, std::int16_t{4}, std::int16_t{32767}, std::int16_t{-32768}}) {
         SoundTable table = GoodTable();
         table.SoundMap[100] = value;
         const Seen seen = open(SerializeSFX(table), kGoodList);
@@ -235,14 +253,21 @@ TEST_F(HostileFiles, brokenSampleLists) {
         {"empty", "", {}, "has 0 names, the table needs 3"},
         {"an open quote", "\"KV5 Sound 12.wav\r\nKV3 Sound 4.wav\r\nx\r\n", kGoodEntries, ""},
         {"lone CRs", "KV5 Sound 12.wav\rKV3 Sound 4.wav\rx", kGoodEntries, ""},
-        {"NUL bytes", std::string("KV5 Sound 12.wav\r\nKV3 Sound 4\0.wav\r\nx\r\n", 39), {"KV5 Sound 12 - 45", "KV3 Sound 12 - 46", ""}, ""},
-        {"a 100,000-character line", "KV5 Sound 12.wav\r\n" + longName + "\r\nx\r\n", {"KV5 Sound 12 - 45", "KV5 Sound 12 - 46", ""}, ""},
+        {"NUL bytes",
+         std::string("KV5 Sound 12.wav\r\nKV3 Sound 4\0.wav\r\nx\r\n", 39),
+         {"KV5 Sound 12 - 45", "KV3 Sound 12 - 46", ""},
+         ""},
+        {"a 100,000-character line",
+         "KV5 Sound 12.wav\r\n" + longName + "\r\nx\r\n",
+         {"KV5 Sound 12 - 45", "KV5 Sound 12 - 46", ""},
+         ""},
     };
     for (const Case& c : cases) {
         const Seen seen = open(table, c.list);
         if (c.entries.empty()) {
             EXPECT_EQ(seen.status, 1) << c.what;
-            EXPECT_NE(seen.failure.find(c.failure), std::string::npos) << c.what << ": " << seen.failure;
+            EXPECT_NE(seen.failure.find(c.failure), std::string::npos)
+                << c.what << ": " << seen.failure;
         } else {
             EXPECT_EQ(seen.status, 0) << c.what << ": " << seen.failure;
             EXPECT_EQ(Entries(seen), c.entries) << c.what;
@@ -293,7 +318,8 @@ TEST_F(HostileFiles, brokenObjectDatabases) {
         const Seen seen = open(table, kGoodList, c.database);
         if (c.fails) {
             EXPECT_EQ(seen.status, 1) << c.what;
-            EXPECT_NE(seen.failure.find(c.nativeEntry), std::string::npos) << c.what << ": " << seen.failure;
+            EXPECT_NE(seen.failure.find(c.nativeEntry), std::string::npos)
+                << c.what << ": " << seen.failure;
         } else {
             ASSERT_EQ(seen.status, 0) << c.what << ": " << seen.failure;
             EXPECT_EQ(Entries(seen).at(2), c.nativeEntry) << c.what;
