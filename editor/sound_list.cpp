@@ -2,6 +2,7 @@
 
 #include "formats/sample_names.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace sondrel {
@@ -11,32 +12,49 @@ std::vector<SoundListEntry> ComputeSoundList(const SoundTable& table,
                                              const ObjectNameTable& objectNames, bool includeNative,
                                              const std::string& sampleList) {
     const std::size_t details = table.Details.size();
-    // The first slot of each detail, from one pass over the slots.
-    std::vector<std::int16_t> firstSlot(details, -1);
+    // The details some slot uses, each with its first slot, in the order of the details: one
+    // pass over the slots, whatever the number of details.
+    std::vector<std::pair<std::int16_t, std::int16_t>> used; // detail, first slot
     for (int slot = 0; slot < kSoundSlots; ++slot) {
         const std::int16_t detail = table.SoundMap[static_cast<std::size_t>(slot)];
-        if (detail >= 0 && static_cast<std::size_t>(detail) < details &&
-            firstSlot[static_cast<std::size_t>(detail)] < 0) {
-            firstSlot[static_cast<std::size_t>(detail)] = static_cast<std::int16_t>(slot);
+        if (detail >= 0 && static_cast<std::size_t>(detail) < details) {
+            used.emplace_back(detail, static_cast<std::int16_t>(slot));
         }
     }
+    std::sort(used.begin(),
+              used.end()); // by detail, then slot: the first of each is its first slot
+    used.erase(std::unique(used.begin(), used.end(),
+                           [](const auto& a, const auto& b) { return a.first == b.first; }),
+               used.end());
 
+    // A detail's sample number, where its first sample is in the list and has one.
+    auto extracted = [&](std::size_t d) -> std::optional<std::int32_t> {
+        const std::int16_t sample = table.Details[d].Sample;
+        if (sample < 0 || static_cast<std::size_t>(sample) >= sampleNames.size()) {
+            return std::nullopt;
+        }
+        return ExtractSampleNumber(sampleNames[static_cast<std::size_t>(sample)]);
+    };
+
+    // The number carried to a listed detail is the one extracted last from it or any detail
+    // before it. It is looked for backwards, and only as far as the previous listed detail,
+    // whose number is known: every detail is looked at once at the most, and in a usual table
+    // only the listed ones are.
     std::vector<SoundListEntry> entries;
     std::optional<std::int32_t> sampleNumber;
-    for (std::size_t d = 0; d < details; ++d) {
-        const std::int16_t sample = table.Details[d].Sample;
-        const bool named = sample >= 0 && static_cast<std::size_t>(sample) < sampleNames.size();
-        if (named) {
-            if (const auto number =
-                    ExtractSampleNumber(sampleNames[static_cast<std::size_t>(sample)])) {
+    std::size_t known = 0; // the details before this one have been looked at
+    for (const auto& [detail, slot] : used) {
+        const auto d = static_cast<std::size_t>(detail);
+        for (std::size_t back = d + 1; back > known; --back) {
+            if (const auto number = extracted(back - 1)) {
                 sampleNumber = number;
+                break;
             }
         }
-        const int slot = firstSlot[d];
-        if (slot < 0) {
-            continue;
-        }
-        if (!named) {
+        known = d + 1;
+
+        const std::int16_t sample = table.Details[d].Sample;
+        if (sample < 0 || static_cast<std::size_t>(sample) >= sampleNames.size()) {
             throw Failure(FailureCode::SampleIndexOutOfRange,
                           "sound detail " + std::to_string(d) + ", used by slot " +
                               std::to_string(slot) + ", starts at sample " +

@@ -2,6 +2,7 @@
 
 #include "formats/failure.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -154,11 +155,16 @@ std::vector<std::uint8_t> ReadFileHead(const fs::path& path, std::size_t limit) 
     if (!in) {
         Fail("Cannot open", path, errno);
     }
+    // One read of the whole file where its size is known, pieces where it is not (a pipe).
+    std::error_code sizeError;
+    const std::uintmax_t fileSize = fs::file_size(path, sizeError);
+    const std::size_t chunk =
+        sizeError ? std::size_t{1} << 16
+                  : static_cast<std::size_t>(std::min<std::uintmax_t>(fileSize, limit) + 1);
     std::vector<std::uint8_t> bytes;
     std::size_t size = 0;
-    constexpr std::size_t kChunk = 1 << 16;
     while (size < limit) {
-        const std::size_t want = std::min(kChunk, limit - size);
+        const std::size_t want = std::min(chunk, limit - size);
         bytes.resize(size + want);
         in.read(reinterpret_cast<char*>(bytes.data() + size), static_cast<std::streamsize>(want));
         size += static_cast<std::size_t>(in.gcount());

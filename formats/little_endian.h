@@ -19,6 +19,11 @@ public:
 
     // Copies `count` bytes to `out`, zero-filling what lies past the end.
     void read(std::uint8_t* out, std::size_t count) {
+        if (count <= bytes_.size() - pos_) { // the usual case: all there
+            std::copy_n(bytes_.data() + pos_, count, out);
+            pos_ += count;
+            return;
+        }
         const std::size_t available = pos_ < bytes_.size() ? bytes_.size() - pos_ : 0;
         const std::size_t taken = std::min(count, available);
         std::copy_n(bytes_.data() + pos_, taken, out);

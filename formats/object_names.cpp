@@ -216,6 +216,19 @@ ObjectNameTable LoadObjectNames(const fs::path& path) {
         throw Failure(FailureCode::ObjectDatabaseOpen,
                       "the object name database " + DisplayPath(path) + " cannot be opened");
     }
+    // A usual database is read at once; a large one is read only where its names are.
+    constexpr std::int64_t kReadAtOnce = 16 << 20;
+    if (size <= kReadAtOnce) {
+        in.close();
+        try {
+            const std::vector<std::uint8_t> bytes =
+                ReadFileHead(path, static_cast<std::size_t>(kReadAtOnce));
+            return ParseObjectNames(bytes, path);
+        } catch (const FileError&) {
+            throw Failure(FailureCode::ObjectDatabaseOpen,
+                          "the object name database " + DisplayPath(path) + " cannot be read");
+        }
+    }
     FileSource source(in, size);
     return Parser(source, path).parse();
 }

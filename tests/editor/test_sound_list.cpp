@@ -1,6 +1,10 @@
 #include "editor/sound_list.h"
 
+#include "formats/sample_names.h"
+
 #include <gtest/gtest.h>
+
+#include <random>
 
 using namespace sondrel;
 
@@ -152,4 +156,80 @@ TEST(SoundList, everySlotUsedByItsOwnDetail) {
     EXPECT_EQ(entries.front().Text, "KV5 Sound 1 - 369");
     EXPECT_EQ(entries.front().ListToDetail, 31);
     EXPECT_EQ(entries.back().Text, "KV5 Sound 1 - 0");
+}
+
+namespace {
+
+// The sound list built the plain way: every detail's number extracted in turn, and the
+// slots searched once per detail.
+std::vector<SoundListEntry> Reference(const SoundTable& table,
+                                      const std::vector<std::string>& names,
+                                      const ObjectNameTable& objects, bool includeNative) {
+    std::vector<SoundListEntry> entries;
+    std::optional<std::int32_t> number;
+    for (std::size_t d = 0; d < table.Details.size(); ++d) {
+        const int sample = table.Details[d].Sample;
+        const bool named = sample >= 0 && static_cast<std::size_t>(sample) < names.size();
+        if (const auto extracted =
+                named ? ExtractSampleNumber(names[static_cast<std::size_t>(sample)])
+                      : std::nullopt) {
+            number = extracted;
+        }
+        for (int slot = 0; slot < kSoundSlots; ++slot) {
+            if (table.SoundMap[static_cast<std::size_t>(slot)] != static_cast<std::int16_t>(d)) {
+                continue;
+            }
+            const std::string& name = names.at(static_cast<std::size_t>(sample));
+            if (HasSeriesPrefix(name)) {
+                entries.push_back({name.substr(0, 9) + " " +
+                                       (number ? std::to_string(*number) : "") + " - " +
+                                       std::to_string(slot),
+                                   static_cast<std::int32_t>(d + 1)});
+            } else if (includeNative) {
+                entries.push_back(
+                    {objects[static_cast<std::size_t>(slot)], static_cast<std::int32_t>(d + 1)});
+            }
+            break;
+        }
+    }
+    return entries;
+}
+
+} // namespace
+
+TEST(SoundList, matchesTheListBuiltThePlainWay) {
+    std::mt19937 random(20261206);
+    const char* const kinds[] = {"KV5 Sound ", "KV3 Sound ", "KV1 Sound ", "Native "};
+    for (int round = 0; round < 300; ++round) {
+        const int details = 1 + static_cast<int>(random() % 60);
+        std::vector<std::string> names;
+        for (int k = 0; k < 40; ++k) {
+            const std::string number = random() % 3 == 0 ? "ab" : std::to_string(random() % 500);
+            names.push_back(kinds[random() % 4] + number + ".wav");
+        }
+        std::vector<std::int16_t> samples;
+        for (int d = 0; d < details; ++d) {
+            samples.push_back(static_cast<std::int16_t>(random() % 50)); // some past the list
+        }
+        std::vector<std::pair<int, std::int16_t>> slots;
+        for (int slot = 0; slot < kSoundSlots; ++slot) {
+            if (random() % 4 == 0) {
+                slots.emplace_back(slot, static_cast<std::int16_t>(
+                                             static_cast<int>(random() % (details + 3)) - 1));
+            }
+        }
+        const SoundTable table = Table(samples, slots);
+        for (const bool native : {false, true}) {
+            std::vector<std::pair<std::string, std::int32_t>> expected;
+            try {
+                expected = Flat(Reference(table, names, Objects(), native));
+            } catch (const std::out_of_range&) {
+                EXPECT_THROW(ComputeSoundList(table, names, Objects(), native, "x.sam"), Failure)
+                    << round;
+                continue;
+            }
+            EXPECT_EQ(Flat(ComputeSoundList(table, names, Objects(), native, "x.sam")), expected)
+                << round;
+        }
+    }
 }

@@ -6,56 +6,16 @@
 #include "formats/object_names.h"
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"
+#include "tests/support/allocation_tracker.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <sstream>
 
 using namespace sondrel;
 using namespace sondrel::testing;
 namespace fs = std::filesystem;
-
-// The bytes held by operator new, and the most held at once since the last reset.
-namespace {
-std::atomic<std::size_t> gLive{0};
-std::atomic<std::size_t> gPeak{0};
-constexpr std::size_t kHeader = alignof(std::max_align_t);
-} // namespace
-
-void* operator new(std::size_t size) {
-    auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
-    if (block == nullptr) {
-        throw std::bad_alloc();
-    }
-    *reinterpret_cast<std::size_t*>(block) = size;
-    const std::size_t live = gLive += size;
-    for (std::size_t peak = gPeak; live > peak && !gPeak.compare_exchange_weak(peak, live);) {
-    }
-    return block + kHeader;
-}
-void operator delete(void* pointer) noexcept {
-    if (pointer != nullptr) {
-        auto* block = static_cast<unsigned char*>(pointer) - kHeader;
-        gLive -= *reinterpret_cast<std::size_t*>(block);
-        std::free(block);
-    }
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void operator delete[](void* pointer) noexcept {
-    operator delete(pointer);
-}
-void operator delete(void* pointer, std::size_t) noexcept {
-    operator delete(pointer);
-}
-void operator delete[](void* pointer, std::size_t) noexcept {
-    operator delete(pointer);
-}
 
 namespace {
 
@@ -97,12 +57,12 @@ protected:
         WriteAll(dir / "objects.dat", objects);
         std::ostringstream out;
         std::ostringstream err;
-        gPeak = gLive.load();
-        const std::size_t before = gLive;
+        ResetPeak();
+        const std::size_t before = LiveBytes();
         Seen seen;
         seen.status = RunDump(
             {"--objects", (dir / "objects.dat").string(), (dir / "t.sfx").string()}, out, err);
-        seen.peakBytes = gPeak - before;
+        seen.peakBytes = PeakBytes() - before;
         seen.list = out.str();
         seen.failure = err.str();
         EXPECT_LT(seen.peakBytes, kMemoryBound);
