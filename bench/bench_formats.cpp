@@ -200,14 +200,16 @@ void BM_StoreEdits(benchmark::State& state) {
     }
 }
 
-// Keeps every run's time per iteration, to print the ratios after the console's table.
+// Keeps every benchmark's time per iteration, to print the ratios after the console's table.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
+        // The median of repetitions where there are some, else the single run.
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (!run.error_occurred && (median || run.run_type == Run::RT_Iteration)) {
+                seconds[run.run_name.str()] = run.GetAdjustedRealTime();
             }
         }
     }

@@ -49,14 +49,14 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& arguments,
             options.raw = true;
         } else if (argument == "--objects" && i + 1 < arguments.size()) {
             options.native = true;
-            options.objects = arguments[++i];
+            options.objects = PathFromUtf8(arguments[++i]);
         } else if (argument == "--help" || argument == "-h") {
             return std::nullopt;
         } else if (argument.starts_with("-") || !options.table.empty()) {
             err << "sondrel-dump: unexpected argument '" << argument << "'\n";
             return std::nullopt;
         } else {
-            options.table = argument;
+            options.table = PathFromUtf8(argument);
         }
     }
     if (options.table.empty()) {

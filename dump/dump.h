@@ -11,7 +11,7 @@
 
 namespace sondrel {
 
-// Runs the tool on its arguments (without the program name), writing the view to `out` and
+// Runs the tool on its arguments (UTF-8, without the program name), writing the view to `out` and
 // any failure to `err`. Returns the exit status: 0, 1 for a failure the editor would report,
 // 2 for a command line it does not understand.
 int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);

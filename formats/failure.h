@@ -49,4 +49,7 @@ private:
 // A path as UTF-8 text for a failure's description, whatever the platform's own encoding.
 std::string DisplayPath(const std::filesystem::path& path);
 
+// A path from UTF-8 text (a command line's argument, say), whatever the platform's encoding.
+std::filesystem::path PathFromUtf8(const std::string& text);
+
 } // namespace sondrel

@@ -173,3 +173,10 @@ TEST(ObjectNames, loadsFromFileAndFailsOnAFolder) {
         EXPECT_EQ(failure.code(), FailureCode::ObjectDatabaseOpen);
     }
 }
+
+TEST(ObjectNames, theProgramsFolderHoldsThisProgram) {
+    const fs::path folder = ProgramFolder();
+    EXPECT_TRUE(fs::exists(folder / "test_object_names") ||
+                fs::exists(folder / "test_object_names.exe"))
+        << folder;
+}

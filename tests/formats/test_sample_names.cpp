@@ -27,16 +27,20 @@ FailureCode ParseFailure(std::string_view text, std::int32_t count) {
 } // namespace
 
 TEST(SampleListPath, dropsTheLastThreeCharactersWhateverTheyAre) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"C:\\levels\\city.sfx", "C:\\levels\\city.sam"},
-        {"CITY.SFX", "CITY.sam"},
-        {"/x/level.SFX", "/x/level.sam"},
-        {"C:\\x\\sounds", "C:\\x\\sousam"},
-        {"/x/city.sf\xC3\xA9", "/x/city.sam"},          // a two-byte last character
-        {"/x/\xE2\x99\xAA.sfx", "/x/\xE2\x99\xAA.sam"}, // non-ASCII before the extension
+    const std::pair<std::u8string, std::u8string> cases[] = {
+        {u8"C:\\levels\\city.sfx", u8"C:\\levels\\city.sam"},
+        {u8"CITY.SFX", u8"CITY.sam"},
+        {u8"/x/level.SFX", u8"/x/level.sam"},
+        {u8"C:\\x\\sounds", u8"C:\\x\\sousam"},
+        {u8"/x/city.sf\u00E9", u8"/x/city.sam"},        // a last character beyond ASCII
+        {u8"/x/\u266A.sfx", u8"/x/\u266A.sam"},         // beyond ASCII before the extension
+        {u8"/x/\U0001F3B5.sfx", u8"/x/\U0001F3B5.sam"}, // beyond 16 bits, too
+        {u8"/x/a.s\U0001F3B5x", u8"/x/a.sam"},
     };
+    // Compared as plain strings: Debian's GoogleTest cannot print UTF-8 strings.
+    auto text = [](const std::u8string& utf8) { return std::string(utf8.begin(), utf8.end()); };
     for (const auto& [table, list] : cases) {
-        EXPECT_EQ(SampleListPath(table).string(), list) << table;
+        EXPECT_EQ(text(SampleListPath(fs::path(table)).u8string()), text(list)) << text(table);
     }
 }
 
@@ -170,10 +174,16 @@ TEST(SampleListWrite, fileRoundTripsAndFailureLeavesTheOldList) {
     TempDir dir;
     const Names names = {"a.wav", "b,c.wav"};
     WriteSampleNames(dir / "x.sam", names, 2);
+    EXPECT_EQ(ReadText(dir / "x.sam"),
+              "a.wav\r\n\"b,c.wav\"\r\n"); // CR LF as it is, on every platform
     EXPECT_EQ(ReadSampleNames(dir / "x.sam", 2), names);
     fs::create_directory(dir / "folder.sam");
     EXPECT_THROW(WriteSampleNames(dir / "folder.sam", names, 2), Failure);
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"folder.sam", "x.sam"}));
+
+    const fs::path unicode = dir.path() / u8"st\u00E4dt \u266A.sam"; // a name beyond the code page
+    WriteSampleNames(unicode, names, 2);
+    EXPECT_EQ(ReadSampleNames(unicode, 2), names);
 }
 
 TEST(SeriesPrefix, looksAtExactlyTheFirstNineCharacters) {

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 using namespace sondrel;
 using namespace sondrel::testing;
 namespace fs = std::filesystem;
@@ -224,7 +222,7 @@ TEST(SoundTableFile, failedWriteLeavesTheOldFileAndReportsTheFixedText) {
     const fs::path path = dir / "city.sfx";
     const Bytes old = SerializeSFX(SampleTable());
     WriteAll(path, old);
-    ::chmod(path.c_str(), 0444);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     try {
         WriteSFX(path, SoundTable{});
         ADD_FAILURE() << "a read-only table was overwritten";
