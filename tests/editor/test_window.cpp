@@ -5,6 +5,7 @@
 #include "editor/sondrel.h"
 #include "formats/sample_names.h"
 #include "tests/editor/modal_script.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/test_files.h"
 
 #include <QApplication>
@@ -15,9 +16,6 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace sondrel;
 using namespace sondrel::testing;
@@ -158,26 +156,6 @@ public:
 
 class WindowTest : public ::testing::Test, public EditorSession {};
 
-// Limits the size of any file this process writes, as a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved_;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
-
 constexpr ColourValue R = kRed;
 constexpr ColourValue B = kBlack;
 constexpr ColourValue S = kButtonTextColour;
@@ -192,44 +170,24 @@ TEST_F(WindowTest, controlsStandWhereTheLayoutPutsThem) {
                  (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(window.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(window.windowIcon().isNull());
-    struct Place {
-        const char* name;
-        int left, top, width, height; // in twips
-        const char* text;
-    };
-    const Place places[] = {
-        {"Save", 3720, 2400, 1215, 255, "Save"},  {"Update", 3720, 2760, 1215, 255, "Update"},
-        {"SndCH", 4200, 3240, 735, 285, ""},      {"SndPIT", 1680, 3240, 615, 285, ""},
-        {"SndVOL", 3000, 3240, 615, 285, ""},     {"SndRAD", 480, 3240, 735, 285, ""},
-        {"Samples", 0, 2760, 1695, 315, "None"},  {"SndLst", 0, 0, 4935, 2370, nullptr},
-        {"Label4", 3840, 3240, 375, 255, "CH:"},  {"SndN", 3240, 2760, 180, 240, "N"},
-        {"Label3", 1320, 3240, 300, 195, "PIT:"}, {"Label2", 2520, 3240, 495, 255, "VOL:"},
-        {"Label1", 0, 3240, 345, 195, "RAD"},     {"SndL", 2880, 2760, 135, 240, "L"},
-        {"SndR", 2520, 2760, 180, 240, "R"},      {"SndV", 2160, 2760, 165, 240, "V"},
-        {"SndP", 1800, 2760, 165, 240, "P"},
-    };
-    for (const Place& place : places) {
-        auto* widget = child<QWidget>(place.name);
-        ASSERT_NE(widget, nullptr);
-        EXPECT_EQ(widget->geometry(),
-                  QRect(place.left / 15, place.top / 15, place.width / 15, place.height / 15))
-            << place.name;
-        if (place.text == nullptr) {
-            continue;
-        }
-        QString text;
-        if (auto* label = qobject_cast<QLabel*>(widget)) {
-            text = label->text();
-        } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
-            text = button->text();
-            EXPECT_FALSE(button->isDefault() || button->autoDefault()) << place.name;
-        } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-            text = edit->text();
-        } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-            text = combo->currentText();
-            EXPECT_TRUE(combo->isEditable());
-        }
-        EXPECT_EQ(text, place.text) << place.name;
+    // The list, the buttons and the chance field end on one line at the right.
+    for (const char* name : {"SndLst", "Save", "Update", "SndCH"}) {
+        EXPECT_EQ(child<QWidget>(name)->geometry().right() + 1, 4935 / 15) << name;
+    }
+    // The flag labels stand in one row, one every 360 twips, in the order P V R L N.
+    const char* flags[] = {"SndP", "SndV", "SndR", "SndL", "SndN"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(child<FlagLabel>(flags[i])->pos(), QPoint((1800 + 360 * i) / 15, 2760 / 15))
+            << flags[i];
+        EXPECT_EQ(child<FlagLabel>(flags[i])->text(), QString(flags[i] + 3));
+    }
+    EXPECT_EQ(child<QLabel>("Label1")->text(), "RAD"); // the one caption without a colon
+    EXPECT_EQ(child<QComboBox>("Samples")->currentText(), "None");
+    EXPECT_TRUE(child<QComboBox>("Samples")->isEditable());
+    for (const char* name : {"Save", "Update"}) {
+        EXPECT_FALSE(child<QPushButton>(name)->isDefault() ||
+                     child<QPushButton>(name)->autoDefault())
+            << name;
     }
     EXPECT_EQ(child<QLineEdit>("SndCH")->toolTip(),
               "Random number to make sound not play evey time. The higher the number, the smaller "

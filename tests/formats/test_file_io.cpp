@@ -1,4 +1,5 @@
 #include "formats/file_io.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -6,8 +7,6 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -17,29 +16,6 @@ using namespace sondrel::testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-#if !defined(_WIN32)
-// Limits the size of any file this process writes, the way a full disk or a quota would
-// stop a save half way, and lifts the limit again when it goes out of scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved_;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-};
-#endif
 
 Bytes Pattern(std::size_t size, std::uint8_t seed) {
     Bytes bytes(size);

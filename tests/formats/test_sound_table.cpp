@@ -162,21 +162,6 @@ INSTANTIATE_TEST_SUITE_P(ZeroNegativeAndLimit, SoundTableCounts,
                                                      std::size_t{kMaxTableCount},
                                                      std::size_t{kMaxTableCount}}));
 
-TEST(SoundTableRead, countsAboveTheLimitFailWithTheFixedText) {
-    for (const auto& [details, samples] : {std::pair{kMaxTableCount + 1, 1},
-                                           {0, kMaxTableCount + 1},
-                                           {2147483647, 0},
-                                           {0, 2147483647}}) {
-        try {
-            ParseSFX(WithCounts(details, samples, 0));
-            ADD_FAILURE() << details << " details, " << samples << " samples were accepted";
-        } catch (const Failure& failure) {
-            EXPECT_EQ(failure.code(), FailureCode::TableRead);
-            EXPECT_STREQ(failure.what(), "ReadSFX -> Can't read SFX");
-        }
-    }
-}
-
 TEST(SoundTableFile, missingFileIsCreatedEmptyAndReadsAsEmptyTable) {
     TempDir dir;
     const fs::path path = dir / "new.sfx";
