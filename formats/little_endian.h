@@ -1,8 +1,6 @@
-// Little-endian two's complement integers in byte buffers.
-//
-// `LeReader` reads fields in file order from a byte span. A read past the end of the span is
-// not an error: every byte the span does not supply reads as zero, which is how the table and
-// the object name database treat a file that ends early.
+// Little-endian two's complement integers in byte buffers. The callers check the bounds: the
+// table and the object name database read a file that ends early as if the missing bytes
+// were zero.
 #pragma once
 
 #include <algorithm>
@@ -13,44 +11,11 @@
 
 namespace sondrel {
 
-class LeReader {
-public:
-    explicit LeReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-
-    // Copies `count` bytes to `out`, zero-filling what lies past the end.
-    void read(std::uint8_t* out, std::size_t count) {
-        if (count <= bytes_.size() - pos_) { // the usual case: all there
-            std::copy_n(bytes_.data() + pos_, count, out);
-            pos_ += count;
-            return;
-        }
-        const std::size_t available = pos_ < bytes_.size() ? bytes_.size() - pos_ : 0;
-        const std::size_t taken = std::min(count, available);
-        std::copy_n(bytes_.data() + pos_, taken, out);
-        std::fill_n(out + taken, count - taken, std::uint8_t{0});
-        pos_ += taken;
-        if (taken < count) {
-            pos_ = bytes_.size();
-        }
-    }
-    std::uint16_t u16() {
-        std::uint8_t b[2];
-        read(b, 2);
-        return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
-    }
-    std::int16_t i16() { return static_cast<std::int16_t>(u16()); }
-    std::uint32_t u32() {
-        std::uint8_t b[4];
-        read(b, 4);
-        return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-               (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
-    }
-    std::int32_t i32() { return static_cast<std::int32_t>(u32()); }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-    std::size_t pos_ = 0;
-};
+inline std::uint16_t Le16(const std::uint8_t* at) { return static_cast<std::uint16_t>(at[0] | (at[1] << 8)); }
+inline std::uint32_t Le32(const std::uint8_t* at) {
+    return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
+           (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
+}
 
 inline void PutU16(std::vector<std::uint8_t>& out, std::uint16_t value) {
     out.push_back(static_cast<std::uint8_t>(value & 0xFF));

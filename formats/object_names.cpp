@@ -34,7 +34,7 @@ public:
     std::int32_t i32(std::int64_t pos) {
         std::uint8_t b[4] = {};
         copy(pos, b, 4);
-        return LeReader(b).i32();
+        return static_cast<std::int32_t>(Le32(b));
     }
 };
 

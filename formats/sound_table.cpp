@@ -3,6 +3,8 @@
 #include "formats/file_io.h"
 #include "formats/little_endian.h"
 
+#include <algorithm>
+
 namespace sondrel {
 namespace {
 
@@ -12,6 +14,25 @@ constexpr std::size_t kSampleIndexBytes = 4;
 // The longest table the reader can need: both counts at their limit.
 constexpr std::size_t kMaxTableBytes =
     kSoundMapBytes + 8 + (kDetailBytes + kSampleIndexBytes) * kMaxTableCount;
+
+// Hands `decode` each of `count` records of `size` bytes from `offset` on. A record the
+// bytes hold only in part is handed over zero-filled; records past the end are not handed
+// over at all, so what the caller made of them (zero) stays.
+template <class Decode>
+void DecodeRecords(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t count, std::size_t size,
+                   Decode decode) {
+    const std::size_t available = offset < bytes.size() ? (bytes.size() - offset) / size : 0;
+    const std::size_t whole = std::min(count, available);
+    const std::uint8_t* at = bytes.data() + offset;
+    for (std::size_t i = 0; i < whole; ++i, at += size) {
+        decode(i, at);
+    }
+    if (whole < count && offset + whole * size < bytes.size()) {
+        std::uint8_t partial[8] = {};
+        std::copy(bytes.begin() + static_cast<std::ptrdiff_t>(offset + whole * size), bytes.end(), partial);
+        decode(whole, partial);
+    }
+}
 
 std::size_t CheckedCount(std::int32_t count) {
     if (count > kMaxTableCount) {
@@ -57,23 +78,36 @@ void SoundDetail::setWord(int index, std::uint16_t value) {
 }
 
 SoundTable ParseSFX(std::span<const std::uint8_t> bytes) {
-    LeReader in(bytes);
     SoundTable table;
-    for (std::int16_t& slot : table.SoundMap) {
-        slot = in.i16(); // detail index of the slot, -1 for none
-    }
-    table.NumDetails = in.i32();
+    std::size_t offset = 0;
+    DecodeRecords(bytes, offset, table.SoundMap.size(), 2, [&](std::size_t i, const std::uint8_t* at) {
+        table.SoundMap[i] = static_cast<std::int16_t>(Le16(at)); // detail index of the slot, -1 for none
+    });
+    offset += kSoundMapBytes;
+    DecodeRecords(bytes, offset, 1, 4, [&](std::size_t, const std::uint8_t* at) {
+        table.NumDetails = static_cast<std::int32_t>(Le32(at));
+    });
+    offset += 4;
     table.Details.resize(CheckedCount(table.NumDetails));
-    for (SoundDetail& detail : table.Details) {
-        for (int word = 0; word < 4; ++word) {
-            detail.setWord(word, in.u16()); // Sample; Volume, Radius; Chance, Pitch; Flags
-        }
-    }
-    table.NumSamples = in.i32();
+    DecodeRecords(bytes, offset, table.Details.size(), kDetailBytes, [&](std::size_t i, const std::uint8_t* at) {
+        SoundDetail& detail = table.Details[i];
+        detail.Sample = static_cast<std::int16_t>(Le16(at)); // first sample
+        detail.Volume = at[2];
+        detail.Radius = at[3];
+        detail.Chance = at[4];
+        detail.Pitch = at[5];
+        detail.Flags = Le16(at + 6);
+    });
+    offset += kDetailBytes * table.Details.size();
+    DecodeRecords(bytes, offset, 1, 4, [&](std::size_t, const std::uint8_t* at) {
+        table.NumSamples = static_cast<std::int32_t>(Le32(at));
+    });
+    offset += 4;
     table.SampleIndices.resize(CheckedCount(table.NumSamples));
-    for (std::int32_t& index : table.SampleIndices) {
-        index = in.i32(); // carried unchanged
-    }
+    DecodeRecords(bytes, offset, table.SampleIndices.size(), kSampleIndexBytes,
+                  [&](std::size_t i, const std::uint8_t* at) {
+                      table.SampleIndices[i] = static_cast<std::int32_t>(Le32(at)); // carried unchanged
+                  });
     return table;
 }
 
