@@ -105,8 +105,8 @@ double Median(std::vector<double> values) {
 }
 
 struct FreshRun {
-    double ms = 0;     // from the process's start to its window shown
-    double kib = 0;    // its peak resident memory
+    double ms = 0;  // from the process's start to its window shown
+    double kib = 0; // its peak resident memory
 };
 
 // Starts a fresh process that creates the application and starts the editor on `table` (or
@@ -161,7 +161,8 @@ void ReportStartUpAndMemory(int argc, char** argv, int runs) {
     constexpr int kKinds = 4;
     std::vector<double> ms[kKinds];
     std::vector<double> kib[kKinds];
-    const fs::path* tables[kKinds] = {nullptr, nullptr, &BenchTables().typical, &BenchTables().largest};
+    const fs::path* tables[kKinds] = {nullptr, nullptr, &BenchTables().typical,
+                                      &BenchTables().largest};
     for (int run = 0; run < runs; ++run) {
         for (int kind = 0; kind < kKinds; ++kind) {
             const FreshRun fresh = RunFresh(argc, argv, tables[kind], kind == 1);
@@ -169,23 +170,28 @@ void ReportStartUpAndMemory(int argc, char** argv, int runs) {
             kib[kind].push_back(fresh.kib);
         }
     }
-    std::printf("start-up of a fresh process to a shown window, and its peak resident memory; median of %d runs:\n",
+    std::printf("start-up of a fresh process to a shown window, and its peak resident memory; "
+                "median of %d runs:\n",
                 runs);
-    const char* names[kKinds] = {"empty Qt window", "window with text", "typical table", "largest table"};
+    const char* names[kKinds] = {"empty Qt window", "window with text", "typical table",
+                                 "largest table"};
     const char* targets[kKinds] = {"", "", "(target <= 1.1)", "(target <= 1.25)"};
-    std::printf("  %-17s %9s %15s %15s %10s %15s\n", "", "ms", ": empty window", ": with text", "KiB",
-                "- empty window");
+    std::printf("  %-17s %9s %15s %15s %10s %15s\n", "", "ms", ": empty window", ": with text",
+                "KiB", "- empty window");
     for (int kind = 0; kind < kKinds; ++kind) {
-        std::printf("  %-17s %9.2f %15.2f %15.2f %10.0f %11.1f MiB  %s\n", names[kind], Median(ms[kind]),
-                    Median(ms[kind]) / Median(ms[0]), Median(ms[kind]) / Median(ms[1]), Median(kib[kind]),
+        std::printf("  %-17s %9.2f %15.2f %15.2f %10.0f %11.1f MiB  %s\n", names[kind],
+                    Median(ms[kind]), Median(ms[kind]) / Median(ms[0]),
+                    Median(ms[kind]) / Median(ms[1]), Median(kib[kind]),
                     (Median(kib[kind]) - Median(kib[0])) / 1024, targets[kind]);
     }
-    std::printf("  (targets: start-up within the ratios given to the empty window; memory within 20 MiB of it)\n");
+    std::printf("  (targets: start-up within the ratios given to the empty window; memory within "
+                "20 MiB of it)\n");
     std::fflush(stdout);
 }
 
 // Offscreen Qt warns of what the offscreen platform cannot do; that is not news here.
-void QuietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+void QuietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context,
+                            const QString& message) {
     if (!message.contains("propagateSizeHints") && !message.contains("XDG_RUNTIME_DIR")) {
         std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
     }

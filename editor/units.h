@@ -47,7 +47,7 @@ struct EditTexts {
 
 struct EditResult {
     bool stored = false;
-    SoundDetail detail;                  // the new detail, when stored
+    SoundDetail detail{};                // the new detail, when stored
     EditField failed = EditField::Range; // the field that cannot be converted, when not
 };
 

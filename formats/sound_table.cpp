@@ -3,7 +3,15 @@
 #include "formats/file_io.h"
 #include "formats/little_endian.h"
 
+#include <fstream>
+
 #include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstring>
+#include <type_traits>
+
+namespace fs = std::filesystem;
 
 namespace sondrel {
 namespace {
@@ -11,34 +19,98 @@ namespace {
 constexpr std::size_t kSoundMapBytes = 2 * kSoundSlots;
 constexpr std::size_t kDetailBytes = 8;
 constexpr std::size_t kSampleIndexBytes = 4;
-// The longest table the reader can need: both counts at their limit.
-constexpr std::size_t kMaxTableBytes =
-    kSoundMapBytes + 8 + (kDetailBytes + kSampleIndexBytes) * kMaxTableCount;
 
-// Hands `decode` each of `count` records of `size` bytes from `offset` on. A record the
-// bytes hold only in part is handed over zero-filled; records past the end are not handed
-// over at all, so what the caller made of them (zero) stays.
-template <class Decode>
-void DecodeRecords(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t count, std::size_t size,
-                   Decode decode) {
-    const std::size_t available = offset < bytes.size() ? (bytes.size() - offset) / size : 0;
-    const std::size_t whole = std::min(count, available);
-    const std::uint8_t* at = bytes.data() + offset;
-    for (std::size_t i = 0; i < whole; ++i, at += size) {
-        decode(i, at);
+// The records in memory are the records in the file, byte for byte, on a little-endian
+// machine: the arrays are read and written whole. Elsewhere each field is turned around.
+constexpr bool kLittleEndian = std::endian::native == std::endian::little;
+static_assert(sizeof(SoundDetail) == kDetailBytes && std::is_trivially_copyable_v<SoundDetail> &&
+              std::is_standard_layout_v<SoundDetail> && offsetof(SoundDetail, Volume) == 2 &&
+              offsetof(SoundDetail, Radius) == 3 && offsetof(SoundDetail, Chance) == 4 &&
+              offsetof(SoundDetail, Pitch) == 5 && offsetof(SoundDetail, Flags) == 6);
+
+template <class Integer> Integer Swapped(Integer value) {
+    auto bits = static_cast<std::make_unsigned_t<Integer>>(value);
+    std::make_unsigned_t<Integer> turned = 0;
+    for (std::size_t i = 0; i < sizeof(Integer); ++i, bits >>= 8) {
+        turned = static_cast<decltype(turned)>((turned << 8) | (bits & 0xFF));
     }
-    if (whole < count && offset + whole * size < bytes.size()) {
-        std::uint8_t partial[8] = {};
-        std::copy(bytes.begin() + static_cast<std::ptrdiff_t>(offset + whole * size), bytes.end(), partial);
-        decode(whole, partial);
-    }
+    return static_cast<Integer>(turned);
 }
+template <class Integer> Integer FromFileOrder(Integer value) {
+    return kLittleEndian ? value : Swapped(value);
+}
+
+// The bytes of a file held in memory.
+class SpanSource {
+public:
+    explicit SpanSource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    // Copies up to `count` bytes to `out`; what the bytes do not hold is left as it was.
+    void read(void* out, std::size_t count) {
+        const std::size_t taken = std::min(count, bytes_.size() - pos_);
+        std::memcpy(out, bytes_.data() + pos_, taken);
+        pos_ += taken;
+    }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+    std::size_t pos_ = 0;
+};
+
+// A file read straight into the table's arrays, without a copy of the whole file between.
+class StreamSource {
+public:
+    explicit StreamSource(std::istream& in) : in_(in) {}
+    void read(void* out, std::size_t count) {
+        in_.read(static_cast<char*>(out), static_cast<std::streamsize>(count));
+        if (in_.bad()) {
+            throw FileError("the table cannot be read");
+        }
+    }
+
+private:
+    std::istream& in_;
+};
 
 std::size_t CheckedCount(std::int32_t count) {
     if (count > kMaxTableCount) {
         throw Failure(FailureCode::TableRead, kReadSFXFailed);
     }
     return count > 0 ? static_cast<std::size_t>(count) : 0;
+}
+
+// Reads a table field by field in file order. Every destination starts at zero, and what the
+// source does not hold stays zero.
+template <class Source> SoundTable ReadTable(Source& in) {
+    SoundTable table;
+    in.read(table.SoundMap.data(), kSoundMapBytes); // detail index of each slot, -1 for none
+    in.read(&table.NumDetails, 4);
+    table.NumDetails = FromFileOrder(table.NumDetails);
+    table.Details.resize(CheckedCount(table.NumDetails));
+    in.read(table.Details.data(), kDetailBytes * table.Details.size());
+    in.read(&table.NumSamples, 4);
+    table.NumSamples = FromFileOrder(table.NumSamples);
+    table.SampleIndices.resize(CheckedCount(table.NumSamples));
+    in.read(table.SampleIndices.data(),
+            kSampleIndexBytes * table.SampleIndices.size()); // carried unchanged
+    if constexpr (!kLittleEndian) {
+        for (std::int16_t& slot : table.SoundMap) {
+            slot = Swapped(slot);
+        }
+        for (SoundDetail& detail : table.Details) {
+            detail.Sample = Swapped(detail.Sample);
+            detail.Flags = Swapped(detail.Flags);
+        }
+        for (std::int32_t& index : table.SampleIndices) {
+            index = Swapped(index);
+        }
+    }
+    return table;
+}
+
+template <class Record>
+void AppendRecords(std::vector<std::uint8_t>& out, const std::vector<Record>& records) {
+    const auto* first = reinterpret_cast<const std::uint8_t*>(records.data());
+    out.insert(out.end(), first, first + records.size() * sizeof(Record));
 }
 
 } // namespace
@@ -78,37 +150,8 @@ void SoundDetail::setWord(int index, std::uint16_t value) {
 }
 
 SoundTable ParseSFX(std::span<const std::uint8_t> bytes) {
-    SoundTable table;
-    std::size_t offset = 0;
-    DecodeRecords(bytes, offset, table.SoundMap.size(), 2, [&](std::size_t i, const std::uint8_t* at) {
-        table.SoundMap[i] = static_cast<std::int16_t>(Le16(at)); // detail index of the slot, -1 for none
-    });
-    offset += kSoundMapBytes;
-    DecodeRecords(bytes, offset, 1, 4, [&](std::size_t, const std::uint8_t* at) {
-        table.NumDetails = static_cast<std::int32_t>(Le32(at));
-    });
-    offset += 4;
-    table.Details.resize(CheckedCount(table.NumDetails));
-    DecodeRecords(bytes, offset, table.Details.size(), kDetailBytes, [&](std::size_t i, const std::uint8_t* at) {
-        SoundDetail& detail = table.Details[i];
-        detail.Sample = static_cast<std::int16_t>(Le16(at)); // first sample
-        detail.Volume = at[2];
-        detail.Radius = at[3];
-        detail.Chance = at[4];
-        detail.Pitch = at[5];
-        detail.Flags = Le16(at + 6);
-    });
-    offset += kDetailBytes * table.Details.size();
-    DecodeRecords(bytes, offset, 1, 4, [&](std::size_t, const std::uint8_t* at) {
-        table.NumSamples = static_cast<std::int32_t>(Le32(at));
-    });
-    offset += 4;
-    table.SampleIndices.resize(CheckedCount(table.NumSamples));
-    DecodeRecords(bytes, offset, table.SampleIndices.size(), kSampleIndexBytes,
-                  [&](std::size_t i, const std::uint8_t* at) {
-                      table.SampleIndices[i] = static_cast<std::int32_t>(Le32(at)); // carried unchanged
-                  });
-    return table;
+    SpanSource source(bytes);
+    return ReadTable(source);
 }
 
 std::vector<std::uint8_t> SerializeSFX(const SoundTable& table) {
@@ -119,24 +162,38 @@ std::vector<std::uint8_t> SerializeSFX(const SoundTable& table) {
         PutU16(out, static_cast<std::uint16_t>(slot));
     }
     PutI32(out, table.NumDetails);
-    for (const SoundDetail& detail : table.Details) {
-        for (int word = 0; word < 4; ++word) {
-            PutU16(out, detail.word(word));
+    if constexpr (kLittleEndian) {
+        AppendRecords(out, table.Details);
+    } else {
+        for (const SoundDetail& detail : table.Details) {
+            for (int word = 0; word < 4; ++word) {
+                PutU16(out, detail.word(word));
+            }
         }
     }
     PutI32(out, table.NumSamples);
-    for (const std::int32_t index : table.SampleIndices) {
-        PutI32(out, index);
+    if constexpr (kLittleEndian) {
+        AppendRecords(out, table.SampleIndices);
+    } else {
+        for (const std::int32_t index : table.SampleIndices) {
+            PutI32(out, index);
+        }
     }
     return out;
 }
 
 SoundTable ReadSFX(const std::filesystem::path& path) {
     try {
-        if (!CreateIfMissing(path)) {
+        std::error_code ec;
+        if (!CreateIfMissing(path) || fs::is_directory(path, ec)) {
             throw Failure(FailureCode::TableRead, kReadSFXFailed);
         }
-        return ParseSFX(ReadFileHead(path, kMaxTableBytes));
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            throw Failure(FailureCode::TableRead, kReadSFXFailed);
+        }
+        StreamSource source(in);
+        return ReadTable(source);
     } catch (const FileError&) {
         throw Failure(FailureCode::TableRead, kReadSFXFailed);
     } catch (const std::bad_alloc&) {

@@ -44,13 +44,15 @@ inline constexpr char kWriteSFXFailed[] = "WriteSFX -> Can't write SFX";
 //                          0x1000 N, 0x2000 P, 0x4000 V
 //
 // Bits the editor does not use are kept as read.
+// A plain record, so that an array of them is cleared and filled as one block of memory:
+// write SoundDetail{} for a cleared one.
 struct SoundDetail {
-    std::int16_t Sample = 0;
-    std::uint8_t Volume = 0;
-    std::uint8_t Radius = 0;
-    std::uint8_t Chance = 0;
-    std::uint8_t Pitch = 0;
-    std::uint16_t Flags = 0;
+    std::int16_t Sample;
+    std::uint8_t Volume;
+    std::uint8_t Radius;
+    std::uint8_t Chance;
+    std::uint8_t Pitch;
+    std::uint16_t Flags;
 
     // The record as four 16-bit words: Sample; Volume | Radius << 8; Chance | Pitch << 8;
     // Flags.
