@@ -47,8 +47,10 @@ public:
     // Copies up to `count` bytes to `out`; what the bytes do not hold is left as it was.
     void read(void* out, std::size_t count) {
         const std::size_t taken = std::min(count, bytes_.size() - pos_);
-        std::memcpy(out, bytes_.data() + pos_, taken);
-        pos_ += taken;
+        if (taken > 0) { // an empty array or input may have no address at all
+            std::memcpy(out, bytes_.data() + pos_, taken);
+            pos_ += taken;
+        }
     }
 
 private:
@@ -61,6 +63,9 @@ class StreamSource {
 public:
     explicit StreamSource(std::istream& in) : in_(in) {}
     void read(void* out, std::size_t count) {
+        if (count == 0) {
+            return;
+        }
         in_.read(static_cast<char*>(out), static_cast<std::streamsize>(count));
         if (in_.bad()) {
             throw FileError("the table cannot be read");
