@@ -28,16 +28,11 @@ void Seed(const fs::path& folder, const std::string& target, const std::string& 
 }
 
 SoundTable SmallTable() {
-    SoundTable table;
-    table.SoundMap.fill(-1);
-    table.SoundMap[0] = 1;
-    table.SoundMap[45] = 0;
-    table.SoundMap[46] = 0;
-    table.NumDetails = 2;
-    table.Details = {
-        {.Sample = 0, .Volume = 250, .Radius = 12, .Chance = 10, .Pitch = 126, .Flags = 0x6006},
-        {.Sample = 1, .Volume = 4, .Radius = 31, .Chance = 0, .Pitch = 63, .Flags = 0x1009}};
-    table.NumSamples = 3;
+    SoundTable table = TableOf(
+        {{0, 1}, {45, 0}, {46, 0}},
+        {{.Sample = 0, .Volume = 250, .Radius = 12, .Chance = 10, .Pitch = 126, .Flags = 0x6006},
+         {.Sample = 1, .Volume = 4, .Radius = 31, .Chance = 0, .Pitch = 63, .Flags = 0x1009}},
+        3);
     table.SampleIndices = {7, 8, 9};
     return table;
 }

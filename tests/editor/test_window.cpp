@@ -32,36 +32,24 @@ const std::vector<std::string> kSampleNames = {
 // Five details: a series sound with V and loop mode 2, a native one with P, N and loop mode
 // 1, a series sound on two slots, one whose number carries over, and one no slot uses.
 SoundTable MakeTable() {
-    SoundTable table;
-    table.SoundMap.fill(-1);
-    table.SoundMap[45] = 0;
-    table.SoundMap[120] = 1;
-    table.SoundMap[12] = 2;
-    table.SoundMap[4] = 2;
-    table.SoundMap[300] = 3;
-    table.NumDetails = 5;
-    table.Details = {
-        {.Sample = 0,
-         .Volume = 250,
-         .Radius = 0xE5,
-         .Chance = 10,
-         .Pitch = 126,
-         .Flags = 0x4000 | 4 | 2},
-        {.Sample = 1,
-         .Volume = 255,
-         .Radius = 31,
-         .Chance = 255,
-         .Pitch = 127,
-         .Flags = 0x3000 | 8 | 1},
-        {.Sample = 3, .Volume = 4, .Radius = 3, .Chance = 2, .Pitch = 5, .Flags = 0x8F80 | 12 | 3},
-        {.Sample = 6, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 4},
-        {.Sample = 7, .Volume = 1, .Radius = 1, .Chance = 1, .Pitch = 1, .Flags = 4},
-    };
-    table.NumSamples = static_cast<std::int32_t>(kSampleNames.size());
-    for (std::int32_t k = 0; k < table.NumSamples; ++k) {
-        table.SampleIndices.push_back(500 + k);
-    }
-    return table;
+    return TableOf(
+        {{45, 0}, {120, 1}, {12, 2}, {4, 2}, {300, 3}},
+        {{.Sample = 0,
+          .Volume = 250,
+          .Radius = 0xE5,
+          .Chance = 10,
+          .Pitch = 126,
+          .Flags = 0x4000 | 4 | 2},
+         {.Sample = 1,
+          .Volume = 255,
+          .Radius = 31,
+          .Chance = 255,
+          .Pitch = 127,
+          .Flags = 0x3000 | 8 | 1},
+         {.Sample = 3, .Volume = 4, .Radius = 3, .Chance = 2, .Pitch = 5, .Flags = 0x8F80 | 12 | 3},
+         {.Sample = 6, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 4},
+         {.Sample = 7, .Volume = 1, .Radius = 1, .Chance = 1, .Pitch = 1, .Flags = 4}},
+        static_cast<std::int32_t>(kSampleNames.size()));
 }
 
 QString Q(const fs::path& path) {

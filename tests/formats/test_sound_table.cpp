@@ -11,28 +11,22 @@ namespace {
 
 // A small complete table with a distinct value in every field.
 SoundTable SampleTable() {
-    SoundTable table;
-    table.SoundMap.fill(-1);
-    table.SoundMap[0] = 1;
-    table.SoundMap[7] = 0;
-    table.SoundMap[369] = 2;
-    table.NumDetails = 3;
-    table.Details = {
-        {.Sample = 0,
-         .Volume = 0x11,
-         .Radius = 0x22,
-         .Chance = 0x33,
-         .Pitch = 0x44,
-         .Flags = 0x5566},
-        {.Sample = -2,
-         .Volume = 0xFF,
-         .Radius = 0xE5,
-         .Chance = 0x01,
-         .Pitch = 0x80,
-         .Flags = 0xFFFF},
-        {.Sample = 3, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 0x0008},
-    };
-    table.NumSamples = 2;
+    SoundTable table =
+        TableOf({{0, 1}, {7, 0}, {369, 2}},
+                {{.Sample = 0,
+                  .Volume = 0x11,
+                  .Radius = 0x22,
+                  .Chance = 0x33,
+                  .Pitch = 0x44,
+                  .Flags = 0x5566},
+                 {.Sample = -2,
+                  .Volume = 0xFF,
+                  .Radius = 0xE5,
+                  .Chance = 0x01,
+                  .Pitch = 0x80,
+                  .Flags = 0xFFFF},
+                 {.Sample = 3, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 0x0008}},
+                2);
     table.SampleIndices = {0x01020304, -1};
     return table;
 }

@@ -30,20 +30,13 @@ struct Seen {
 
 // Two series sounds on slots 45 and 46, a native one on slot 3, one no slot uses.
 SoundTable GoodTable() {
-    SoundTable table;
-    table.SoundMap.fill(-1);
-    table.SoundMap[45] = 0;
-    table.SoundMap[46] = 1;
-    table.SoundMap[3] = 2;
-    table.NumDetails = 4;
-    table.Details = {
-        {.Sample = 0, .Volume = 250, .Radius = 12, .Chance = 10, .Pitch = 126, .Flags = 0x4004},
-        {.Sample = 1, .Volume = 4, .Radius = 31, .Chance = 0, .Pitch = 63, .Flags = 0x2008},
-        {.Sample = 2, .Volume = 8, .Radius = 3, .Chance = 2, .Pitch = 5, .Flags = 0x0005},
-        {.Sample = 0, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 0x0004}};
-    table.NumSamples = 3;
-    table.SampleIndices = {0, 1, 2};
-    return table;
+    return TableOf(
+        {{45, 0}, {46, 1}, {3, 2}},
+        {{.Sample = 0, .Volume = 250, .Radius = 12, .Chance = 10, .Pitch = 126, .Flags = 0x4004},
+         {.Sample = 1, .Volume = 4, .Radius = 31, .Chance = 0, .Pitch = 63, .Flags = 0x2008},
+         {.Sample = 2, .Volume = 8, .Radius = 3, .Chance = 2, .Pitch = 5, .Flags = 0x0005},
+         {.Sample = 0, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 0x0004}},
+        3);
 }
 const std::string kGoodList = "KV5 Sound 12.wav\r\nKV3 Sound 4-bell.wav\r\nDoor.wav\r\n";
 

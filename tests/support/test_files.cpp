@@ -73,6 +73,22 @@ void AppendI32(Bytes& out, std::int32_t value) {
     }
 }
 
+SoundTable TableOf(const std::vector<std::pair<int, std::int16_t>>& slots,
+                   std::vector<SoundDetail> details, std::int32_t samples) {
+    SoundTable table;
+    table.SoundMap.fill(-1);
+    for (const auto& [slot, detail] : slots) {
+        table.SoundMap.at(static_cast<std::size_t>(slot)) = detail;
+    }
+    table.NumDetails = static_cast<std::int32_t>(details.size());
+    table.Details = std::move(details);
+    table.NumSamples = samples;
+    for (std::int32_t k = 0; k < samples; ++k) {
+        table.SampleIndices.push_back(k);
+    }
+    return table;
+}
+
 Bytes ObjectDatabase::bytes() const {
     Bytes out;
     auto appendText = [&out](const std::string& text) {

@@ -2,6 +2,8 @@
 // reads and writes, and a writer for the object name database (the program only reads it).
 #pragma once
 
+#include "formats/sound_table.h"
+
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -35,6 +37,11 @@ void WriteText(const std::filesystem::path& path, const std::string& text);
 std::string ReadText(const std::filesystem::path& path);
 
 void AppendI32(Bytes& out, std::int32_t value);
+
+// A table whose slots use the given details, every other slot silent, with `samples` samples
+// whose indices count up from 0.
+SoundTable TableOf(const std::vector<std::pair<int, std::int16_t>>& slots,
+                   std::vector<SoundDetail> details, std::int32_t samples);
 
 // The seven sections of an object name database. Sections 3 to 6 carry 4 more bytes per
 // entry, written as `tag`.
