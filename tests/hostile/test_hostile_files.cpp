@@ -165,6 +165,13 @@ TEST_F(HostileFiles, countsAtAndBeyondTheirLimits) {
     EXPECT_EQ(seen.status, 0) << seen.failure;
     EXPECT_EQ(Entries(seen), kGoodEntries);
     EXPECT_GT(seen.peakBytes, 8u << 20);
+    // The reader itself holds the details and little more; the rest above was the view's text.
+    ResetPeak();
+    const std::size_t before = LiveBytes();
+    EXPECT_EQ(ReadSFX(dir / "t.sfx").Details.size(), std::size_t{kMaxTableCount});
+    const std::size_t reader = PeakBytes() - before;
+    EXPECT_LT(reader, 9u << 20);
+    RecordProperty("readerPeakBytesForAMillionDetails", std::to_string(reader));
 }
 
 TEST_F(HostileFiles, slotsNamingNoDetailAreNotListed) {
