@@ -469,17 +469,6 @@ TEST_F(WindowTest, failedSaveKeepsTheOldFilesAndTheEdits) {
     EXPECT_EQ(ReadSampleNames(dir / "good" / "city.sam", 8), kSampleNames);
 }
 
-TEST_F(WindowTest, readOnlyTargetIsRefusedAndTheProgramGoesOn) {
-    open();
-    const Bytes old = ReadAll(table());
-    fs::permissions(table(), fs::perms::owner_read);
-    save({Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes),
-          Script::press(QMessageBox::Ok)});
-    EXPECT_EQ(script->messages().last(), "WriteSFX -> Can't write SFX");
-    EXPECT_EQ(ReadAll(table()), old);
-    EXPECT_TRUE(window.isVisible());
-}
-
 TEST_F(WindowTest, sampleListThatCannotBeWrittenIsReported) {
     open();
     fs::create_directory(dir / "copy.sam"); // in the way of the sample list
