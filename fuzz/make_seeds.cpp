@@ -28,7 +28,7 @@ void Seed(const fs::path& folder, const std::string& target, const std::string& 
 }
 
 SoundTable SmallTable() {
-    SoundTable table = TableOf(
+    SoundTable table = sondrel::testing::TableOf(
         {{0, 1}, {45, 0}, {46, 0}},
         {{.Sample = 0, .Volume = 250, .Radius = 12, .Chance = 10, .Pitch = 126, .Flags = 0x6006},
          {.Sample = 1, .Volume = 4, .Radius = 31, .Chance = 0, .Pitch = 63, .Flags = 0x1009}},
