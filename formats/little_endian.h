@@ -1,19 +1,11 @@
-// Little-endian two's complement integers in byte buffers. The callers check the bounds: the
-// table and the object name database read a file that ends early as if the missing bytes
-// were zero.
+// Little-endian two's complement integers in byte buffers. The callers check the bounds.
 #pragma once
 
-#include <algorithm>
-#include <cstddef>
 #include <cstdint>
-#include <span>
 #include <vector>
 
 namespace sondrel {
 
-inline std::uint16_t Le16(const std::uint8_t* at) {
-    return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
-}
 inline std::uint32_t Le32(const std::uint8_t* at) {
     return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
            (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
