@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 using namespace sondrel;
@@ -556,4 +558,25 @@ TEST_F(WindowTest, aWholeSessionRunsCleanly) {
     EXPECT_EQ(ReadSFX(dir / "session.sfx"), window.state().Table);
     EXPECT_TRUE(window.close());
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(WindowTest, savingIntoAFolderThatCannotBeWrittenKeepsEverything) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root writes any folder; CTest runs this case again with --drop-root";
+    }
+    open();
+    select(0);
+    type("SndVOL", "20");
+    QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+    const fs::path locked = dir / "locked";
+    fs::create_directory(locked);
+    WriteAll(locked / "city.sfx", ReadAll(table()));
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    save({Script::chooseFile(Q(locked / "city.sfx")), Script::press(QMessageBox::Yes),
+          Script::press(QMessageBox::Ok)});
+    EXPECT_EQ(script->messages().last(), "WriteSFX -> Can't write SFX");
+    EXPECT_EQ(ReadAll(locked / "city.sfx"), ReadAll(table()));
+    EXPECT_EQ(std::distance(fs::directory_iterator(locked), fs::directory_iterator()), 1);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.state().Table.Details[0].Volume, 50); // the edit is still there
 }
