@@ -283,34 +283,30 @@ void Sondrel::SndLst_Click() {
     setFlagColours(ColoursForFlags(detail.Flags));
 }
 
-void Sondrel::SndP_Click() {
+void Sondrel::switchFlags(void (*click)(FlagColours&)) {
     FlagColours colours = flagColours();
-    ClickFlag(colours.P);
+    click(colours);
     setFlagColours(colours);
+}
+
+void Sondrel::SndP_Click() {
+    switchFlags([](FlagColours& c) { ClickFlag(c.P); });
 }
 
 void Sondrel::SndV_Click() {
-    FlagColours colours = flagColours();
-    ClickFlag(colours.V);
-    setFlagColours(colours);
+    switchFlags([](FlagColours& c) { ClickFlag(c.V); });
 }
 
 void Sondrel::SndN_Click() {
-    FlagColours colours = flagColours();
-    ClickFlag(colours.N);
-    setFlagColours(colours);
+    switchFlags([](FlagColours& c) { ClickFlag(c.N); });
 }
 
 void Sondrel::SndR_Click() {
-    FlagColours colours = flagColours();
-    ClickLoopFlag(colours.R, colours.L);
-    setFlagColours(colours);
+    switchFlags([](FlagColours& c) { ClickLoopFlag(c.R, c.L); });
 }
 
 void Sondrel::SndL_Click() {
-    FlagColours colours = flagColours();
-    ClickLoopFlag(colours.L, colours.R);
-    setFlagColours(colours);
+    switchFlags([](FlagColours& c) { ClickLoopFlag(c.L, c.R); });
 }
 
 void Sondrel::Update_Click() {

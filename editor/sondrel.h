@@ -74,6 +74,8 @@ private:
     int detailAt(int listIndex) const;
     FlagColours flagColours() const;
     void setFlagColours(const FlagColours& colours);
+    // Reads the five labels, lets `click` switch them, and shows the result.
+    void switchFlags(void (*click)(FlagColours&));
 
     void SndLst_Click();
     void SndP_Click();

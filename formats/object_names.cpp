@@ -211,27 +211,26 @@ ObjectNameTable LoadObjectNames(const fs::path& path) {
         CreateIfMissing(path);
         return {};
     }
-    std::ifstream in;
-    if (!fs::is_directory(path, ec)) {
-        in.open(path, std::ios::binary);
-    }
-    const auto size = static_cast<std::int64_t>(fs::file_size(path, ec));
-    if (!in.is_open() || ec) {
-        throw Failure(FailureCode::ObjectDatabaseOpen,
-                      "the object name database " + DisplayPath(path) + " cannot be opened");
+    const std::string unopenable =
+        "the object name database " + DisplayPath(path) + " cannot be opened";
+    const auto size = static_cast<std::int64_t>(fs::file_size(path, ec)); // fails for a folder
+    if (ec) {
+        throw Failure(FailureCode::ObjectDatabaseOpen, unopenable);
     }
     // A usual database is read at once; a large one is read only where its names are.
     constexpr std::int64_t kReadAtOnce = 16 << 20;
     if (size <= kReadAtOnce) {
-        in.close();
+        std::vector<std::uint8_t> bytes;
         try {
-            const std::vector<std::uint8_t> bytes =
-                ReadFileHead(path, static_cast<std::size_t>(kReadAtOnce));
-            return ParseObjectNames(bytes, path);
+            bytes = ReadFileHead(path, static_cast<std::size_t>(kReadAtOnce));
         } catch (const FileError&) {
-            throw Failure(FailureCode::ObjectDatabaseOpen,
-                          "the object name database " + DisplayPath(path) + " cannot be read");
+            throw Failure(FailureCode::ObjectDatabaseOpen, unopenable);
         }
+        return ParseObjectNames(bytes, path);
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw Failure(FailureCode::ObjectDatabaseOpen, unopenable);
     }
     FileSource source(in, size);
     return Parser(source, path).parse();
