@@ -14,108 +14,6 @@ namespace fs = std::filesystem;
 namespace sondrel {
 namespace {
 
-// Splits text into lines at CR LF, LF or a lone CR. `feed` hands over the text in pieces;
-// the last piece is followed by finish().
-class LineSplitter {
-public:
-    explicit LineSplitter(const fs::path& file) : file_(file) {}
-
-    // Takes the next line from `text` starting at `pos`, appending to the pending line.
-    // Returns true with `line` complete when a line end was found; false when `text` ran out
-    // first (the partial line is kept for the next piece).
-    bool take(std::string_view text, std::size_t& pos, std::string& line) {
-        if (pendingCr_) {
-            pendingCr_ = false;
-            if (pos < text.size() && text[pos] == '\n') {
-                ++pos;
-            }
-        }
-        const std::size_t start = pos;
-        while (pos < text.size() && text[pos] != '\n' && text[pos] != '\r') {
-            ++pos;
-        }
-        if (line.size() + (pos - start) > kMaxSampleLineBytes) {
-            throw Failure(FailureCode::SampleListLineTooLong,
-                          "the sample list " + DisplayPath(file_) + " has a line longer than " +
-                              std::to_string(kMaxSampleLineBytes) +
-                              " bytes, which no sample name can be");
-        }
-        line.append(text.substr(start, pos - start));
-        if (pos == text.size()) {
-            return false;
-        }
-        if (text[pos] == '\r') {
-            ++pos;
-            if (pos == text.size()) {
-                pendingCr_ = true; // the LF of a CR LF may begin the next piece
-            } else if (text[pos] == '\n') {
-                ++pos;
-            }
-        } else {
-            ++pos;
-        }
-        return true;
-    }
-
-private:
-    const fs::path& file_;
-    bool pendingCr_ = false;
-};
-
-// Turns lines into names, one field at a time.
-class FieldReader {
-public:
-    FieldReader(std::int32_t count, const fs::path& file) : file_(file) {
-        if (count <= 0) {
-            throw Failure(FailureCode::NoSamples,
-                          "the table has a sample count of " + std::to_string(count) +
-                              ", so its sample list " + DisplayPath(file) + " cannot be read");
-        }
-        wanted_ = static_cast<std::size_t>(count);
-        names_.reserve(std::min<std::size_t>(wanted_, 1 << 16));
-    }
-
-    bool done() const { return names_.size() == wanted_; }
-
-    void addLine(std::string_view line) {
-        std::size_t pos = 0;
-        while (!done()) {
-            while (pos < line.size() && line[pos] == ' ') {
-                ++pos;
-            }
-            std::size_t end = 0;
-            if (pos < line.size() && line[pos] == '"') {
-                const std::size_t closing = line.find('"', pos + 1);
-                end = closing == std::string_view::npos ? line.size() : closing;
-                names_.emplace_back(line.substr(pos + 1, end - pos - 1));
-            } else {
-                end = std::min(line.find(',', pos), line.size());
-                names_.emplace_back(line.substr(pos, end - pos));
-            }
-            const std::size_t comma = line.find(',', end);
-            if (comma == std::string_view::npos) {
-                return;
-            }
-            pos = comma + 1;
-        }
-    }
-
-    std::vector<std::string> finish() {
-        if (!done()) {
-            throw Failure(FailureCode::SampleListShort,
-                          "the sample list " + DisplayPath(file_) + " has " +
-                              std::to_string(names_.size()) + " names, the table needs " +
-                              std::to_string(wanted_));
-        }
-        return std::move(names_);
-    }
-
-private:
-    const fs::path& file_;
-    std::size_t wanted_ = 0;
-    std::vector<std::string> names_;
-};
-
 bool NeedsQuotes(std::string_view name) {
     return name.find(',') != std::string_view::npos ||
            (!name.empty() && (name.front() == ' ' || name.front() == '"'));
@@ -155,24 +53,115 @@ fs::path SampleListPath(const fs::path& table) {
     return fs::path(std::move(text));
 }
 
+SampleListReader::SampleListReader(std::int32_t count, const fs::path& file) : file_(file) {
+    if (count <= 0) {
+        throw Failure(FailureCode::NoSamples, "the table has a sample count of " +
+                                                  std::to_string(count) + ", so its sample list " +
+                                                  DisplayPath(file) + " cannot be read");
+    }
+    wanted_ = static_cast<std::size_t>(count);
+    names_.reserve(std::min<std::size_t>(wanted_, 1 << 16));
+}
+
+bool SampleListReader::feed(std::string_view piece) {
+    std::size_t pos = 0;
+    while (pos < piece.size() && !done()) {
+        const char c = piece[pos];
+        if (afterCr_) {
+            afterCr_ = false;
+            if (c == '\n') {
+                ++pos; // the LF of a CR LF
+                continue;
+            }
+        }
+        if (c == '\r' || c == '\n') {
+            endLine();
+            afterCr_ = c == '\r';
+            ++pos;
+            continue;
+        }
+        lineOpen_ = true;
+        if (state_ == State::Bare || state_ == State::Quoted) {
+            // The bytes of a name up to whatever may end it, taken at once.
+            const std::string_view enders = state_ == State::Bare ? ",\r\n" : "\"\r\n";
+            const std::size_t end = std::min(piece.find_first_of(enders, pos), piece.size());
+            countLineBytes(end - pos);
+            field_.append(piece.substr(pos, end - pos));
+            pos = end;
+            if (pos < piece.size() && piece[pos] != '\r' && piece[pos] != '\n') {
+                countLineBytes(1);
+                addName();
+                state_ = state_ == State::Bare ? State::BeforeField : State::AfterQuote;
+                ++pos;
+            }
+            continue;
+        }
+        countLineBytes(1);
+        if (state_ == State::AfterQuote) {
+            if (c == ',') {
+                state_ = State::BeforeField;
+            }
+        } else if (c == ',') {
+            addName(); // an empty field
+        } else if (c == '"') {
+            state_ = State::Quoted;
+        } else if (c != ' ') {
+            state_ = State::Bare;
+            field_ += c;
+        }
+        ++pos;
+    }
+    return done();
+}
+
+std::vector<std::string> SampleListReader::finish() {
+    if (!done() && lineOpen_) {
+        endLine(); // the last line, without a line end
+    }
+    if (!done()) {
+        throw Failure(FailureCode::SampleListShort, "the sample list " + DisplayPath(file_) +
+                                                        " has " + std::to_string(names_.size()) +
+                                                        " names, the table needs " +
+                                                        std::to_string(wanted_));
+    }
+    return std::move(names_);
+}
+
+void SampleListReader::endLine() {
+    // Every line has a field: an empty line, or one ending in a comma, ends with an empty
+    // name; a field after a closing quote has been taken already.
+    if (state_ != State::AfterQuote) {
+        addName();
+    }
+    state_ = State::BeforeField;
+    lineBytes_ = 0;
+    lineOpen_ = false;
+}
+
+void SampleListReader::addName() {
+    names_.push_back(std::move(field_));
+    field_.clear();
+}
+
+void SampleListReader::countLineBytes(std::size_t bytes) {
+    lineBytes_ += bytes;
+    if (lineBytes_ > kMaxSampleLineBytes) {
+        throw Failure(FailureCode::SampleListLineTooLong,
+                      "the sample list " + DisplayPath(file_) + " has a line longer than " +
+                          std::to_string(kMaxSampleLineBytes) +
+                          " bytes, which no sample name can be");
+    }
+}
+
 std::vector<std::string> ParseSampleNames(std::string_view text, std::int32_t count,
                                           const fs::path& file) {
-    FieldReader fields(count, file);
-    LineSplitter lines(file);
-    std::size_t pos = 0;
-    std::string line;
-    while (!fields.done() && pos < text.size()) {
-        const bool complete = lines.take(text, pos, line);
-        if (complete || pos == text.size()) {
-            fields.addLine(line);
-            line.clear();
-        }
-    }
-    return fields.finish();
+    SampleListReader reader(count, file);
+    reader.feed(text);
+    return reader.finish();
 }
 
 std::vector<std::string> ReadSampleNames(const fs::path& path, std::int32_t count) {
-    FieldReader fields(count, path);
+    SampleListReader reader(count, path);
     std::error_code ec;
     std::ifstream in;
     if (!fs::is_directory(path, ec)) {
@@ -182,29 +171,17 @@ std::vector<std::string> ReadSampleNames(const fs::path& path, std::int32_t coun
         throw Failure(FailureCode::SampleListOpen,
                       "the sample list " + DisplayPath(path) + " is missing or cannot be opened");
     }
-    LineSplitter lines(path);
-    std::string chunk(1 << 16, '\0');
-    std::string line;
-    bool lineOpen = false;
-    while (!fields.done()) {
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        const std::string_view piece(chunk.data(), static_cast<std::size_t>(in.gcount()));
-        if (piece.empty()) {
+    // Pieces of the file until the last name is read, however long the file is.
+    std::string piece(kSampleListPieceBytes, '\0');
+    while (!reader.done()) {
+        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (got == 0) {
             break;
         }
-        std::size_t pos = 0;
-        while (!fields.done() && pos < piece.size()) {
-            lineOpen = !lines.take(piece, pos, line);
-            if (!lineOpen) {
-                fields.addLine(line);
-                line.clear();
-            }
-        }
+        reader.feed(std::string_view(piece.data(), got));
     }
-    if (lineOpen && !fields.done()) {
-        fields.addLine(line); // the last line, without a line end
-    }
-    return fields.finish();
+    return reader.finish();
 }
 
 std::string SerializeSampleNames(const std::vector<std::string>& names, std::int32_t count) {

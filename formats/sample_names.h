@@ -36,14 +36,51 @@ inline constexpr std::size_t kMaxSampleLineBytes = 16u << 20;
 // The three characters are dropped whatever they are ("level.SFX" gives "level.sam").
 std::filesystem::path SampleListPath(const std::filesystem::path& table);
 
-// Reads `count` names from the text of a sample list. `file` only names the list in a
-// failure: SampleListShort when the text ends first, SampleListLineTooLong for a line above
-// kMaxSampleLineBytes, NoSamples when `count` is 0 or less.
+// How much of a sample list the file reader takes at a time.
+inline constexpr std::size_t kSampleListPieceBytes = 1u << 16;
+
+// Reads names from the text of a sample list handed over in pieces of any size, split
+// anywhere, even inside a CR LF: the file reader hands over what it reads, ParseSampleNames
+// the whole text at once, and both get the same names from the same text. `file` only names
+// the list in a failure. Throws NoSamples when `count` is 0 or less, and
+// SampleListLineTooLong for a line above kMaxSampleLineBytes.
+class SampleListReader {
+public:
+    SampleListReader(std::int32_t count, const std::filesystem::path& file);
+
+    // Takes the next piece. True once `count` names are read: nothing after them is needed.
+    bool feed(std::string_view piece);
+    bool done() const { return names_.size() == wanted_; }
+    // The names, once the text has ended. Throws SampleListShort when it ended too early.
+    std::vector<std::string> finish();
+
+private:
+    enum class State {
+        BeforeField, // spaces are skipped
+        Bare,        // up to a comma or the line end
+        Quoted,      // up to the closing quote or the line end
+        AfterQuote,  // passed over up to a comma or the line end
+    };
+    void endLine();
+    void addName();
+    void countLineBytes(std::size_t bytes);
+
+    std::filesystem::path file_;
+    std::size_t wanted_ = 0;
+    std::vector<std::string> names_;
+    std::string field_;
+    State state_ = State::BeforeField;
+    std::size_t lineBytes_ = 0;
+    bool lineOpen_ = false; // the current line has bytes
+    bool afterCr_ = false;  // a LF next belongs to the CR before it
+};
+
+// Reads `count` names from the whole text of a sample list, as SampleListReader does.
 std::vector<std::string> ParseSampleNames(std::string_view text, std::int32_t count,
                                           const std::filesystem::path& file);
 
 // Reads `count` names from the sample list at `path`, reading no further than the last of
-// them. Throws as ParseSampleNames does, and SampleListOpen when the file cannot be opened.
+// them. Throws as SampleListReader does, and SampleListOpen when the file cannot be opened.
 std::vector<std::string> ReadSampleNames(const std::filesystem::path& path, std::int32_t count);
 
 // The text of a sample list holding names 0 to count - 1.

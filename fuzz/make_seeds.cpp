@@ -57,9 +57,10 @@ int main(int argc, char* argv[]) {
         Seed(folder, target, "negative", SerializeSFX(negative));
     }
 
-    // The sample list target takes a 16-bit count (plus 2) before the text.
+    // The sample list target takes a 16-bit count (plus 2) and the pieces' size (less 1)
+    // before the text.
     auto list = [](int count, const std::string& text) {
-        return std::string{char(count + 2), '\0'} + text;
+        return std::string{char(count + 2), '\0', '\2'} + text;
     };
     Seed(folder, "sample_names", "plain",
          list(3, "KV5 Sound 12.wav\r\nDoor.wav\r\nKV3 Sound 4-bell.wav\r\n"));

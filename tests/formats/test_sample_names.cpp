@@ -112,16 +112,62 @@ TEST(SampleListGrammar, shortListNamesTheFileAndBothCounts) {
     }
 }
 
-TEST(SampleListFile, readingInPiecesGivesWhatReadingAtOnceGives) {
-    // Line ends, quotes and commas placed around the reader's 64 KiB pieces.
+// The names read, or the number of the failure met instead.
+template <class Read> std::string Outcome(Read read) {
+    try {
+        std::string joined;
+        for (const std::string& name : read()) {
+            joined += "[" + name + "]";
+        }
+        return joined;
+    } catch (const Failure& failure) {
+        return "failure " + std::to_string(failure.number());
+    }
+}
+
+TEST(SampleListFile, readsWhatTheWholeTextGivesWhereverItsPiecesEnd) {
+    // Every kind of line end across the file reader's pieces, also as the file's last bytes:
+    // a CR as the last byte of a piece with its LF as the file's last byte once gave one name
+    // too many.
     TempDir dir;
-    for (const std::size_t at : {65534u, 65535u, 65536u, 131071u}) {
-        for (const std::string tail : {"\r\nb", "\rb", "\nb", "\"q,x\"\r\nb", ",b"}) {
-            const std::string text = std::string(at, 'n') + tail + "\r\nlast\r\n";
-            WriteText(dir / "x.sam", text);
-            for (const std::int32_t count : {1, 2, 3}) {
-                EXPECT_EQ(ReadSampleNames(dir / "x.sam", count), Parse(text, count))
-                    << "at " << at << " tail " << tail << " count " << count;
+    const std::string tails[] = {"\r\n", "\r",      "\n",    "\r\r\n",  "\n\r",
+                                 ",",    "\"q,\"x", "\r\nb", "\rb\r\n", "\r\n\r\n"};
+    for (const std::size_t boundary : {kSampleListPieceBytes, 2 * kSampleListPieceBytes}) {
+        for (std::size_t before = 0; before <= 3; ++before) {
+            for (const std::string& tail : tails) {
+                const std::string text = "a\r\n" + std::string(boundary - before - 3, 'n') + tail;
+                WriteText(dir / "x.sam", text);
+                for (const std::int32_t count : {1, 2, 3, 4}) {
+                    EXPECT_EQ(Outcome([&] { return ReadSampleNames(dir / "x.sam", count); }),
+                              Outcome([&] { return Parse(text, count); }))
+                        << "boundary " << boundary << " less " << before << " tail "
+                        << ::testing::PrintToString(tail) << " count " << count;
+                }
+            }
+        }
+    }
+}
+
+TEST(SampleListReader, givesTheSameNamesHoweverTheTextIsSplit) {
+    const std::string texts[] = {"a,\"b,c\"x , d\r\n\r\n  e\rf\n\"g\r\nh,", "\r\n\r\r\n\n\n\r",
+                                 "x"};
+    for (const std::string& text : texts) {
+        for (const std::int32_t count : {1, 4, 8, 9}) {
+            const std::string whole = Outcome([&] { return Parse(text, count); });
+            for (std::size_t split = 0; split <= text.size(); ++split) {
+                for (std::size_t second = split; second <= text.size(); ++second) {
+                    EXPECT_EQ(Outcome([&] {
+                                  SampleListReader reader(count, "test.sam");
+                                  const std::string_view view(text);
+                                  reader.feed(view.substr(0, split));
+                                  reader.feed(view.substr(split, second - split));
+                                  reader.feed(view.substr(second));
+                                  return reader.finish();
+                              }),
+                              whole)
+                        << ::testing::PrintToString(text) << " split at " << split << " and "
+                        << second << " count " << count;
+                }
             }
         }
     }
