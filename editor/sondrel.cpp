@@ -5,6 +5,7 @@
 #include "editor/messages.h"
 #include "editor/sound_list.h"
 #include "editor/units.h"
+#include "formats/file_io.h"
 #include "formats/sample_names.h"
 
 #include <QComboBox>
@@ -50,19 +51,42 @@ QString FromBytes(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-const char* FieldCaption(EditField field) {
+// A field as the designer reads it beside its box.
+const char* FieldName(EditField field) {
     switch (field) {
     case EditField::Range:
         return "RAD";
     case EditField::Volume:
-        return "VOL:";
+        return "VOL";
     case EditField::Pitch:
-        return "PIT:";
+        return "PIT";
     case EditField::Chance:
-        return "CH:";
+        return "CH";
     }
     return "";
 }
+
+// The sound list: once an entry is selected, one always is. A click on the blank area below
+// the entries, Ctrl+click on the selected entry or Ctrl+Space would clear the selection and
+// leave the fields showing a sound that Update could no longer store into; they change
+// nothing. The mouse and the keyboard move the selection as ever.
+class SoundListBox : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override {
+        const QItemSelectionModel::SelectionFlags command =
+            QListWidget::selectionCommand(index, event);
+        const bool clears = !index.isValid() || command.testFlag(QItemSelectionModel::Deselect) ||
+                            command.testFlag(QItemSelectionModel::Toggle);
+        if (clears && selectionModel()->hasSelection()) {
+            return QItemSelectionModel::NoUpdate;
+        }
+        return command;
+    }
+};
 
 } // namespace
 
@@ -136,10 +160,11 @@ void Sondrel::createControls() {
     Samples = new QComboBox(this);
     Samples->setObjectName("Samples");
     Samples->setEditable(true);
+    Samples->setInsertPolicy(QComboBox::NoInsert); // it only ever holds the sound's samples
     Samples->setEditText("None");
     Samples->setForegroundRole(QPalette::ButtonText);
     PlaceInTwips(Samples, 0, 2760, 1695, 315);
-    SndLst = new QListWidget(this);
+    SndLst = new SoundListBox(this);
     SndLst->setObjectName("SndLst");
     SndLst->setSelectionMode(QAbstractItemView::SingleSelection);
     SndLst->setSortingEnabled(false);
@@ -225,6 +250,8 @@ void Sondrel::BuildSoundList(bool IncludeNative) {
     }
     SndLst->clearSelection();
     SndLst->setCurrentIndex(QModelIndex());
+    // Each entry was brought into view as it was added, so the list ends on its last ones.
+    SndLst->scrollToBottom();
     state_.ListLoaded = true;
 }
 
@@ -323,9 +350,9 @@ void Sondrel::ApplyEdits() {
                           SndPIT->text().toStdString(), SndCH->text().toStdString()};
     const EditResult result = StoreEdits(detail, texts, flagColours());
     if (!result.stored) {
-        ShowMessage(this, QStringLiteral(
-                              "The value in %1 is too large to store. The sound was not changed.")
-                              .arg(QString::fromLatin1(FieldCaption(result.failed))));
+        ShowMessage(this, QStringLiteral("The value in %1 is outside the range that can be "
+                                         "stored. The sound was not changed.")
+                              .arg(QString::fromLatin1(FieldName(result.failed))));
         return;
     }
     detail = result.detail;
@@ -336,6 +363,16 @@ void Sondrel::Save_Click() {
         return;
     }
     const std::filesystem::path table = PathFromQString(FM->FileName());
+    const std::filesystem::path sampleList = SampleListPath(table);
+    if (SameFile(table, sampleList)) {
+        // The sample list would overwrite the table just written.
+        ShowMessage(this, QStringLiteral("The table cannot be saved as %1: its sample list, the "
+                                         "same name less its last three characters plus "
+                                         "\"sam\", would be that same file and overwrite the "
+                                         "table.\n\nNothing was written. Choose another name.")
+                              .arg(QString::fromStdString(DisplayPath(table))));
+        return;
+    }
     try {
         WriteSFX(table, state_.Table);
     } catch (const Failure& failure) {
@@ -343,7 +380,6 @@ void Sondrel::Save_Click() {
         ReportFailure(this, failure);
         return;
     }
-    const std::filesystem::path sampleList = SampleListPath(table);
     try {
         WriteSampleNames(sampleList, state_.SampleNames, state_.Table.NumSamples);
     } catch (const Failure& failure) {

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <unistd.h>
@@ -186,6 +187,25 @@ bool CreateIfMissing(const fs::path& path) {
     }
     std::ofstream created(path, std::ios::binary | std::ios::app);
     return created.good();
+}
+
+bool SameFile(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    if (fs::exists(a, ec) && fs::exists(b, ec)) {
+        const bool same = fs::equivalent(a, b, ec);
+        if (!ec) {
+            return same;
+        }
+    }
+    const fs::path::string_type left = fs::absolute(a, ec).lexically_normal().native();
+    const fs::path::string_type right = fs::absolute(b, ec).lexically_normal().native();
+#if defined(_WIN32)
+    return left.size() == right.size() &&
+           CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
+                                static_cast<int>(right.size()), TRUE) == CSTR_EQUAL;
+#else
+    return left == right;
+#endif
 }
 
 void SaveSafely(const fs::path& requested, std::span<const std::uint8_t> bytes) {

@@ -26,6 +26,11 @@ std::vector<std::uint8_t> ReadFileHead(const std::filesystem::path& path, std::s
 // created; an existing file is left as it is.
 bool CreateIfMissing(const std::filesystem::path& path);
 
+// True when the two paths name one file: by identity where both exist (a link, another
+// spelling of the same folder), otherwise by their names as the system compares them (without
+// regard to case on Windows).
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
 // Writes `bytes` as the whole new content of `target` without ever leaving a half-written
 // file: the bytes go to a new file beside the target, which is flushed to the disk and only
 // then moved over the target. The target's permissions are kept; where the target is a

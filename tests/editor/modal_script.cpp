@@ -5,6 +5,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
 namespace sondrel::testing {
 
 ModalScript::ModalScript(std::vector<Step> steps) : steps_(std::move(steps)) {
@@ -24,10 +28,11 @@ QStringList ModalScript::messages() const {
 
 void ModalScript::poll() {
     QWidget* dialog = QApplication::activeModalWidget();
-    if (dialog == nullptr || dialog == last_) {
+    if (dialog == nullptr ||
+        std::find(answered_.begin(), answered_.end(), dialog) != answered_.end()) {
         return;
     }
-    last_ = dialog;
+    answered_.emplace_back(dialog);
     SeenDialog seen;
     seen.title = dialog->windowTitle();
     if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
@@ -56,8 +61,10 @@ void ModalScript::poll() {
             }
         });
     } else {
-        // A dialog nobody expected: close it so that the test fails instead of hanging.
+        // A dialog nobody expected: the test fails, and the dialog is closed so that it ends.
         seen_.back().kind += " (unexpected)";
+        ADD_FAILURE() << "a dialog the test did not expect: \"" << seen.title.toStdString() << "\" "
+                      << seen.text.toStdString();
         if (auto* box = qobject_cast<QDialog*>(dialog)) {
             box->reject();
         }

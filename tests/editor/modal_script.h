@@ -1,6 +1,8 @@
 // Drives the modal dialogs that the window opens: a timer finds each new one through
 // QApplication::activeModalWidget() and hands it to the next step of a script, which
-// answers it as a designer would and notes what it showed.
+// answers it as a designer would and notes what it showed. Each dialog is answered once, also
+// when it is the active one again after a nested dialog closes; a dialog left over when the
+// script has run out fails the running test and is closed.
 #pragma once
 
 #include <QFileDialog>
@@ -52,7 +54,7 @@ private:
     std::vector<Step> steps_;
     std::size_t next_ = 0;
     std::vector<SeenDialog> seen_;
-    QPointer<QWidget> last_;
+    std::vector<QPointer<QWidget>> answered_;
     QTimer timer_;
 };
 

@@ -360,6 +360,12 @@ TEST_F(WindowTest, flagLabelsSwitchOnClicks) {
     clickLabel("SndN");
     EXPECT_EQ(colours(), (std::vector<ColourValue>{R, R, R, B, R}));
     EXPECT_EQ(window.state().Table, MakeTable()); // clicks alone store nothing
+
+    // A double-click, as the window system delivers it, is one click.
+    QWidget* n = child<FlagLabel>("SndN");
+    QTest::mouseDClick(window.windowHandle(), Qt::LeftButton, {},
+                       n->mapTo(&window, n->rect().center()));
+    EXPECT_EQ(colours(), (std::vector<ColourValue>{R, R, R, B, B}));
 }
 
 TEST_F(WindowTest, updateStoresTheFieldsAndFlagsIntoTheSelectedSound) {
@@ -390,13 +396,82 @@ TEST_F(WindowTest, updateWithNothingSelectedChangesNothing) {
 TEST_F(WindowTest, updateWithAValueThatCannotBeStoredChangesNothingAndSaysWhich) {
     open();
     select(1);
-    type("SndRAD", "7");
-    type("SndVOL", "1E300");
-    interact([this] { QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton); },
-             {Script::press(QMessageBox::Ok)});
-    ASSERT_EQ(script->messages().size(), 1);
-    EXPECT_TRUE(script->messages().at(0).contains("VOL:"));
-    EXPECT_EQ(window.state().Table, MakeTable());
+    const std::pair<const char*, const char*> cases[] = {
+        {"SndVOL", "VOL"}, {"SndRAD", "RAD"}, {"SndPIT", "PIT"}, {"SndCH", "CH"}};
+    for (const auto& [field, name] : cases) {
+        for (const char* value : {"1E300", "-1E10"}) {
+            select(1);
+            type("SndRAD", "7");
+            type(field, value);
+            interact([this] { QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton); },
+                     {Script::press(QMessageBox::Ok)});
+            EXPECT_EQ(script->messages(),
+                      QStringList{QString("The value in %1 is outside the range that can be "
+                                          "stored. The sound was not changed.")
+                                      .arg(name)})
+                << field << " " << value;
+            EXPECT_EQ(window.state().Table, MakeTable()) << field << " " << value;
+        }
+    }
+}
+
+TEST_F(WindowTest, theListKeepsItsSelectionOnceOneIsMade) {
+    open();
+    auto* list = child<QListWidget>("SndLst");
+    auto rowCentre = [list](int row) { return list->visualItemRect(list->item(row)).center(); };
+    const std::pair<const char*, std::function<void()>> gestures[] = {
+        {"a click below the entries",
+         [&] {
+             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                               QPoint(20, list->viewport()->height() - 3));
+         }},
+        {"Ctrl+click on the selected entry",
+         [&] {
+             QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(1));
+         }},
+        {"Ctrl+Space", [&] { QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier); }},
+    };
+    std::uint8_t volume = 10;
+    for (const auto& [what, gesture] : gestures) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(1)); // the mouse selects
+        type("SndVOL", QString::number(volume));
+        gesture();
+        EXPECT_EQ(list->selectedItems().size(), 1) << what;
+        EXPECT_EQ(list->currentRow(), 1) << what;
+        EXPECT_EQ(fields().at(1), QString::number(volume)) << what;
+        QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+        EXPECT_EQ(window.state().Table.Details[1].Volume, volume * 5 / 2 & 0xFE) << what;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(2));
+        EXPECT_EQ(list->currentRow(), 2) << what;
+        volume += 10;
+    }
+}
+
+TEST_F(WindowTest, aLongListOpensOnItsLastEntriesWithNoneSelected) {
+    SoundDetail oneSample{};
+    oneSample.Flags = 4;
+    std::vector<std::pair<int, std::int16_t>> used; // slot d uses detail d
+    for (std::int16_t d = 0; d < 40; ++d) {
+        used.emplace_back(d, d);
+    }
+    WriteAll(table(), SerializeSFX(TableOf(used, std::vector(40, oneSample), 8)));
+    open();
+    auto* list = child<QListWidget>("SndLst");
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(39))));
+    EXPECT_FALSE(list->viewport()->rect().intersects(list->visualItemRect(list->item(0))));
+}
+
+TEST_F(WindowTest, textTypedIntoSamplesAddsNothing) {
+    open();
+    select(1);
+    auto* samples = child<QComboBox>("Samples");
+    samples->lineEdit()->selectAll();
+    QTest::keyClicks(samples->lineEdit(), "typed.wav");
+    QTest::keyClick(samples->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(samples->count(), 2);
+    EXPECT_EQ(samples->itemText(0), "Door creak.wav");
+    EXPECT_EQ(samples->itemText(1), "Door slam.wav");
 }
 
 TEST_F(WindowTest, savingUnchangedToItsOwnNameIsByteIdentical) {
@@ -450,6 +525,8 @@ TEST_F(WindowTest, failedSaveKeepsTheOldFilesAndTheEdits) {
     QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
     const Bytes oldTable = ReadAll(table());
     const std::string oldList = ReadText(sampleList());
+    const fs::file_time_type listTime = fs::last_write_time(sampleList()) - std::chrono::hours(1);
+    fs::last_write_time(sampleList(), listTime);
     {
         // The disk fills half way through the table.
         FileSizeLimit limit(500);
@@ -459,6 +536,7 @@ TEST_F(WindowTest, failedSaveKeepsTheOldFilesAndTheEdits) {
     EXPECT_EQ(script->messages().last(), "WriteSFX -> Can't write SFX");
     EXPECT_EQ(ReadAll(table()), oldTable);
     EXPECT_EQ(ReadText(sampleList()), oldList);
+    EXPECT_EQ(fs::last_write_time(sampleList()), listTime); // not even written anew
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"KV4Objects.dat", "city.sam", "city.sfx"}));
     EXPECT_TRUE(window.isVisible());
 
@@ -469,6 +547,33 @@ TEST_F(WindowTest, failedSaveKeepsTheOldFilesAndTheEdits) {
     EXPECT_EQ(ReadSFX(dir / "good" / "city.sfx"), window.state().Table);
     EXPECT_EQ(window.state().Table.Details[0].Volume, 50);
     EXPECT_EQ(ReadSampleNames(dir / "good" / "city.sam", 8), kSampleNames);
+}
+
+TEST_F(WindowTest, aNameWhoseSampleListIsTheTableItselfIsRefused) {
+    open();
+    select(0);
+    type("SndVOL", "20");
+    QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+    const auto before = dir.entries();
+    const std::string list = ReadText(sampleList());
+    // Over the sample list itself (the dialog asks before replacing it), and a new name.
+    const std::pair<fs::path, std::vector<Script::Step>> cases[] = {
+        {sampleList(), {Script::press(QMessageBox::Yes), Script::press(QMessageBox::Ok)}},
+        {dir / "new.sam", {Script::press(QMessageBox::Ok)}},
+    };
+    for (const auto& [name, answers] : cases) {
+        std::vector<Script::Step> steps{Script::chooseFile(Q(name))};
+        steps.insert(steps.end(), answers.begin(), answers.end());
+        save(std::move(steps));
+        const SeenDialog& refusal = script->seen().back();
+        EXPECT_EQ(refusal.title, "Sondrel");
+        EXPECT_TRUE(refusal.text.startsWith("The table cannot be saved as " + Q(name) +
+                                            ": its sample list"))
+            << refusal.text.toStdString();
+    }
+    EXPECT_EQ(dir.entries(), before);
+    EXPECT_EQ(ReadText(sampleList()), list);
+    EXPECT_EQ(window.state().Table.Details[0].Volume, 50); // the edit stays
 }
 
 TEST_F(WindowTest, sampleListThatCannotBeWrittenIsReported) {

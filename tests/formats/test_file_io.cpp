@@ -158,3 +158,29 @@ TEST(SaveSafely, aTargetAnotherProgramHoldsOpenFailsAndStaysIntact) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"held.sfx"});
 }
 #endif
+
+TEST(SameFile, tellsOneFileFromTwo) {
+    TempDir dir;
+    WriteAll(dir / "a.sfx", Pattern(5, 7));
+    WriteAll(dir / "b.sfx", Pattern(5, 7));
+    fs::create_directory(dir / "sub");
+    const std::tuple<fs::path, fs::path, bool> cases[] = {
+        {dir / "a.sfx", dir / "a.sfx", true},
+        {dir / "a.sfx", dir / "sub" / ".." / "a.sfx", true},
+        {dir / "a.sfx", dir / "b.sfx", false},    // equal bytes, two files
+        {dir / "new.sam", dir / "new.sam", true}, // neither exists yet
+        {dir / "new.sam", dir / "sub" / ".." / "new.sam", true},
+        {dir / "new.sfx", dir / "new.sam", false},
+#if defined(_WIN32)
+        {dir / "new.SAM", dir / "new.sam", true}, // names differ only in case
+        {dir / "A.SFX", dir / "a.sfx", true},
+#endif
+    };
+    for (const auto& [a, b, same] : cases) {
+        EXPECT_EQ(SameFile(a, b), same) << a << " " << b;
+    }
+#if !defined(_WIN32)
+    fs::create_symlink(dir / "a.sfx", dir / "link.sam");
+    EXPECT_TRUE(SameFile(dir / "link.sam", dir / "a.sfx"));
+#endif
+}
