@@ -178,17 +178,16 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::o
             DumpRaw(table, out);
             return 0;
         }
-        // The object name database is only read: where it is missing, the names stay empty
-        // and no file is created for them.
+        // The object name database is only read: where there is none, the names stay empty.
         ObjectNameTable objects;
-        const fs::path database =
-            options->objects.empty() ? ProgramFolder() / kObjectDatabaseName : options->objects;
-        if (options->native && fs::exists(database, ec)) {
-            objects = LoadObjectNames(database);
-        } else if (!options->objects.empty()) {
-            err << "sondrel-dump: there is no object name database " << DisplayPath(database)
-                << '\n';
+        if (!options->objects.empty() && !fs::exists(options->objects, ec)) {
+            err << "sondrel-dump: there is no object name database "
+                << DisplayPath(options->objects) << '\n';
             return 1;
+        }
+        if (options->native) {
+            objects =
+                options->objects.empty() ? LoadObjectNames() : LoadObjectNames(options->objects);
         }
         const fs::path sampleList = SampleListPath(options->table);
         const std::vector<std::string> names = ReadSampleNames(sampleList, table.NumSamples);

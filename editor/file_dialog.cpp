@@ -31,6 +31,9 @@ bool FileDialog::show(QFileDialog::AcceptMode mode) {
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
     dialog.setNameFilter(nameFilter());
+    if (mode == QFileDialog::AcceptSave) {
+        dialog.setDefaultSuffix(QString::fromLatin1(kDefaultSuffix));
+    }
     if (fileName_.isEmpty()) {
         const QString initDir = QString::fromLatin1(kInitDir);
         dialog.setDirectory(QFileInfo(initDir).isDir() ? initDir : QDir::currentPath());

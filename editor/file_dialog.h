@@ -17,12 +17,15 @@ public:
     static constexpr char kFilter[] = "OBEL Sound Files (*.sfx)|*.sfx";
     // Where the level editor keeps its sound files; where it does not exist, the dialogs
     // start in the current folder.
+    // What the save dialog adds to a name typed without an extension.
+    static constexpr char kDefaultSuffix[] = "sfx";
     static constexpr char kInitDir[] = "C:\\Program Files\\Pellucid\\obel\\graphics\\wads";
 
     explicit FileDialog(QWidget* owner);
 
     // Show the open or save dialog. False when the user cancelled: FileName() is then as it
-    // was. The open dialog accepts only existing files.
+    // was. The open dialog accepts only existing files; the save dialog adds ".sfx" to a name
+    // typed without an extension.
     bool ShowOpen();
     bool ShowSave();
 

@@ -9,10 +9,10 @@ void ShowMessage(QWidget* parent, const QString& text) {
     box.exec();
 }
 
-bool AskYesNo(QWidget* parent, const QString& question) {
+bool AskYesNo(QWidget* parent, const QString& question, bool yesIsDefault) {
     QMessageBox box(QMessageBox::NoIcon, kTitle, question, QMessageBox::Yes | QMessageBox::No,
                     parent);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }

@@ -14,8 +14,9 @@ inline constexpr char kTitle[] = "Sondrel";
 // A message with one OK button.
 void ShowMessage(QWidget* parent, const QString& text);
 
-// A question with Yes and No, Yes the default. True only for Yes.
-bool AskYesNo(QWidget* parent, const QString& question);
+// A question with Yes and No, Yes the default unless `yesIsDefault` is false. True only for
+// Yes.
+bool AskYesNo(QWidget* parent, const QString& question, bool yesIsDefault = true);
 
 // Shows a failure: the table's fixed texts as they are, any other failure as the report of an
 // unhandled failure with its number and description.

@@ -18,6 +18,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace sondrel {
 namespace {
 
@@ -219,6 +221,8 @@ Sondrel::LoadResult Sondrel::Form_Load() {
         const std::filesystem::path table = PathFromQString(FM->FileName());
         state_.Table = ReadSFX(table);
         state_.SampleNames = ReadSampleNames(SampleListPath(table), state_.Table.NumSamples);
+        rememberFile(table);
+        rememberFile(SampleListPath(table));
 
         BuildSoundList(AskYesNo(this, "Include KV4 sounds?"));
     } catch (const Failure& failure) {
@@ -269,6 +273,33 @@ int Sondrel::detailAt(int listIndex) const {
                                                                                          : -1;
 }
 
+EditView Sondrel::editView() const {
+    return {{SndRAD->text().toStdString(), SndVOL->text().toStdString(),
+             SndPIT->text().toStdString(), SndCH->text().toStdString()},
+            flagColours()};
+}
+
+void Sondrel::rememberFile(const std::filesystem::path& path) {
+    const auto known = std::find_if(known_.begin(), known_.end(), [&](const KnownFile& file) {
+        return SameFile(file.path, path);
+    });
+    if (known != known_.end()) {
+        known_.erase(known);
+    }
+    known_.push_back({path, StampFile(path)});
+}
+
+bool Sondrel::changedBehindOurBack(const std::filesystem::path& path) const {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        return false; // nothing there to lose
+    }
+    const auto known = std::find_if(known_.begin(), known_.end(), [&](const KnownFile& file) {
+        return SameFile(file.path, path);
+    });
+    return known != known_.end() && StampFile(path) != known->stamp;
+}
+
 FlagColours Sondrel::flagColours() const {
     return {SndV->colour(), SndP->colour(), SndN->colour(), SndL->colour(), SndR->colour()};
 }
@@ -308,6 +339,7 @@ void Sondrel::SndLst_Click() {
         Samples->lineEdit()->setCursorPosition(0); // show a long name from its start
     }
     setFlagColours(ColoursForFlags(detail.Flags));
+    shown_ = editView();
 }
 
 void Sondrel::switchFlags(void (*click)(FlagColours&)) {
@@ -346,9 +378,8 @@ void Sondrel::ApplyEdits() {
         return; // no sound selected: nothing to store into
     }
     SoundDetail& detail = state_.Table.Details[static_cast<std::size_t>(d)];
-    const EditTexts texts{SndRAD->text().toStdString(), SndVOL->text().toStdString(),
-                          SndPIT->text().toStdString(), SndCH->text().toStdString()};
-    const EditResult result = StoreEdits(detail, texts, flagColours());
+    const EditView now = editView();
+    const EditResult result = StoreChanges(detail, shown_, now);
     if (!result.stored) {
         ShowMessage(this, QStringLiteral("The value in %1 is outside the range that can be "
                                          "stored. The sound was not changed.")
@@ -356,6 +387,7 @@ void Sondrel::ApplyEdits() {
         return;
     }
     detail = result.detail;
+    shown_ = now;
 }
 
 void Sondrel::Save_Click() {
@@ -373,6 +405,17 @@ void Sondrel::Save_Click() {
                               .arg(QString::fromStdString(DisplayPath(table))));
         return;
     }
+    for (const std::filesystem::path& file : {table, sampleList}) {
+        if (changedBehindOurBack(file) &&
+            !AskYesNo(this,
+                      QStringLiteral("The file %1 has been changed by another program since "
+                                     "Sondrel last read or saved it.\n\nReplace it, losing "
+                                     "those changes?")
+                          .arg(QString::fromStdString(DisplayPath(file))),
+                      false)) {
+            return;
+        }
+    }
     try {
         WriteSFX(table, state_.Table);
     } catch (const Failure& failure) {
@@ -380,8 +423,10 @@ void Sondrel::Save_Click() {
         ReportFailure(this, failure);
         return;
     }
+    rememberFile(table);
     try {
         WriteSampleNames(sampleList, state_.SampleNames, state_.Table.NumSamples);
+        rememberFile(sampleList);
     } catch (const Failure& failure) {
         ShowMessage(
             this, QStringLiteral("The table %1 was written, but its sample list %2 was not.\n\n%3.")

@@ -8,6 +8,8 @@
 
 #include "editor/flags.h"
 #include "editor/icon.h"
+#include "editor/units.h"
+#include "formats/file_io.h"
 #include "formats/object_names.h"
 #include "formats/sound_table.h"
 
@@ -73,6 +75,11 @@ private:
     // The detail behind a list position, or -1 where the table does not hold it.
     int detailAt(int listIndex) const;
     FlagColours flagColours() const;
+    EditView editView() const;
+    // Notes what the file holds now, as Sondrel has read or written it.
+    void rememberFile(const std::filesystem::path& path);
+    // True when the file is one Sondrel read or wrote and another program has changed it since.
+    bool changedBehindOurBack(const std::filesystem::path& path) const;
     void setFlagColours(const FlagColours& colours);
     // Reads the five labels, lets `click` switch them, and shows the result.
     void switchFlags(void (*click)(FlagColours&));
@@ -89,6 +96,12 @@ private:
 
     StartOptions options_;
     EditorState state_;
+    EditView shown_; // what the window showed of the selected sound, or stored at Update
+    struct KnownFile {
+        std::filesystem::path path;
+        std::optional<FileStamp> stamp;
+    };
+    std::vector<KnownFile> known_; // the files read or written, as they were then
 
     QPushButton* Save = nullptr;
     QPushButton* Update = nullptr;

@@ -170,6 +170,41 @@ EditResult StoreEdits(const SoundDetail& detail, const EditTexts& texts,
     return result;
 }
 
+EditResult StoreChanges(const SoundDetail& detail, const EditView& shown, const EditView& now) {
+    // An unchanged field is not converted at all; its byte is put back below.
+    const auto changed = [&](std::string EditTexts::*field) {
+        return now.Texts.*field != shown.Texts.*field;
+    };
+    EditTexts texts = now.Texts;
+    for (std::string EditTexts::*field :
+         {&EditTexts::Range, &EditTexts::Volume, &EditTexts::Pitch, &EditTexts::Chance}) {
+        if (!changed(field)) {
+            (texts.*field).clear(); // reads as 0
+        }
+    }
+    EditResult result = StoreEdits(detail, texts, now.Colours);
+    if (!result.stored) {
+        return result;
+    }
+    SoundDetail& stored = result.detail;
+    if (!changed(&EditTexts::Range)) {
+        stored.Radius = detail.Radius;
+    }
+    if (!changed(&EditTexts::Volume)) {
+        stored.Volume = detail.Volume;
+    }
+    if (!changed(&EditTexts::Pitch)) {
+        stored.Pitch = detail.Pitch;
+    }
+    if (!changed(&EditTexts::Chance)) {
+        stored.Chance = detail.Chance;
+    }
+    const bool loopChanged = now.Colours.L != shown.Colours.L || now.Colours.R != shown.Colours.R;
+    const auto kept = static_cast<std::uint16_t>(kUnshownFlags | (loopChanged ? 0 : kLoopModeMask));
+    stored.Flags = static_cast<std::uint16_t>((stored.Flags & ~kept) | (detail.Flags & kept));
+    return result;
+}
+
 FlagColours ColoursForFlags(std::uint16_t flags) {
     auto lit = [](bool set) { return set ? kRed : kBlack; };
     const int loopMode = flags & kLoopModeMask;

@@ -43,6 +43,14 @@ struct EditTexts {
     std::string Volume;
     std::string Pitch;
     std::string Chance;
+
+    friend bool operator==(const EditTexts&, const EditTexts&) = default;
+};
+
+// What the four fields and the five flag labels hold.
+struct EditView {
+    EditTexts Texts;
+    FlagColours Colours;
 };
 
 struct EditResult {
@@ -56,5 +64,15 @@ struct EditResult {
 // range cannot be stored: then nothing is, and `failed` names the first such field.
 EditResult StoreEdits(const SoundDetail& detail, const EditTexts& texts,
                       const FlagColours& colours);
+
+// The flag bits the window does not show (7 to 11 and 15); they always keep their value.
+inline constexpr std::uint16_t kUnshownFlags = 0x8F80;
+
+// Update's store: what the designer changed since the window showed `shown` (the sound's
+// display, or the last Update), stored as StoreEdits stores it, and nothing else. A field
+// whose text is as shown keeps its stored byte; V, P and N are stored from their labels; the
+// loop mode is kept unless L or R changed colour; the sample count and the unshown flag bits
+// always stay. So storing an unchanged view changes no byte, however often it is done.
+EditResult StoreChanges(const SoundDetail& detail, const EditView& shown, const EditView& now);
 
 } // namespace sondrel

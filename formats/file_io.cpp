@@ -189,6 +189,32 @@ bool CreateIfMissing(const fs::path& path) {
     return created.good();
 }
 
+std::optional<FileStamp> StampFile(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    FileStamp stamp;
+    stamp.hash = 0xcbf29ce484222325u;
+    std::vector<char> piece(1u << 16);
+    while (in) {
+        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        for (std::size_t i = 0; i < got; ++i) {
+            stamp.hash = (stamp.hash ^ static_cast<std::uint8_t>(piece[i])) * 0x100000001b3u;
+        }
+        stamp.size += got;
+    }
+    if (in.bad()) {
+        return std::nullopt;
+    }
+    return stamp;
+}
+
 bool SameFile(const fs::path& a, const fs::path& b) {
     std::error_code ec;
     if (fs::exists(a, ec) && fs::exists(b, ec)) {

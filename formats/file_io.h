@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <vector>
@@ -25,6 +26,18 @@ std::vector<std::uint8_t> ReadFileHead(const std::filesystem::path& path, std::s
 // Creates an empty file when none exists at `path`. Returns false when it could not be
 // created; an existing file is left as it is.
 bool CreateIfMissing(const std::filesystem::path& path);
+
+// What a file held when it was last read or written: enough to tell whether another program
+// has changed it since, whatever the resolution of the file system's clock.
+struct FileStamp {
+    std::uintmax_t size = 0;
+    std::uint64_t hash = 0; // FNV-1a of the content
+
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// The stamp of the file at `path`; nothing where no file can be read there.
+std::optional<FileStamp> StampFile(const std::filesystem::path& path);
 
 // True when the two paths name one file: by identity where both exist (a link, another
 // spelling of the same folder), otherwise by their names as the system compares them (without

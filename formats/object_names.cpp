@@ -4,6 +4,7 @@
 #include "formats/little_endian.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <vector>
@@ -207,9 +208,7 @@ ObjectNameTable ParseObjectNames(std::span<const std::uint8_t> bytes, const fs::
 ObjectNameTable LoadObjectNames(const fs::path& path) {
     std::error_code ec;
     if (!fs::exists(path, ec)) {
-        // Created empty where the folder allows it; either way every name stays empty.
-        CreateIfMissing(path);
-        return {};
+        return {}; // every name stays empty; nothing is created
     }
     const std::string unopenable =
         "the object name database " + DisplayPath(path) + " cannot be opened";
@@ -237,7 +236,50 @@ ObjectNameTable LoadObjectNames(const fs::path& path) {
 }
 
 ObjectNameTable LoadObjectNames() {
-    return LoadObjectNames(ProgramFolder() / kObjectDatabaseName);
+    const fs::path found = FindObjectDatabase(ObjectDatabaseFolders());
+    return found.empty() ? ObjectNameTable{} : LoadObjectNames(found);
+}
+
+std::vector<fs::path> ObjectDatabaseFolders() {
+    std::vector<fs::path> folders{ProgramFolder()};
+#if !defined(_WIN32)
+    // The user's data folder, then the system's, as the desktop's base directories name them;
+    // a relative folder in them is ignored.
+    const auto variable = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value != nullptr ? value : "");
+    };
+    const auto add = [&folders](const std::string& folder) {
+        if (!folder.empty() && folder.front() == '/') {
+            folders.push_back(fs::path(folder) / "sondrel");
+        }
+    };
+    std::string dataHome = variable("XDG_DATA_HOME");
+    if (dataHome.empty() && !variable("HOME").empty()) {
+        dataHome = variable("HOME") + "/.local/share";
+    }
+    add(dataHome);
+    std::string dataDirs = variable("XDG_DATA_DIRS");
+    if (dataDirs.empty()) {
+        dataDirs = "/usr/local/share/:/usr/share/";
+    }
+    for (std::size_t start = 0; start <= dataDirs.size();) {
+        const std::size_t end = std::min(dataDirs.find(':', start), dataDirs.size());
+        add(dataDirs.substr(start, end - start));
+        start = end + 1;
+    }
+#endif
+    return folders;
+}
+
+fs::path FindObjectDatabase(const std::vector<fs::path>& folders) {
+    std::error_code ec;
+    for (const fs::path& folder : folders) {
+        if (fs::exists(folder / kObjectDatabaseName, ec)) {
+            return folder / kObjectDatabaseName;
+        }
+    }
+    return {};
 }
 
 fs::path ProgramFolder() {

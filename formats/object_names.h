@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace sondrel {
 
@@ -36,13 +37,21 @@ using ObjectNameTable = std::array<std::string, kObjectNameCount>;
 ObjectNameTable ParseObjectNames(std::span<const std::uint8_t> bytes,
                                  const std::filesystem::path& file);
 
-// Reads the database at `path`, reading only what the names need. A missing database is
-// created empty; where it cannot be created (a program folder the user cannot write) every
-// name stays empty. Throws as ParseObjectNames does, and Failure(ObjectDatabaseOpen) when an
-// existing database cannot be opened.
+// Reads the database at `path`, reading only what the names need. Where there is none, every
+// name stays empty and nothing is created. Throws as ParseObjectNames does, and
+// Failure(ObjectDatabaseOpen) when an existing database cannot be opened.
 ObjectNameTable LoadObjectNames(const std::filesystem::path& path);
 
-// The database in the folder of the running program.
+// The folders a database is looked for in, first found wins: the running program's folder,
+// then, except on Windows, the user's data folder and the system's data folders, each's
+// "sondrel" folder ($XDG_DATA_HOME or ~/.local/share, then $XDG_DATA_DIRS or
+// /usr/local/share and /usr/share).
+std::vector<std::filesystem::path> ObjectDatabaseFolders();
+
+// The database in the first of `folders` that has one, or an empty path where none has.
+std::filesystem::path FindObjectDatabase(const std::vector<std::filesystem::path>& folders);
+
+// The names of that database; all empty where there is none.
 ObjectNameTable LoadObjectNames();
 
 // The folder that holds the running program's executable.

@@ -209,10 +209,14 @@ SoundTable ReadSFX(const std::filesystem::path& path) {
 void WriteSFX(const std::filesystem::path& path, const SoundTable& table) {
     try {
         SaveSafely(path, SerializeSFX(table));
-    } catch (const FileError&) {
-        throw Failure(FailureCode::TableWrite, kWriteSFXFailed);
+    } catch (const FileError& error) {
+        // The fixed first line, then which file and why.
+        throw Failure(FailureCode::TableWrite,
+                      std::string(kWriteSFXFailed) + "\n\n" + error.what() + ".");
     } catch (const std::bad_alloc&) {
-        throw Failure(FailureCode::TableWrite, kWriteSFXFailed);
+        throw Failure(FailureCode::TableWrite, std::string(kWriteSFXFailed) +
+                                                   "\n\nThere is not enough memory to write " +
+                                                   DisplayPath(path) + ".");
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 using namespace sondrel;
 
@@ -146,6 +147,86 @@ TEST(StoreEdits, valuesThatCannotBeConvertedChangeNothing) {
     }
     // The largest range that still converts.
     EXPECT_TRUE(StoreEdits(SoundDetail{}, {"8388607.99", "0", "0", "0"}, {}).stored);
+}
+
+namespace {
+
+// What the window shows of a detail.
+EditView Shown(const SoundDetail& detail) {
+    const ShownValues shown = ShowDetail(detail);
+    return {{std::to_string(shown.Range), std::to_string(shown.Volume), std::to_string(shown.Pitch),
+             std::to_string(shown.Chance)},
+            ColoursForFlags(detail.Flags)};
+}
+
+} // namespace
+
+TEST(StoreChanges, anUnchangedViewChangesNoByteHoweverOftenItIsStored) {
+    // Values the plain conversion would change: pitch 127, volume 5, bits the window does not
+    // show, loop mode 1.
+    const SoundDetail details[] = {
+        {.Sample = 3, .Volume = 5, .Radius = 0xE5, .Chance = 255, .Pitch = 127, .Flags = 0xFFFD},
+        {.Sample = -1, .Volume = 1, .Radius = 0, .Chance = 3, .Pitch = 0x85, .Flags = 0x0001},
+        {.Sample = 0, .Volume = 0, .Radius = 31, .Chance = 0, .Pitch = 64, .Flags = 0x8F82},
+    };
+    for (const SoundDetail& detail : details) {
+        SoundDetail stored = detail;
+        for (int update = 0; update < 5; ++update) {
+            const EditResult result = StoreChanges(stored, Shown(detail), Shown(detail));
+            ASSERT_TRUE(result.stored);
+            stored = result.detail;
+        }
+        EXPECT_EQ(stored, detail) << std::hex << detail.Flags;
+    }
+}
+
+TEST(StoreChanges, storesWhatChangedAndKeepsTheRest) {
+    const SoundDetail before{
+        .Sample = 3, .Volume = 5, .Radius = 0xE5, .Chance = 9, .Pitch = 127, .Flags = 0x8F85};
+    const ColourValue B = kBlack;
+    const ColourValue R = kRed;
+    struct Case {
+        const char* what;
+        std::function<void(EditView&)> edit;
+        std::function<void(SoundDetail&)> expect;
+    };
+    const Case cases[] = {
+        {"range", [](EditView& v) { v.Texts.Range = "33"; }, [](SoundDetail& d) { d.Radius = 1; }},
+        {"volume", [](EditView& v) { v.Texts.Volume = "103"; },
+         [](SoundDetail& d) { d.Volume = 2; }},
+        {"pitch", [](EditView& v) { v.Texts.Pitch = "50"; }, [](SoundDetail& d) { d.Pitch = 63; }},
+        {"chance", [](EditView& v) { v.Texts.Chance = "1"; }, [](SoundDetail& d) { d.Chance = 2; }},
+        {"V lit", [](EditView& v) { v.Colours.V = R; }, [](SoundDetail& d) { d.Flags |= kFlagV; }},
+        {"L out, so the loop mode comes from the labels", [](EditView& v) { v.Colours.L = B; },
+         [](SoundDetail& d) { d.Flags &= ~kLoopModeMask; }},
+        {"R lit and L out",
+         [](EditView& v) {
+             v.Colours = {B, B, B, B, R};
+         },
+         [](SoundDetail& d) { d.Flags = (d.Flags & ~kLoopModeMask) | 2; }},
+        {"L clicked out and in again", [](EditView& v) { v.Colours.L = R; }, [](SoundDetail&) {}},
+        {"a field typed again as it was", [](EditView& v) { v.Texts.Pitch = "100"; },
+         [](SoundDetail&) {}},
+    };
+    for (const Case& c : cases) {
+        EditView now = Shown(before);
+        c.edit(now);
+        SoundDetail expected = before;
+        c.expect(expected);
+        const EditResult result = StoreChanges(before, Shown(before), now);
+        ASSERT_TRUE(result.stored) << c.what;
+        EXPECT_EQ(result.detail, expected) << c.what;
+    }
+}
+
+TEST(StoreChanges, aChangedValueThatCannotBeStoredChangesNothing) {
+    const SoundDetail before{
+        .Sample = 3, .Volume = 5, .Radius = 1, .Chance = 9, .Pitch = 1, .Flags = 0};
+    EditView now = Shown(before);
+    now.Texts.Chance = "1E300";
+    const EditResult result = StoreChanges(before, Shown(before), now);
+    EXPECT_FALSE(result.stored);
+    EXPECT_EQ(result.failed, EditField::Chance);
 }
 
 TEST(Flags, coloursShowTheFlagsAndLoopMode) {

@@ -380,10 +380,26 @@ TEST_F(WindowTest, updateStoresTheFieldsAndFlagsIntoTheSelectedSound) {
     QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
 
     SoundTable expected = MakeTable();
-    expected.Details[2] = {
-        .Sample = 3, .Volume = 8, .Radius = 1, .Chance = 30, .Pitch = 63, .Flags = 0x4000 | 12 | 2};
+    expected.Details[2] = {.Sample = 3,
+                           .Volume = 8,
+                           .Radius = 1,
+                           .Chance = 30,
+                           .Pitch = 63,
+                           .Flags = 0x8F80 | 0x4000 | 12 | 2}; // the unshown bits stay
     EXPECT_EQ(window.state().Table, expected);
     EXPECT_EQ(fields(), (QStringList{"33", "3", "50", "1 2"})); // Update shows nothing anew
+}
+
+TEST_F(WindowTest, updateWithoutEditsChangesNoByteHoweverOften) {
+    open();
+    for (int row = 0; row < 4; ++row) {
+        for (int update = 0; update < 5; ++update) {
+            select(row == 0 ? 1 : 0); // away and back, so that the sound is shown anew
+            select(row);
+            QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+        }
+    }
+    EXPECT_EQ(window.state().Table, MakeTable());
 }
 
 TEST_F(WindowTest, updateWithNothingSelectedChangesNothing) {
@@ -497,10 +513,7 @@ TEST_F(WindowTest, editedSoundIsSavedUnderANewNameAndReadsBack) {
     save({Script::chooseFile(Q(dir / "copy.SFX"))});
 
     SoundTable expected = MakeTable();
-    expected.Details[0].Volume = 24; // 10 * 2.5 = 25, without its low bit
-    expected.Details[0].Radius = 5;  // bits 5-7 cleared
-    expected.Details[0].Chance = 10; // shown as 4, stored back as 10
-    expected.Details[0].Pitch = 126;
+    expected.Details[0].Volume = 24; // 10 * 2.5 = 25, without its low bit; nothing else changes
     EXPECT_EQ(ReadSFX(dir / "copy.SFX"), expected);
     EXPECT_EQ(ReadSampleNames(dir / "copy.sam", 8), kSampleNames);
     EXPECT_EQ(ReadText(dir / "copy.sam"), SerializeSampleNames(kSampleNames, 8));
@@ -508,6 +521,52 @@ TEST_F(WindowTest, editedSoundIsSavedUnderANewNameAndReadsBack) {
     EXPECT_EQ(child<QListWidget>("SndLst")->currentRow(),
               0); // saving changes nothing in the window
     EXPECT_EQ(fields().at(1), "10");
+}
+
+TEST_F(WindowTest, aNameTypedWithoutAnExtensionIsSavedAsATable) {
+    open();
+    save({Script::chooseFile(Q(dir / "newlevel"))});
+    EXPECT_EQ(ReadSFX(dir / "newlevel.sfx"), MakeTable());
+    EXPECT_EQ(ReadSampleNames(dir / "newlevel.sam", 8), kSampleNames);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"KV4Objects.dat", "city.sam", "city.sfx",
+                                                       "newlevel.sam", "newlevel.sfx"}));
+}
+
+TEST_F(WindowTest, aTableChangedByAnotherProgramIsReplacedOnlyWhenTheDesignerSaysSo) {
+    open();
+    select(0);
+    type("SndVOL", "20");
+    QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+    // The level editor rewrites the table, same size, while Sondrel has it open.
+    SoundTable theirs = MakeTable();
+    theirs.Details[4].Pitch = 99;
+    WriteAll(table(), SerializeSFX(theirs));
+    const QString question = "The file " + Q(table()) +
+                             " has been changed by another program since Sondrel last read or "
+                             "saved it.\n\nReplace it, losing those changes?";
+
+    // Qt's own question first (the file exists), then Sondrel's, whose default is No.
+    save({Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes),
+          Script::press(QMessageBox::No)});
+    EXPECT_EQ(script->messages().last(), question);
+    EXPECT_EQ(script->seen().back().defaultButton, QMessageBox::No);
+    EXPECT_EQ(ReadSFX(table()), theirs);
+    EXPECT_EQ(window.state().Table.Details[0].Volume, 50);
+
+    save({Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes),
+          Script::press(QMessageBox::Yes)});
+    EXPECT_EQ(script->messages().last(), question);
+    EXPECT_EQ(ReadSFX(table()), window.state().Table);
+
+    // Now the file is as Sondrel wrote it: saving again asks only whether to replace it.
+    save({Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes)});
+    EXPECT_EQ(script->seen().size(), 2u);
+
+    // The sample list is watched as well.
+    WriteText(sampleList(), ReadText(sampleList()) + "extra.wav\r\n");
+    save({Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes),
+          Script::press(QMessageBox::No)});
+    EXPECT_TRUE(script->messages().last().startsWith("The file " + Q(sampleList()) + " has"));
 }
 
 TEST_F(WindowTest, cancellingTheSaveDialogWritesNothing) {
@@ -533,7 +592,8 @@ TEST_F(WindowTest, failedSaveKeepsTheOldFilesAndTheEdits) {
         save({Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes),
               Script::press(QMessageBox::Ok)});
     }
-    EXPECT_EQ(script->messages().last(), "WriteSFX -> Can't write SFX");
+    EXPECT_EQ(script->messages().last(),
+              "WriteSFX -> Can't write SFX\n\nCannot write " + Q(table()) + ": File too large.");
     EXPECT_EQ(ReadAll(table()), oldTable);
     EXPECT_EQ(ReadText(sampleList()), oldList);
     EXPECT_EQ(fs::last_write_time(sampleList()), listTime); // not even written anew
@@ -635,6 +695,22 @@ TEST(WindowStart, aTableNamedAtStartIsOpenedWithoutTheOpenDialog) {
     EXPECT_EQ(named.findChild<FileDialog*>("FM")->FileName(), Q(session.table())); // Save offers it
 }
 
+TEST(WindowStart, aMissingObjectDatabaseGivesEmptyNamesAndCreatesNothing) {
+    EditorSession session;
+    const fs::path program = session.dir / "program";
+    fs::create_directory(program);
+    fs::permissions(program, fs::perms::owner_read | fs::perms::owner_exec);
+    Sondrel window({.objectDatabase = program / kObjectDatabaseName, .table = Q(session.table())});
+    Script answers({Script::press(QMessageBox::Yes)});
+    ASSERT_EQ(window.Form_Load(), Sondrel::LoadResult::Ready);
+    EXPECT_TRUE(fs::is_empty(program));
+    EXPECT_EQ(window.state().ObjectNames, ObjectNameTable{});
+    auto* list = window.findChild<QListWidget*>("SndLst");
+    ASSERT_EQ(list->count(), 4);
+    EXPECT_EQ(list->item(1)->text(), ""); // the native sound, listed without a name
+    fs::permissions(program, fs::perms::owner_all);
+}
+
 TEST(WindowStart, aMissingTableNamedAtStartEndsWithAMessageCreatingNothing) {
     EditorSession session;
     const auto before = session.dir.entries();
@@ -679,7 +755,9 @@ TEST_F(WindowTest, savingIntoAFolderThatCannotBeWrittenKeepsEverything) {
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
     save({Script::chooseFile(Q(locked / "city.sfx")), Script::press(QMessageBox::Yes),
           Script::press(QMessageBox::Ok)});
-    EXPECT_EQ(script->messages().last(), "WriteSFX -> Can't write SFX");
+    EXPECT_EQ(script->messages().last(),
+              "WriteSFX -> Can't write SFX\n\nCannot create a new file beside " +
+                  Q(locked / "city.sfx") + ": Permission denied.");
     EXPECT_EQ(ReadAll(locked / "city.sfx"), ReadAll(table()));
     EXPECT_EQ(std::distance(fs::directory_iterator(locked), fs::directory_iterator()), 1);
     EXPECT_TRUE(window.isVisible());

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
+
 #include <chrono>
 
 using namespace sondrel;
@@ -149,14 +152,54 @@ TEST(ObjectNames, entriesThatLoopEndQuickly) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
 }
 
-TEST(ObjectNames, missingDatabaseIsCreatedEmpty) {
+TEST(ObjectNames, missingDatabaseGivesEmptyNamesAndCreatesNothing) {
     TempDir dir;
-    const fs::path path = dir / kObjectDatabaseName;
-    EXPECT_EQ(LoadObjectNames(path), ObjectNameTable{});
-    EXPECT_TRUE(fs::exists(path));
-    // A folder where it cannot be created is no failure either.
-    EXPECT_EQ(LoadObjectNames(dir / "missing" / kObjectDatabaseName), ObjectNameTable{});
+    EXPECT_EQ(LoadObjectNames(dir / kObjectDatabaseName), ObjectNameTable{});
+    EXPECT_TRUE(dir.entries().empty());
 }
+
+#if !defined(_WIN32) // the desktop's data folders
+TEST(ObjectNames, theDatabaseIsLookedForBesideTheProgramThenInTheDataFolders) {
+    TempDir dir;
+    const fs::path user = dir / "user";
+    const fs::path system1 = dir / "system1";
+    const fs::path system2 = dir / "system2";
+    struct Environment {
+        const char* name;
+        std::string value;
+        std::optional<std::string> before;
+    };
+    std::vector<Environment> environment = {
+        {"XDG_DATA_HOME", user.string(), {}},
+        {"XDG_DATA_DIRS", "relative:" + system1.string() + ":" + system2.string(), {}}};
+    for (Environment& variable : environment) {
+        if (const char* before = std::getenv(variable.name)) {
+            variable.before = before;
+        }
+        setenv(variable.name, variable.value.c_str(), 1);
+    }
+    std::vector<fs::path> folders = ObjectDatabaseFolders();
+    EXPECT_EQ(folders, (std::vector<fs::path>{ProgramFolder(), user / "sondrel",
+                                              system1 / "sondrel", system2 / "sondrel"}));
+    folders.erase(folders.begin()); // this program's folder holds the example database
+    EXPECT_EQ(FindObjectDatabase(folders), fs::path());
+
+    ObjectDatabase database;
+    for (const fs::path& folder : {system2, system1, user}) {
+        database.names = {folder.filename().string()};
+        fs::create_directories(folder / "sondrel");
+        WriteAll(folder / "sondrel" / kObjectDatabaseName, database.bytes());
+        EXPECT_EQ(FindObjectDatabase(folders), folder / "sondrel" / kObjectDatabaseName);
+    }
+    for (const Environment& variable : environment) {
+        if (variable.before) {
+            setenv(variable.name, variable.before->c_str(), 1);
+        } else {
+            unsetenv(variable.name);
+        }
+    }
+}
+#endif
 
 TEST(ObjectNames, loadsFromFileAndFailsOnAFolder) {
     TempDir dir;

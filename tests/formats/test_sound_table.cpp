@@ -196,7 +196,7 @@ TEST(SoundTableFile, writtenTableReadsBackAndReplacesALongerFile) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"city.sfx"});
 }
 
-TEST(SoundTableFile, failedWriteLeavesTheOldFileAndReportsTheFixedText) {
+TEST(SoundTableFile, failedWriteLeavesTheOldFileAndSaysWhichFileAndWhy) {
     TempDir dir;
     const fs::path path = dir / "city.sfx";
     const Bytes old = SerializeSFX(SampleTable());
@@ -207,7 +207,9 @@ TEST(SoundTableFile, failedWriteLeavesTheOldFileAndReportsTheFixedText) {
         ADD_FAILURE() << "a read-only table was overwritten";
     } catch (const Failure& failure) {
         EXPECT_EQ(failure.code(), FailureCode::TableWrite);
-        EXPECT_STREQ(failure.what(), "WriteSFX -> Can't write SFX");
+        EXPECT_EQ(failure.description(),
+                  "WriteSFX -> Can't write SFX\n\nCannot write the read-only file " +
+                      DisplayPath(path) + ".");
     }
     EXPECT_EQ(ReadAll(path), old);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"city.sfx"});
