@@ -220,7 +220,8 @@ Sondrel::LoadResult Sondrel::Form_Load() {
 
         const std::filesystem::path table = PathFromQString(FM->FileName());
         state_.Table = ReadSFX(table);
-        state_.SampleNames = ReadSampleNames(SampleListPath(table), state_.Table.NumSamples);
+        state_.SampleNames = ReadSampleNames(SampleListPath(table), state_.Table.NumSamples,
+                                             &state_.SampleListByteOrderMark);
         rememberFile(table);
         rememberFile(SampleListPath(table));
 
@@ -417,23 +418,25 @@ void Sondrel::Save_Click() {
         }
     }
     try {
-        WriteSFX(table, state_.Table);
+        WriteTableAndSampleList(table, state_.Table, state_.SampleNames,
+                                state_.SampleListByteOrderMark);
     } catch (const Failure& failure) {
-        // The edits stay in memory, so the designer can save somewhere else.
-        ReportFailure(this, failure);
+        // Both old files are as they were, and the edits stay, so the designer can save
+        // somewhere else.
+        if (failure.code() == FailureCode::SampleListWrite) {
+            ShowMessage(this, QStringLiteral("The table %1 was not saved: its sample list %2 "
+                                             "cannot be written.\n\n%3.\n\nBoth files are as "
+                                             "they were.")
+                                  .arg(QString::fromStdString(DisplayPath(table)),
+                                       QString::fromStdString(DisplayPath(sampleList)),
+                                       QString::fromUtf8(failure.what())));
+        } else {
+            ReportFailure(this, failure);
+        }
         return;
     }
     rememberFile(table);
-    try {
-        WriteSampleNames(sampleList, state_.SampleNames, state_.Table.NumSamples);
-        rememberFile(sampleList);
-    } catch (const Failure& failure) {
-        ShowMessage(
-            this, QStringLiteral("The table %1 was written, but its sample list %2 was not.\n\n%3.")
-                      .arg(QString::fromStdString(DisplayPath(table)),
-                           QString::fromStdString(DisplayPath(sampleList)),
-                           QString::fromUtf8(failure.what())));
-    }
+    rememberFile(sampleList);
 }
 
 } // namespace sondrel

@@ -35,6 +35,7 @@ class FlagLabel;
 struct EditorState {
     SoundTable Table;
     std::vector<std::string> SampleNames;
+    bool SampleListByteOrderMark = false; // kept, so that a save keeps the list's form
     ObjectNameTable ObjectNames;
     std::vector<std::int32_t> ListToDetail; // list position -> detail index + 1
     std::int32_t ListEntryCount = 0;

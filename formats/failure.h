@@ -18,15 +18,18 @@ enum class FailureCode : int {
     TableWrite = 2,    // "WriteSFX -> Can't write SFX"
     TableNotFound = 4, // the table named on the command line does not exist
     // The sample list beside the table.
-    SampleListWrite = 3,        // a save wrote the table but not its sample list
+    SampleListWrite = 3,        // the sample list cannot be written, so neither file was saved
     NoSamples = 10,             // the table's sample count is 0 or less
     SampleListOpen = 11,        // the sample list is missing or cannot be opened
     SampleListShort = 12,       // it ends before the table's sample count of names
     SampleListLineTooLong = 13, // one of its lines is longer than any file name can be
+    SampleNameTooLong = 14,     // one of its names is longer than any file name can be
+    SampleListTooLarge = 15,    // its names add up to more than any table can use
     // The object name database beside the program.
     ObjectDatabaseOpen = 20,         // it exists but cannot be opened
     ObjectDatabasePosition = 21,     // a skip leaves the file or the 32-bit position range
     ObjectDatabaseTooManyNames = 22, // more than 541 names
+    ObjectNameTooLong = 23,          // a name longer than any object name can be
     // The sound list.
     SampleIndexOutOfRange = 30, // a listed sound names a sample the sample list lacks
     // Anywhere.

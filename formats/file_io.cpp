@@ -4,8 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <random>
 #include <string>
 #include <system_error>
@@ -17,6 +18,8 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -46,92 +49,73 @@ fs::path ResolveLinks(fs::path path) {
     return path;
 }
 
-// A raw file descriptor for the new file, so that it can be created exclusively and flushed
-// to the disk, which the standard streams cannot do.
-class NewFile {
-public:
-    explicit NewFile(const fs::path& path) {
+int CloseFile(int fd) {
 #if defined(_WIN32)
-        fd_ =
-            _wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    return _close(fd);
 #else
-        fd_ = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    return ::close(fd);
 #endif
-        error_ = fd_ < 0 ? errno : 0;
-    }
-    NewFile(const NewFile&) = delete;
-    NewFile& operator=(const NewFile&) = delete;
-    ~NewFile() {
-        close();
-    }
+}
 
-    bool isOpen() const {
-        return fd_ >= 0;
-    }
-    int error() const {
-        return error_;
-    }
+// Our temporary files are named ".sondrel-PID-RANDOM.tmp" beside their target, whatever the
+// target's name, so that no legal target name is made too long by them, and a later save can
+// tell those of a program that no longer runs.
+constexpr char kTemporaryPrefix[] = ".sondrel-";
+constexpr char kTemporarySuffix[] = ".tmp";
 
-    bool writeAll(std::span<const std::uint8_t> bytes) {
-        while (!bytes.empty()) {
+long ProcessId() {
 #if defined(_WIN32)
-            const unsigned chunk =
-                static_cast<unsigned>(std::min<std::size_t>(bytes.size(), 1u << 30));
-            const int written = _write(fd_, bytes.data(), chunk);
+    return static_cast<long>(GetCurrentProcessId());
 #else
-            const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+    return static_cast<long>(getpid());
 #endif
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written <= 0) {
-                error_ = written < 0 ? errno : ENOSPC;
-                return false;
-            }
-            bytes = bytes.subspan(static_cast<std::size_t>(written));
-        }
-        return true;
-    }
+}
 
-    bool flushAndClose() {
+bool ProcessIsGone(long pid) {
 #if defined(_WIN32)
-        const bool synced = _commit(fd_) == 0;
-#else
-        const bool synced = ::fsync(fd_) == 0;
-#endif
-        if (!synced) {
-            error_ = errno;
-        }
-        return close() && synced;
+    const HANDLE process =
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (process == nullptr) {
+        return GetLastError() == ERROR_INVALID_PARAMETER;
     }
-
-    bool close() {
-        if (fd_ < 0) {
-            return true;
-        }
-#if defined(_WIN32)
-        const bool closed = _close(fd_) == 0;
+    DWORD code = 0;
+    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return !running;
 #else
-        const bool closed = ::close(fd_) == 0;
+    return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 #endif
-        if (!closed && error_ == 0) {
-            error_ = errno;
-        }
-        fd_ = -1;
-        return closed;
-    }
-
-private:
-    int fd_ = -1;
-    int error_ = 0;
-};
+}
 
 fs::path TemporaryNameBeside(const fs::path& target) {
     static std::mt19937_64 generator{std::random_device{}()};
-    const std::string suffix = std::to_string(generator() % 1000000000u);
-    fs::path name = target;
-    name.replace_filename(fs::path("." + target.filename().string() + ".sondrel-" + suffix));
-    return name;
+    char random[17];
+    std::snprintf(random, sizeof random, "%016llx", static_cast<unsigned long long>(generator()));
+    return target.parent_path() /
+           (kTemporaryPrefix + std::to_string(ProcessId()) + "-" + random + kTemporarySuffix);
+}
+
+// Removes the temporary files beside `target` that a save killed half way left behind.
+void RemoveStaleTemporaries(const fs::path& target) {
+    std::error_code ec;
+    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    for (fs::directory_iterator entry(folder, ec), end; !ec && entry != end; entry.increment(ec)) {
+        const std::u8string utf8 = entry->path().filename().u8string();
+        const std::string name(utf8.begin(), utf8.end());
+        const std::size_t prefix = std::strlen(kTemporaryPrefix);
+        const std::size_t suffix = std::strlen(kTemporarySuffix);
+        if (name.size() <= prefix + suffix || name.compare(0, prefix, kTemporaryPrefix) != 0 ||
+            name.compare(name.size() - suffix, suffix, kTemporarySuffix) != 0) {
+            continue;
+        }
+        char* afterPid = nullptr;
+        const long pid = std::strtol(name.c_str() + prefix, &afterPid, 10);
+        std::error_code removeError;
+        if (afterPid != nullptr && *afterPid == '-' && pid != ProcessId() && ProcessIsGone(pid) &&
+            entry->is_regular_file(removeError)) {
+            fs::remove(entry->path(), removeError);
+        }
+    }
 }
 
 // Makes a completed rename survive a power cut on file systems that need it.
@@ -145,38 +129,116 @@ void FlushFolder([[maybe_unused]] const fs::path& folder) {
 #endif
 }
 
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes, int& error) {
+    while (!bytes.empty()) {
+#if defined(_WIN32)
+        const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        const int written = _write(fd, bytes.data(), chunk);
+#else
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+#endif
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            error = written < 0 ? errno : ENOSPC;
+            return false;
+        }
+        bytes = bytes.subspan(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool FlushToDisk(int fd) {
+#if defined(_WIN32)
+    return _commit(fd) == 0;
+#else
+    return ::fsync(fd) == 0;
+#endif
+}
+
 } // namespace
 
-std::vector<std::uint8_t> ReadFileHead(const fs::path& path, std::size_t limit) {
+InputFile::InputFile(const fs::path& path) : path_(path) {
     std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-        Fail("Cannot read", path, EISDIR);
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status)) {
+        Fail("Cannot open", path, ENOENT);
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    if (!fs::is_regular_file(status)) {
+        Fail("Cannot read", path, fs::is_directory(status) ? EISDIR : EINVAL);
+    }
+#if defined(_WIN32)
+    fd_ = _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+#else
+    // Never waits for a writer, should the file have become a named pipe since.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+#endif
+    if (fd_ < 0) {
         Fail("Cannot open", path, errno);
     }
-    // One read of the whole file where its size is known, pieces where it is not (a pipe).
-    std::error_code sizeError;
-    const std::uintmax_t fileSize = fs::file_size(path, sizeError);
-    const std::size_t chunk =
-        sizeError ? std::size_t{1} << 16
-                  : static_cast<std::size_t>(std::min<std::uintmax_t>(fileSize, limit) + 1);
-    std::vector<std::uint8_t> bytes;
-    std::size_t size = 0;
-    while (size < limit) {
-        const std::size_t want = std::min(chunk, limit - size);
-        bytes.resize(size + want);
-        in.read(reinterpret_cast<char*>(bytes.data() + size), static_cast<std::streamsize>(want));
-        size += static_cast<std::size_t>(in.gcount());
-        if (!in) {
+#if defined(_WIN32)
+    struct _stat64 info {};
+    const bool regular = _fstat64(fd_, &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFREG;
+#else
+    struct stat info {};
+    const bool regular = ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+#endif
+    if (!regular) {
+        CloseFile(fd_);
+        fd_ = -1;
+        Fail("Cannot read", path, EINVAL);
+    }
+    size_ = static_cast<std::uint64_t>(info.st_size);
+}
+
+InputFile::~InputFile() {
+    if (fd_ >= 0) {
+        CloseFile(fd_);
+    }
+}
+
+std::size_t InputFile::read(void* into, std::size_t bytes) {
+    auto* out = static_cast<std::uint8_t*>(into);
+    std::size_t done = 0;
+    while (done < bytes) {
+#if defined(_WIN32)
+        const int got = _read(fd_, out + done,
+                              static_cast<unsigned>(std::min<std::size_t>(bytes - done, 1u << 30)));
+#else
+        const ssize_t got = ::read(fd_, out + done, bytes - done);
+#endif
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            Fail("Cannot read", path_, errno);
+        }
+        if (got == 0) {
             break;
         }
+        done += static_cast<std::size_t>(got);
     }
-    if (in.bad()) {
-        Fail("Cannot read", path, errno);
+    return done;
+}
+
+void InputFile::seek(std::uint64_t offset) {
+#if defined(_WIN32)
+    const bool moved = _lseeki64(fd_, static_cast<__int64>(offset), SEEK_SET) >= 0;
+#else
+    const bool moved = ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) >= 0;
+#endif
+    if (!moved) {
+        Fail("Cannot read", path_, errno);
     }
-    bytes.resize(size);
+}
+
+std::vector<std::uint8_t> ReadFileHead(const fs::path& path, std::size_t limit) {
+    InputFile in(path);
+    // The size may change under us: read what is there, up to the limit.
+    std::vector<std::uint8_t> bytes(
+        static_cast<std::size_t>(std::min<std::uint64_t>(in.size(), limit)));
+    bytes.resize(in.read(bytes.data(), bytes.size()));
     return bytes;
 }
 
@@ -185,34 +247,31 @@ bool CreateIfMissing(const fs::path& path) {
     if (fs::exists(path, ec)) {
         return true;
     }
-    std::ofstream created(path, std::ios::binary | std::ios::app);
-    return created.good();
+#if defined(_WIN32)
+    const int fd = _wopen(path.c_str(), _O_CREAT | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_NONBLOCK | O_CLOEXEC, 0666);
+#endif
+    return fd >= 0 && CloseFile(fd) == 0;
 }
 
 std::optional<FileStamp> StampFile(const fs::path& path) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    FileStamp stamp;
-    stamp.hash = 0xcbf29ce484222325u;
-    std::vector<char> piece(1u << 16);
-    while (in) {
-        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
-        const auto got = static_cast<std::size_t>(in.gcount());
-        for (std::size_t i = 0; i < got; ++i) {
-            stamp.hash = (stamp.hash ^ static_cast<std::uint8_t>(piece[i])) * 0x100000001b3u;
+    try {
+        InputFile in(path);
+        FileStamp stamp;
+        stamp.hash = 0xcbf29ce484222325u;
+        std::vector<std::uint8_t> piece(1u << 16);
+        for (std::size_t got = in.read(piece.data(), piece.size()); got > 0;
+             got = in.read(piece.data(), piece.size())) {
+            for (std::size_t i = 0; i < got; ++i) {
+                stamp.hash = (stamp.hash ^ piece[i]) * 0x100000001b3u;
+            }
+            stamp.size += got;
         }
-        stamp.size += got;
-    }
-    if (in.bad()) {
+        return stamp;
+    } catch (const FileError&) {
         return std::nullopt;
     }
-    return stamp;
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) {
@@ -234,51 +293,210 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 #endif
 }
 
-void SaveSafely(const fs::path& requested, std::span<const std::uint8_t> bytes) {
-    const fs::path target = ResolveLinks(requested);
+StagedFile::StagedFile(const fs::path& requested, std::span<const std::uint8_t> bytes)
+    : target_(ResolveLinks(requested)) {
     std::error_code ec;
-    const fs::file_status status = fs::status(target, ec);
-    const bool exists = fs::exists(status);
-    if (exists && fs::is_directory(status)) {
-        Fail("Cannot replace the folder", target);
+    const fs::file_status status = fs::status(target_, ec);
+    replaces_ = fs::exists(status);
+    if (replaces_ && fs::is_directory(status)) {
+        Fail("Cannot replace the folder", target_);
     }
-    if (exists && (status.permissions() & fs::perms::owner_write) == fs::perms::none) {
-        Fail("Cannot write the read-only file", target);
+    if (replaces_ && !fs::is_regular_file(status)) {
+        Fail("Cannot replace", target_, EINVAL); // a device, a named pipe: never replaced
+    }
+#if defined(_WIN32)
+    if (replaces_ && (status.permissions() & fs::perms::owner_write) == fs::perms::none) {
+        Fail("Cannot write the read-only file", target_);
+    }
+#else
+    // Whether this user may write it, as the system decides (an owner's bit, a group, root).
+    if (replaces_ && ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
+        Fail("Cannot write", target_, errno);
+    }
+    struct stat old {};
+    const bool knowsOld = replaces_ && ::stat(target_.c_str(), &old) == 0;
+#endif
+    RemoveStaleTemporaries(target_);
+
+#if defined(O_TMPFILE)
+    // A file without a name until it is complete: a save killed before then leaves nothing.
+    const fs::path folder = target_.parent_path().empty() ? fs::path(".") : target_.parent_path();
+    fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    unnamed_ = fd_ >= 0;
+#endif
+    for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
+        temporary_ = TemporaryNameBeside(target_);
+#if defined(_WIN32)
+        fd_ = _wopen(temporary_.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
+                     _S_IREAD | _S_IWRITE);
+#else
+        fd_ = ::open(temporary_.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+#endif
+        if (fd_ < 0 && errno != EEXIST) {
+            const int error = errno;
+            temporary_.clear();
+            Fail("Cannot create a new file beside", target_, error);
+        }
+    }
+    if (fd_ < 0) {
+        temporary_.clear();
+        Fail("Cannot create a new file beside", target_, EEXIST);
     }
 
-    fs::path temporary;
-    bool created = false;
-    for (int attempt = 0; attempt < 16 && !created; ++attempt) {
-        temporary = TemporaryNameBeside(target);
-        NewFile file(temporary);
-        if (!file.isOpen()) {
-            if (file.error() == EEXIST) {
-                continue;
+    int error = 0;
+#if !defined(_WIN32)
+    if (knowsOld) {
+        // The old file's owner and group where the system allows it, and its mode.
+        (void)::fchown(fd_, old.st_uid, old.st_gid);
+        (void)::fchmod(fd_, old.st_mode & 07777);
+    }
+#endif
+    if (!WriteAll(fd_, bytes, error) || !FlushToDisk(fd_)) {
+        error = error != 0 ? error : errno;
+        discard();
+        Fail("Cannot write", target_, error);
+    }
+#if defined(_WIN32)
+    if (replaces_) {
+        CloseFile(fd_);
+        fd_ = -1;
+        fs::permissions(temporary_, status.permissions(), ec);
+    }
+#endif
+}
+
+StagedFile::~StagedFile() {
+    discard();
+}
+
+void StagedFile::discard() {
+    if (fd_ >= 0) {
+        CloseFile(fd_);
+        fd_ = -1;
+    }
+    if (!temporary_.empty()) {
+        std::error_code ec;
+        fs::remove(temporary_, ec);
+        temporary_.clear();
+    }
+}
+
+void StagedFile::giveName() {
+#if defined(O_TMPFILE)
+    if (unnamed_) {
+        // Named beside the target only now, for the rename that puts it in place.
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+        for (int attempt = 0; attempt < 16 && temporary_.empty(); ++attempt) {
+            const fs::path name = TemporaryNameBeside(target_);
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+                ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) {
+                temporary_ = name;
+            } else if (errno != EEXIST) {
+                Fail("Cannot put in place", target_, errno);
             }
-            Fail("Cannot create a new file beside", target, file.error());
         }
-        if (!file.writeAll(bytes) || !file.flushAndClose()) {
-            const int error = file.error();
-            file.close();
-            fs::remove(temporary, ec);
-            Fail("Cannot write", target, error);
+        if (temporary_.empty()) {
+            Fail("Cannot put in place", target_, EEXIST);
         }
-        created = true;
     }
-    if (!created) {
-        Fail("Cannot create a new file beside", target, EEXIST);
+#endif
+    if (fd_ >= 0) {
+        const bool closed = CloseFile(fd_) == 0;
+        fd_ = -1;
+        if (!closed) {
+            Fail("Cannot write", target_, errno);
+        }
     }
+}
 
-    if (exists) {
-        fs::permissions(temporary, status.permissions(), ec);
+void StagedFile::replaceTarget() {
+    try {
+        giveName();
+    } catch (const FileError&) {
+        discard();
+        throw;
     }
-    fs::rename(temporary, target, ec);
+    std::error_code ec;
+    fs::rename(temporary_, target_, ec);
     if (ec) {
-        const int error = ec.value();
-        fs::remove(temporary, ec);
-        Fail("Cannot replace", target, error);
+        discard();
+        Fail("Cannot replace", target_, ec.value());
     }
-    FlushFolder(target.parent_path());
+    temporary_.clear();
+    FlushFolder(target_.parent_path());
+}
+
+void SaveSafely(const fs::path& target, std::span<const std::uint8_t> bytes) {
+    StagedFile(target, bytes).replaceTarget();
+}
+
+void SavePair(const fs::path& first, std::span<const std::uint8_t> firstBytes,
+              const fs::path& second, std::span<const std::uint8_t> secondBytes,
+              const SaveStepHook& hook) {
+    const auto step = [&hook](SaveStep reached) {
+        if (hook) {
+            hook(reached);
+        }
+    };
+    // Runs one part of the save, naming the file a failure concerns.
+    const auto part = [](int which, const auto& action) {
+        try {
+            action();
+        } catch (const FileError& error) {
+            throw PairError(error, which);
+        }
+    };
+    std::optional<StagedFile> firstFile;
+    std::optional<StagedFile> secondFile;
+    part(0, [&] { firstFile.emplace(first, firstBytes); });
+    step(SaveStep::FirstWritten);
+    part(1, [&] { secondFile.emplace(second, secondBytes); });
+    step(SaveStep::BothWritten);
+
+    // The second's old file stays reachable under a name of ours until the first is in place.
+    std::error_code ec;
+    fs::path backup;
+    part(1, [&] {
+        if (!secondFile->replaces()) {
+            return;
+        }
+        backup = TemporaryNameBeside(secondFile->target());
+        fs::create_hard_link(secondFile->target(), backup, ec);
+        if (ec) {
+            ec.clear();
+            fs::copy_file(secondFile->target(), backup, ec);
+        }
+        if (ec) {
+            const int error = ec.value();
+            fs::remove(backup, ec);
+            Fail("Cannot keep the old file", secondFile->target(), error);
+        }
+    });
+    try {
+        step(SaveStep::OldSecondKept);
+        part(1, [&] { secondFile->replaceTarget(); });
+    } catch (...) {
+        if (!backup.empty()) {
+            fs::remove(backup, ec);
+        }
+        throw;
+    }
+    try {
+        step(SaveStep::SecondReplaced);
+        part(0, [&] { firstFile->replaceTarget(); });
+    } catch (...) {
+        // The pair as it was: the second's old file back in its place.
+        if (!backup.empty()) {
+            fs::rename(backup, secondFile->target(), ec);
+        } else {
+            fs::remove(secondFile->target(), ec);
+        }
+        throw;
+    }
+    if (!backup.empty()) {
+        fs::remove(backup, ec);
+    }
+    step(SaveStep::Done);
 }
 
 } // namespace sondrel

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -19,8 +20,31 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Reads at most `limit` bytes from the start of an existing file. Throws FileError when the
-// file cannot be opened or read (a folder, no permission, an I/O error).
+// An existing regular file (after following links), open for reading. A folder, a named pipe
+// or a device is refused with FileError, and opening never waits.
+class InputFile {
+public:
+    explicit InputFile(const std::filesystem::path& path);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // Reads up to `bytes` bytes; fewer only at the end of the file. Throws FileError.
+    std::size_t read(void* into, std::size_t bytes);
+    // Moves to `offset` from the start. Throws FileError.
+    void seek(std::uint64_t offset);
+    // The size when it was opened.
+    std::uint64_t size() const { return size_; }
+
+private:
+    std::filesystem::path path_;
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+// Reads at most `limit` bytes from the start of an existing regular file. Throws FileError
+// when the file cannot be opened or read (missing, a folder, a pipe, no permission, an I/O
+// error).
 std::vector<std::uint8_t> ReadFileHead(const std::filesystem::path& path, std::size_t limit);
 
 // Creates an empty file when none exists at `path`. Returns false when it could not be
@@ -44,12 +68,64 @@ std::optional<FileStamp> StampFile(const std::filesystem::path& path);
 // regard to case on Windows).
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// A complete new file beside its target, flushed to the disk but not yet in its place. Where
+// the target is a symbolic link, the file it points to is the target. A target that is not a
+// regular file (a folder, a device, a named pipe), or one this user may not write, is
+// refused. The new file gets the old one's permissions and, where the system allows, its
+// owner and group. Until it is put in place it has no name where the system allows that
+// (Linux), so that a program killed meanwhile leaves nothing; elsewhere it is named
+// ".sondrel-PID-RANDOM.tmp", and the next save beside it removes those of programs that no
+// longer run. Throws FileError, leaving nothing behind.
+class StagedFile {
+public:
+    StagedFile(const std::filesystem::path& target, std::span<const std::uint8_t> bytes);
+    ~StagedFile(); // a file never put in place is removed
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    const std::filesystem::path& target() const { return target_; }
+    bool replaces() const { return replaces_; } // there is an old file at the target
+    // Puts the new file in the target's place in one step and flushes the folder. Throws
+    // FileError, the target then as it was.
+    void replaceTarget();
+
+private:
+    void giveName();
+    void discard();
+
+    std::filesystem::path target_;
+    std::filesystem::path temporary_; // the new file's name, while it has one
+    int fd_ = -1;
+    bool unnamed_ = false;
+    bool replaces_ = false;
+};
+
 // Writes `bytes` as the whole new content of `target` without ever leaving a half-written
-// file: the bytes go to a new file beside the target, which is flushed to the disk and only
-// then moved over the target. The target's permissions are kept; where the target is a
-// symbolic link, the file it points to is replaced and the link stays. On any failure the
-// old file is exactly as it was, the new one is removed, and FileError says why. A target
-// that is a folder, or a file without write permission, is refused.
+// file, through a StagedFile. On any failure the old file is exactly as it was and FileError
+// says why.
 void SaveSafely(const std::filesystem::path& target, std::span<const std::uint8_t> bytes);
+
+// The points SavePair passes, for tests that stop a save there.
+enum class SaveStep { FirstWritten, BothWritten, OldSecondKept, SecondReplaced, Done };
+using SaveStepHook = std::function<void(SaveStep)>;
+
+// A failure of SavePair, and which of its two files it concerns (0 the first, 1 the second).
+class PairError : public FileError {
+public:
+    PairError(const FileError& error, int which) : FileError(error), which_(which) {}
+    int which() const { return which_; }
+
+private:
+    int which_;
+};
+
+// Saves two files that belong together. Both new files are written and flushed first; a
+// failure until then leaves both old files as they were. Then the second replaces its old
+// file, then the first; should the first fail, the second's old file is put back. Only a
+// program killed, or a power cut, between the two replacements leaves the new second file
+// beside the old first one. Throws PairError.
+void SavePair(const std::filesystem::path& first, std::span<const std::uint8_t> firstBytes,
+              const std::filesystem::path& second, std::span<const std::uint8_t> secondBytes,
+              const SaveStepHook& hook = {});
 
 } // namespace sondrel

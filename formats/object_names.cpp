@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
 #include <vector>
 
@@ -61,7 +60,7 @@ private:
 // the bytes the names need.
 class FileSource final : public Source {
 public:
-    FileSource(std::ifstream& in, std::int64_t size) : in_(in), size_(size) {}
+    FileSource(InputFile& in, std::int64_t size) : in_(in), size_(size) {}
     std::int64_t size() const override { return size_; }
     std::size_t copy(std::int64_t pos, std::uint8_t* out, std::size_t count) override {
         std::size_t done = 0;
@@ -84,17 +83,14 @@ private:
         constexpr std::int64_t kWindow = 1 << 16;
         windowStart_ = pos;
         window_.resize(static_cast<std::size_t>(std::min(kWindow, size_ - pos)));
-        in_.clear();
-        in_.seekg(pos);
-        in_.read(reinterpret_cast<char*>(window_.data()),
-                 static_cast<std::streamsize>(window_.size()));
+        in_.seek(static_cast<std::uint64_t>(pos));
+        const std::size_t got = in_.read(window_.data(), window_.size());
         // A file that shrank under us reads as zeros, like any other missing byte.
-        std::fill(window_.begin() +
-                      static_cast<std::ptrdiff_t>(std::max<std::streamsize>(in_.gcount(), 0)),
-                  window_.end(), std::uint8_t{0});
+        std::fill(window_.begin() + static_cast<std::ptrdiff_t>(got), window_.end(),
+                  std::uint8_t{0});
     }
 
-    std::ifstream& in_;
+    InputFile& in_;
     std::int64_t size_;
     std::int64_t windowStart_ = 0;
     std::vector<std::uint8_t> window_;
@@ -119,6 +115,13 @@ public:
                                   std::to_string(kObjectNameCount) + " it may have");
             }
             const std::int32_t length = readCount();
+            if (length > kMaxObjectNameBytes) {
+                throw Failure(FailureCode::ObjectNameTooLong,
+                              "name " + std::to_string(i) + " of the object name database " +
+                                  DisplayPath(file_) + " is " + std::to_string(length) +
+                                  " bytes long, longer than the " +
+                                  std::to_string(kMaxObjectNameBytes) + " any name can be");
+            }
             if (length > 0) {
                 const std::int64_t available =
                     std::clamp<std::int64_t>(source_.size() - pos_, 0, length);
@@ -212,27 +215,21 @@ ObjectNameTable LoadObjectNames(const fs::path& path) {
     }
     const std::string unopenable =
         "the object name database " + DisplayPath(path) + " cannot be opened";
-    const auto size = static_cast<std::int64_t>(fs::file_size(path, ec)); // fails for a folder
-    if (ec) {
-        throw Failure(FailureCode::ObjectDatabaseOpen, unopenable);
-    }
-    // A usual database is read at once; a large one is read only where its names are.
-    constexpr std::int64_t kReadAtOnce = 16 << 20;
-    if (size <= kReadAtOnce) {
-        std::vector<std::uint8_t> bytes;
-        try {
-            bytes = ReadFileHead(path, static_cast<std::size_t>(kReadAtOnce));
-        } catch (const FileError&) {
-            throw Failure(FailureCode::ObjectDatabaseOpen, unopenable);
+    try {
+        InputFile in(path);
+        const auto size = static_cast<std::int64_t>(in.size());
+        // A usual database is read at once; a large one is read only where its names are.
+        constexpr std::int64_t kReadAtOnce = 16 << 20;
+        if (size <= kReadAtOnce) {
+            std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+            bytes.resize(in.read(bytes.data(), bytes.size()));
+            return ParseObjectNames(bytes, path);
         }
-        return ParseObjectNames(bytes, path);
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+        FileSource source(in, size);
+        return Parser(source, path).parse();
+    } catch (const FileError&) {
         throw Failure(FailureCode::ObjectDatabaseOpen, unopenable);
     }
-    FileSource source(in, size);
-    return Parser(source, path).parse();
 }
 
 ObjectNameTable LoadObjectNames() {

@@ -28,12 +28,16 @@ namespace sondrel {
 inline constexpr int kObjectNameCount = 541;
 inline constexpr char kObjectDatabaseName[] = "KV4Objects.dat";
 
+// No object's name comes near this; a longer one is a damaged database.
+inline constexpr std::int32_t kMaxObjectNameBytes = 4096;
+
 // Names 0..540; the database does not have to supply them all, and the rest stay empty.
 using ObjectNameTable = std::array<std::string, kObjectNameCount>;
 
 // Reads the names from the bytes of a database. Throws Failure(ObjectDatabasePosition) when
-// a skip would move before the start of the file or out of the signed 32-bit range, and
-// Failure(ObjectDatabaseTooManyNames) for a 542nd name. `file` only names it in a failure.
+// a skip would move before the start of the file or out of the signed 32-bit range,
+// Failure(ObjectDatabaseTooManyNames) for a 542nd name, and Failure(ObjectNameTooLong) for a
+// name above kMaxObjectNameBytes. `file` only names it in a failure.
 ObjectNameTable ParseObjectNames(std::span<const std::uint8_t> bytes,
                                  const std::filesystem::path& file);
 

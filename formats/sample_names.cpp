@@ -6,13 +6,16 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <fstream>
 #include <limits>
 
 namespace fs = std::filesystem;
 
 namespace sondrel {
 namespace {
+
+std::span<const std::uint8_t> Bytes(const std::string& text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
 
 bool NeedsQuotes(std::string_view name) {
     return name.find(',') != std::string_view::npos ||
@@ -64,6 +67,21 @@ SampleListReader::SampleListReader(std::int32_t count, const fs::path& file) : f
 }
 
 bool SampleListReader::feed(std::string_view piece) {
+    // A UTF-8 byte-order mark at the very start is not part of the first name.
+    while (!markDecided_ && !piece.empty()) {
+        if (piece.front() == kByteOrderMark[markMatched_]) {
+            piece.remove_prefix(1);
+            byteOrderMark_ = ++markMatched_ == kByteOrderMark.size();
+            markDecided_ = byteOrderMark_;
+        } else {
+            markDecided_ = true;
+            consume(kByteOrderMark.substr(0, markMatched_)); // the start of a name after all
+        }
+    }
+    return markDecided_ ? consume(piece) : done();
+}
+
+bool SampleListReader::consume(std::string_view piece) {
     std::size_t pos = 0;
     while (pos < piece.size() && !done()) {
         const char c = piece[pos];
@@ -86,7 +104,8 @@ bool SampleListReader::feed(std::string_view piece) {
             const std::string_view enders = state_ == State::Bare ? ",\r\n" : "\"\r\n";
             const std::size_t end = std::min(piece.find_first_of(enders, pos), piece.size());
             countLineBytes(end - pos);
-            field_.append(piece.substr(pos, end - pos));
+            field_.append(piece.substr(pos, std::min(end - pos, kMaxSampleNameBytes + 1)));
+            checkNameLength();
             pos = end;
             if (pos < piece.size() && piece[pos] != '\r' && piece[pos] != '\n') {
                 countLineBytes(1);
@@ -108,6 +127,7 @@ bool SampleListReader::feed(std::string_view piece) {
         } else if (c != ' ') {
             state_ = State::Bare;
             field_ += c;
+            checkNameLength();
         }
         ++pos;
     }
@@ -115,6 +135,10 @@ bool SampleListReader::feed(std::string_view piece) {
 }
 
 std::vector<std::string> SampleListReader::finish() {
+    if (!markDecided_) {
+        markDecided_ = true;
+        consume(kByteOrderMark.substr(0, markMatched_));
+    }
     if (!done() && lineOpen_) {
         endLine(); // the last line, without a line end
     }
@@ -136,11 +160,29 @@ void SampleListReader::endLine() {
     state_ = State::BeforeField;
     lineBytes_ = 0;
     lineOpen_ = false;
+    ++line_;
 }
 
 void SampleListReader::addName() {
+    totalBytes_ += field_.size();
+    if (totalBytes_ > kMaxSampleListNameBytes) {
+        throw Failure(FailureCode::SampleListTooLarge,
+                      "the names of the sample list " + DisplayPath(file_) +
+                          " add up to more than " + std::to_string(kMaxSampleListNameBytes >> 20) +
+                          " MiB, more than any table's samples can have");
+    }
     names_.push_back(std::move(field_));
     field_.clear();
+}
+
+void SampleListReader::checkNameLength() const {
+    if (field_.size() > kMaxSampleNameBytes) {
+        throw Failure(FailureCode::SampleNameTooLong,
+                      "line " + std::to_string(line_) + " of the sample list " +
+                          DisplayPath(file_) + " holds a name longer than " +
+                          std::to_string(kMaxSampleNameBytes) +
+                          " bytes, which no sample file name can be");
+    }
 }
 
 void SampleListReader::countLineBytes(std::size_t bytes) {
@@ -154,40 +196,53 @@ void SampleListReader::countLineBytes(std::size_t bytes) {
 }
 
 std::vector<std::string> ParseSampleNames(std::string_view text, std::int32_t count,
-                                          const fs::path& file) {
+                                          const fs::path& file, bool* byteOrderMark) {
     SampleListReader reader(count, file);
     reader.feed(text);
-    return reader.finish();
+    std::vector<std::string> names = reader.finish();
+    if (byteOrderMark != nullptr) {
+        *byteOrderMark = reader.byteOrderMark();
+    }
+    return names;
 }
 
-std::vector<std::string> ReadSampleNames(const fs::path& path, std::int32_t count) {
+std::vector<std::string> ReadSampleNames(const fs::path& path, std::int32_t count,
+                                         bool* byteOrderMark) {
     SampleListReader reader(count, path);
-    std::error_code ec;
-    std::ifstream in;
-    if (!fs::is_directory(path, ec)) {
-        in.open(path, std::ios::binary);
-    }
-    if (!in.is_open()) {
+    std::optional<InputFile> in;
+    try {
+        in.emplace(path);
+    } catch (const FileError&) {
         throw Failure(FailureCode::SampleListOpen,
                       "the sample list " + DisplayPath(path) + " is missing or cannot be opened");
     }
     // Pieces of the file until the last name is read, however long the file is.
     std::string piece(kSampleListPieceBytes, '\0');
     while (!reader.done()) {
-        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
-        const auto got = static_cast<std::size_t>(in.gcount());
+        std::size_t got = 0;
+        try {
+            got = in->read(piece.data(), piece.size());
+        } catch (const FileError&) {
+            throw Failure(FailureCode::SampleListOpen,
+                          "the sample list " + DisplayPath(path) + " cannot be read");
+        }
         if (got == 0) {
             break;
         }
         reader.feed(std::string_view(piece.data(), got));
     }
-    return reader.finish();
+    std::vector<std::string> names = reader.finish();
+    if (byteOrderMark != nullptr) {
+        *byteOrderMark = reader.byteOrderMark();
+    }
+    return names;
 }
 
-std::string SerializeSampleNames(const std::vector<std::string>& names, std::int32_t count) {
+std::string SerializeSampleNames(const std::vector<std::string>& names, std::int32_t count,
+                                 bool byteOrderMark) {
     const std::size_t written =
         std::min(names.size(), static_cast<std::size_t>(std::max(count, 0)));
-    std::string text;
+    std::string text(byteOrderMark ? kByteOrderMark : std::string_view());
     for (std::size_t k = 0; k < written; ++k) {
         const std::string& name = names[k];
         if (NeedsQuotes(name)) {
@@ -203,13 +258,32 @@ std::string SerializeSampleNames(const std::vector<std::string>& names, std::int
 }
 
 void WriteSampleNames(const fs::path& path, const std::vector<std::string>& names,
-                      std::int32_t count) {
-    const std::string text = SerializeSampleNames(names, count);
+                      std::int32_t count, bool byteOrderMark) {
+    const std::string text = SerializeSampleNames(names, count, byteOrderMark);
     try {
-        SaveSafely(path,
-                   std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+        SaveSafely(path, Bytes(text));
     } catch (const FileError& error) {
         throw Failure(FailureCode::SampleListWrite, error.what());
+    }
+}
+
+void WriteTableAndSampleList(const fs::path& path, const SoundTable& table,
+                             const std::vector<std::string>& names, bool byteOrderMark,
+                             const SaveStepHook& hook) {
+    try {
+        const std::vector<std::uint8_t> tableBytes = SerializeSFX(table);
+        const std::string listText = SerializeSampleNames(names, table.NumSamples, byteOrderMark);
+        SavePair(path, tableBytes, SampleListPath(path), Bytes(listText), hook);
+    } catch (const PairError& error) {
+        if (error.which() == 0) {
+            throw Failure(FailureCode::TableWrite,
+                          std::string(kWriteSFXFailed) + "\n\n" + error.what() + ".");
+        }
+        throw Failure(FailureCode::SampleListWrite, error.what());
+    } catch (const std::bad_alloc&) {
+        throw Failure(FailureCode::TableWrite, std::string(kWriteSFXFailed) +
+                                                   "\n\nThere is not enough memory to write " +
+                                                   DisplayPath(path) + ".");
     }
 }
 

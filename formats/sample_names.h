@@ -19,6 +19,8 @@
 #pragma once
 
 #include "formats/failure.h"
+#include "formats/file_io.h"
+#include "formats/sound_table.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -31,6 +33,12 @@ namespace sondrel {
 
 // No file name comes near this; a longer line is a broken file, not a name.
 inline constexpr std::size_t kMaxSampleLineBytes = 16u << 20;
+// Nor a longer name.
+inline constexpr std::size_t kMaxSampleNameBytes = 4096;
+// All the names of a list together: far above any table's, and a bound on the memory taken.
+inline constexpr std::size_t kMaxSampleListNameBytes = 256u << 20;
+// A UTF-8 byte-order mark, which some editors put at the start of a text file.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // The sample list's path: the table's path less its last three characters, plus "sam".
 // The three characters are dropped whatever they are ("level.SFX" gives "level.sam").
@@ -41,9 +49,11 @@ inline constexpr std::size_t kSampleListPieceBytes = 1u << 16;
 
 // Reads names from the text of a sample list handed over in pieces of any size, split
 // anywhere, even inside a CR LF: the file reader hands over what it reads, ParseSampleNames
-// the whole text at once, and both get the same names from the same text. `file` only names
-// the list in a failure. Throws NoSamples when `count` is 0 or less, and
-// SampleListLineTooLong for a line above kMaxSampleLineBytes.
+// the whole text at once, and both get the same names from the same text. A byte-order mark
+// at the very start is not part of the first name. `file` only names the list in a failure.
+// Throws NoSamples when `count` is 0 or less, SampleListLineTooLong for a line above
+// kMaxSampleLineBytes, SampleNameTooLong for a name above kMaxSampleNameBytes, and
+// SampleListTooLarge when the names add up to more than kMaxSampleListNameBytes.
 class SampleListReader {
 public:
     SampleListReader(std::int32_t count, const std::filesystem::path& file);
@@ -53,6 +63,8 @@ public:
     bool done() const { return names_.size() == wanted_; }
     // The names, once the text has ended. Throws SampleListShort when it ended too early.
     std::vector<std::string> finish();
+    // Whether the text began with a byte-order mark.
+    bool byteOrderMark() const { return byteOrderMark_; }
 
 private:
     enum class State {
@@ -61,8 +73,10 @@ private:
         Quoted,      // up to the closing quote or the line end
         AfterQuote,  // passed over up to a comma or the line end
     };
+    bool consume(std::string_view piece);
     void endLine();
     void addName();
+    void checkNameLength() const;
     void countLineBytes(std::size_t bytes);
 
     std::filesystem::path file_;
@@ -73,23 +87,42 @@ private:
     std::size_t lineBytes_ = 0;
     bool lineOpen_ = false; // the current line has bytes
     bool afterCr_ = false;  // a LF next belongs to the CR before it
+    std::size_t line_ = 1;
+    std::size_t totalBytes_ = 0;
+    std::size_t markMatched_ = 0; // bytes of a byte-order mark seen at the start
+    bool markDecided_ = false;
+    bool byteOrderMark_ = false;
 };
 
-// Reads `count` names from the whole text of a sample list, as SampleListReader does.
+// Reads `count` names from the whole text of a sample list, as SampleListReader does, and
+// says in `byteOrderMark` (where given) whether it began with one.
 std::vector<std::string> ParseSampleNames(std::string_view text, std::int32_t count,
-                                          const std::filesystem::path& file);
+                                          const std::filesystem::path& file,
+                                          bool* byteOrderMark = nullptr);
 
 // Reads `count` names from the sample list at `path`, reading no further than the last of
-// them. Throws as SampleListReader does, and SampleListOpen when the file cannot be opened.
-std::vector<std::string> ReadSampleNames(const std::filesystem::path& path, std::int32_t count);
+// them. Throws as SampleListReader does, and SampleListOpen when the file cannot be opened or
+// read, or is not a regular file.
+std::vector<std::string> ReadSampleNames(const std::filesystem::path& path, std::int32_t count,
+                                         bool* byteOrderMark = nullptr);
 
-// The text of a sample list holding names 0 to count - 1.
-std::string SerializeSampleNames(const std::vector<std::string>& names, std::int32_t count);
+// The text of a sample list holding names 0 to count - 1, after a byte-order mark where asked.
+std::string SerializeSampleNames(const std::vector<std::string>& names, std::int32_t count,
+                                 bool byteOrderMark = false);
 
 // Writes names 0 to count - 1 to `path` through a new file moved into place when complete.
 // Throws Failure(SampleListWrite), leaving any old file as it was.
 void WriteSampleNames(const std::filesystem::path& path, const std::vector<std::string>& names,
-                      std::int32_t count);
+                      std::int32_t count, bool byteOrderMark = false);
+
+// Saves a table and, beside it, its sample list as a pair (SavePair): both are written in
+// full first, then the sample list replaces its old file, then the table; a failure leaves
+// both old files as they were. Throws Failure(TableWrite), whose text begins with the fixed
+// "WriteSFX -> Can't write SFX", or Failure(SampleListWrite). `hook` is for tests that stop a
+// save half way.
+void WriteTableAndSampleList(const std::filesystem::path& path, const SoundTable& table,
+                             const std::vector<std::string>& names, bool byteOrderMark,
+                             const SaveStepHook& hook = {});
 
 // True when the name's first 9 characters are "KV1 Sound", "KV2 Sound", "KV3 Sound" or
 // "KV5 Sound": a sound taken over from one of the series' other games.

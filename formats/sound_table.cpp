@@ -3,8 +3,6 @@
 #include "formats/file_io.h"
 #include "formats/little_endian.h"
 
-#include <fstream>
-
 #include <algorithm>
 #include <bit>
 #include <cstddef>
@@ -58,22 +56,15 @@ private:
     std::size_t pos_ = 0;
 };
 
-// A file read straight into the table's arrays, without a copy of the whole file between.
+// A file read straight into the table's arrays, without a copy of the whole file between;
+// what the file does not hold is left as it was.
 class StreamSource {
 public:
-    explicit StreamSource(std::istream& in) : in_(in) {}
-    void read(void* out, std::size_t count) {
-        if (count == 0) {
-            return;
-        }
-        in_.read(static_cast<char*>(out), static_cast<std::streamsize>(count));
-        if (in_.bad()) {
-            throw FileError("the table cannot be read");
-        }
-    }
+    explicit StreamSource(InputFile& in) : in_(in) {}
+    void read(void* out, std::size_t count) { in_.read(out, count); }
 
 private:
-    std::istream& in_;
+    InputFile& in_;
 };
 
 std::size_t CheckedCount(std::int32_t count) {
@@ -189,14 +180,10 @@ std::vector<std::uint8_t> SerializeSFX(const SoundTable& table) {
 
 SoundTable ReadSFX(const std::filesystem::path& path) {
     try {
-        std::error_code ec;
-        if (!CreateIfMissing(path) || fs::is_directory(path, ec)) {
+        if (!CreateIfMissing(path)) {
             throw Failure(FailureCode::TableRead, kReadSFXFailed);
         }
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
-            throw Failure(FailureCode::TableRead, kReadSFXFailed);
-        }
+        InputFile in(path);
         StreamSource source(in);
         return ReadTable(source);
     } catch (const FileError&) {

@@ -636,16 +636,22 @@ TEST_F(WindowTest, aNameWhoseSampleListIsTheTableItselfIsRefused) {
     EXPECT_EQ(window.state().Table.Details[0].Volume, 50); // the edit stays
 }
 
-TEST_F(WindowTest, sampleListThatCannotBeWrittenIsReported) {
+TEST_F(WindowTest, aSampleListThatCannotBeWrittenSavesNeitherFile) {
     open();
-    fs::create_directory(dir / "copy.sam"); // in the way of the sample list
-    save({Script::chooseFile(Q(dir / "copy.sfx")), Script::press(QMessageBox::Ok)});
-    ASSERT_EQ(script->messages().size(), 1);
-    EXPECT_TRUE(script->messages().at(0).startsWith("The table " + Q(dir / "copy.sfx") +
-                                                    " was written, but its sample list " +
-                                                    Q(dir / "copy.sam") + " was not."));
-    EXPECT_EQ(ReadSFX(dir / "copy.sfx"), MakeTable());
+    // Over another table whose sample list cannot be replaced.
+    WriteAll(dir / "copy.sfx", {1, 2, 3});
+    fs::create_directory(dir / "copy.sam");
+    save({Script::chooseFile(Q(dir / "copy.sfx")), Script::press(QMessageBox::Yes),
+          Script::press(QMessageBox::Ok)});
+    ASSERT_EQ(script->messages().size(), 2); // Qt's question whether to replace, then ours
+    EXPECT_TRUE(script->messages().last().startsWith("The table " + Q(dir / "copy.sfx") +
+                                                     " was not saved: its sample list " +
+                                                     Q(dir / "copy.sam") + " cannot be written."))
+        << script->messages().last().toStdString();
+    EXPECT_EQ(ReadAll(dir / "copy.sfx"), (Bytes{1, 2, 3}));
     EXPECT_TRUE(fs::is_directory(dir / "copy.sam"));
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"KV4Objects.dat", "city.sam", "city.sfx",
+                                                       "copy.sam", "copy.sfx"}));
 }
 
 TEST_F(WindowTest, flagLabelsArePaintedInTheirColour) {

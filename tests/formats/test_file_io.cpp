@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -53,18 +56,88 @@ TEST(SaveSafely, failureHalfWayLeavesTheOldFileAndNoNewOne) {
 TEST(SaveSafely, refusesTargetsItMustNotReplace) {
     TempDir dir;
     fs::create_directory(dir / "folder.sfx");
-    WriteAll(dir / "locked.sfx", Pattern(5, 5));
-    fs::permissions(dir / "locked.sfx", fs::perms::owner_read);
     WriteAll(dir / "file", Pattern(5, 6));
-    for (const fs::path& target : {dir / "folder.sfx", dir / "locked.sfx",
-                                   dir / "missing" / "x.sfx", dir / "file" / "x.sfx"}) {
+    std::vector<fs::path> targets = {dir / "folder.sfx", dir / "missing" / "x.sfx",
+                                     dir / "file" / "x.sfx"};
+#if !defined(_WIN32)
+    // A named pipe, and a link to a device: neither is ever replaced by a regular file.
+    ASSERT_EQ(mkfifo((dir / "pipe.sam").c_str(), 0666), 0);
+    fs::create_symlink("/dev/null", dir / "device.sam");
+    targets.insert(targets.end(), {dir / "pipe.sam", dir / "device.sam"});
+#endif
+    for (const fs::path& target : targets) {
         EXPECT_THROW(SaveSafely(target, Pattern(5, 7)), FileError) << target;
     }
-    EXPECT_TRUE(fs::is_directory(dir / "folder.sfx"));
     EXPECT_TRUE(fs::is_empty(dir / "folder.sfx"));
-    EXPECT_EQ(ReadAll(dir / "locked.sfx"), Pattern(5, 5));
-    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"file", "folder.sfx", "locked.sfx"}));
+#if !defined(_WIN32)
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe.sam"));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(dir.entries(),
+              (std::vector<std::string>{"device.sam", "file", "folder.sfx", "pipe.sam"}));
+#endif
 }
+
+#if !defined(_WIN32) // POSIX owners and users
+namespace {
+
+// Runs `save` in a child process as the user "nobody" (root may write anything); its exit
+// status.
+int AsOrdinaryUser(const std::function<int()>& save) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(3);
+        }
+        _exit(save());
+    }
+    int status = 0;
+    EXPECT_EQ(waitpid(child, &status, 0), child);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int Saves(const fs::path& target) {
+    try {
+        SaveSafely(target, Pattern(20, 15));
+        return 0;
+    } catch (const FileError&) {
+        return 1;
+    }
+}
+
+} // namespace
+
+TEST(SaveSafely, theSystemDecidesWhoMayReplaceAFileAndTheOwnerStays) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give files to other users";
+    }
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms::all); // anyone may make files here
+    const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    const auto everyone =
+        readOnly | fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    WriteAll(dir / "roots.sfx", Pattern(10, 1));
+    fs::permissions(dir / "roots.sfx", readOnly);
+    WriteAll(dir / "shared.sfx", Pattern(10, 2));
+    fs::permissions(dir / "shared.sfx", everyone);
+    WriteAll(dir / "theirs.sfx", Pattern(10, 3));
+    fs::permissions(dir / "theirs.sfx", readOnly);
+    ASSERT_EQ(chown((dir / "theirs.sfx").c_str(), 65534, 65534), 0);
+
+    // Another user may not replace root's read-only file, but may one everyone may write.
+    EXPECT_EQ(AsOrdinaryUser([&] { return Saves(dir / "roots.sfx"); }), 1);
+    EXPECT_EQ(ReadAll(dir / "roots.sfx"), Pattern(10, 1));
+    EXPECT_EQ(AsOrdinaryUser([&] { return Saves(dir / "shared.sfx"); }), 0);
+    EXPECT_EQ(ReadAll(dir / "shared.sfx"), Pattern(20, 15));
+    EXPECT_EQ(fs::status(dir / "shared.sfx").permissions(), everyone);
+    // Root may replace any file; its owner, group and mode stay.
+    EXPECT_EQ(Saves(dir / "theirs.sfx"), 0);
+    struct stat info {};
+    ASSERT_EQ(stat((dir / "theirs.sfx").c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+    EXPECT_EQ(fs::status(dir / "theirs.sfx").permissions(), readOnly);
+}
+#endif
 
 #if !defined(_WIN32) // a file size limit, POSIX modes, links and users
 TEST(SaveSafely, keepsPermissions) {
@@ -120,24 +193,8 @@ TEST(SaveSafely, aFolderThatCannotBeWrittenLeavesTheOldFile) {
                                 fs::perms::group_exec | fs::perms::others_read |
                                 fs::perms::others_exec);
     // Root writes anywhere, so the save runs as an ordinary user in a child process.
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
-            _exit(3);
-        }
-        try {
-            SaveSafely(folder / "city.sfx", Pattern(20, 15));
-        } catch (const FileError&) {
-            _exit(0);
-        }
-        _exit(1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0)
-        << "1: the save went through; 3: could not become an ordinary user";
+    EXPECT_EQ(AsOrdinaryUser([&] { return Saves(folder / "city.sfx"); }), 1)
+        << "0: the save went through; 3: could not become an ordinary user";
     EXPECT_EQ(ReadAll(folder / "city.sfx"), Pattern(10, 14));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }

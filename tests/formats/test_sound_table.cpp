@@ -196,21 +196,21 @@ TEST(SoundTableFile, writtenTableReadsBackAndReplacesALongerFile) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"city.sfx"});
 }
 
-TEST(SoundTableFile, failedWriteLeavesTheOldFileAndSaysWhichFileAndWhy) {
+TEST(SoundTableFile, failedWriteSaysWhichFileAndWhyBelowTheFixedText) {
     TempDir dir;
-    const fs::path path = dir / "city.sfx";
-    const Bytes old = SerializeSFX(SampleTable());
-    WriteAll(path, old);
-    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    WriteAll(dir / "file", {1, 2, 3});
+    const fs::path path = dir / "file" / "city.sfx"; // a file where its folder should be
     try {
         WriteSFX(path, SoundTable{});
-        ADD_FAILURE() << "a read-only table was overwritten";
+        ADD_FAILURE() << "a table was written into a file";
     } catch (const Failure& failure) {
         EXPECT_EQ(failure.code(), FailureCode::TableWrite);
-        EXPECT_EQ(failure.description(),
-                  "WriteSFX -> Can't write SFX\n\nCannot write the read-only file " +
-                      DisplayPath(path) + ".");
+        EXPECT_EQ(failure.description().rfind("WriteSFX -> Can't write SFX\n\nCannot create a "
+                                              "new file beside " +
+                                                  DisplayPath(path) + ": ",
+                                              0),
+                  0u)
+            << failure.description();
     }
-    EXPECT_EQ(ReadAll(path), old);
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{"city.sfx"});
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"file"});
 }

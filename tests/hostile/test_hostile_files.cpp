@@ -217,10 +217,15 @@ TEST_F(HostileFiles, brokenSampleLists) {
          std::string("KV5 Sound 12.wav\r\nKV3 Sound 4\0.wav\r\nx\r\n", 39),
          {"KV5 Sound 12 - 45", "KV3 Sound 12 - 46", ""},
          ""},
-        {"a 100,000-character line",
+        {"a 100,000-character name",
          "KV5 Sound 12.wav\r\n" + longName + "\r\nx\r\n",
-         {"KV5 Sound 12 - 45", "KV5 Sound 12 - 46", ""},
+         {},
+         "failure 14: line 2 of the sample list"},
+        {"a 100,000-character line of short names",
+         "KV5 Sound 12.wav\r\nKV5 Sound 77.wav," + std::string(100000, ',') + "\r\nx\r\n",
+         {"KV5 Sound 12 - 45", "KV5 Sound 77 - 46", ""},
          ""},
+        {"a byte-order mark", std::string(kByteOrderMark) + kGoodList, kGoodEntries, ""},
     };
     for (const Case& c : cases) {
         const Seen seen = open(table, c.list);
@@ -272,7 +277,7 @@ TEST_F(HostileFiles, brokenObjectDatabases) {
         {"a skip before the start", beforeTheStart, "failure 21", true},
         {"541 names", names(541), "Object 3", false},
         {"542 names", names(542), "failure 22", true},
-        {"a length past the position range", hugeLength, "", false},
+        {"a length past the position range", hugeLength, "failure 23: name 0", true},
     };
     for (const Case& c : cases) {
         const Seen seen = open(table, kGoodList, c.database);
