@@ -176,25 +176,37 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::o
         const SoundTable table = ReadSFX(options->table);
         if (options->raw) {
             DumpRaw(table, out);
-            return 0;
+        } else {
+            // The object name database is only read: where there is none, the names stay empty.
+            ObjectNameTable objects;
+            if (!options->objects.empty() && !fs::exists(options->objects, ec)) {
+                err << "sondrel-dump: there is no object name database "
+                    << DisplayPath(options->objects) << '\n';
+                return 1;
+            }
+            if (options->native) {
+                objects = options->objects.empty() ? LoadObjectNames()
+                                                   : LoadObjectNames(options->objects);
+            }
+            const fs::path sampleList = SampleListPath(options->table);
+            const std::vector<std::string> names = ReadSampleNames(sampleList, table.NumSamples);
+            DumpList(table, names, objects, options->native, sampleList, out);
         }
-        // The object name database is only read: where there is none, the names stay empty.
-        ObjectNameTable objects;
-        if (!options->objects.empty() && !fs::exists(options->objects, ec)) {
-            err << "sondrel-dump: there is no object name database "
-                << DisplayPath(options->objects) << '\n';
-            return 1;
-        }
-        if (options->native) {
-            objects =
-                options->objects.empty() ? LoadObjectNames() : LoadObjectNames(options->objects);
-        }
-        const fs::path sampleList = SampleListPath(options->table);
-        const std::vector<std::string> names = ReadSampleNames(sampleList, table.NumSamples);
-        DumpList(table, names, objects, options->native, sampleList, out);
     } catch (const Failure& failure) {
         err << "sondrel-dump: " << DisplayPath(options->table) << ": failure " << failure.number()
             << ": " << failure.what() << '\n';
+        return 1;
+    } catch (const std::bad_alloc&) {
+        err << "sondrel-dump: " << DisplayPath(options->table) << ": failure "
+            << static_cast<int>(FailureCode::OutOfMemory)
+            << ": there is not enough memory to read the table\n";
+        return 1;
+    }
+    // A view that did not reach its reader (a full disk, a closed pipe) is no success.
+    out.flush();
+    if (!out) {
+        err << "sondrel-dump: the view of " << DisplayPath(options->table)
+            << " could not be written out\n";
         return 1;
     }
     return 0;

@@ -143,3 +143,19 @@ TEST(SondrelDump, failuresTheEditorWouldReportEndWithAMessage) {
     EXPECT_EQ(Dump({}).status, 2);
     EXPECT_EQ(Dump({"--bogus", "x.sfx"}).status, 2);
 }
+
+TEST(SondrelDump, aViewThatCannotBeWrittenOutIsAFailure) {
+    TempDir dir;
+    WriteTable(dir / "city.sfx");
+    for (const bool raw : {false, true}) {
+        std::ostringstream full; // as a full disk: every write fails
+        full.setstate(std::ios::badbit);
+        std::ostringstream err;
+        std::vector<std::string> arguments = {(dir / "city.sfx").string()};
+        if (raw) {
+            arguments.insert(arguments.begin(), "--raw");
+        }
+        EXPECT_EQ(RunDump(arguments, full, err), 1);
+        EXPECT_NE(err.str().find("could not be written out"), std::string::npos) << err.str();
+    }
+}

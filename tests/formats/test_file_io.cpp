@@ -1,4 +1,6 @@
 #include "formats/file_io.h"
+#include "formats/object_names.h"
+#include "formats/sample_names.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/test_files.h"
 
@@ -241,3 +243,28 @@ TEST(SameFile, tellsOneFileFromTwo) {
     EXPECT_TRUE(SameFile(dir / "link.sam", dir / "a.sfx"));
 #endif
 }
+
+#if !defined(_WIN32) // named pipes
+TEST(InputFile, namedPipesAreRefusedWithoutWaiting) {
+    TempDir dir;
+    ASSERT_EQ(mkfifo((dir / "t.sfx").c_str(), 0666), 0);
+    ASSERT_EQ(mkfifo((dir / "t.sam").c_str(), 0666), 0);
+    fs::create_symlink(dir / "t.sam", dir / "link.sam"); // links are followed
+    const std::pair<std::function<void()>, FailureCode> readers[] = {
+        {[&] { ReadSFX(dir / "t.sfx"); }, FailureCode::TableRead},
+        {[&] { ReadSampleNames(dir / "t.sam", 1); }, FailureCode::SampleListOpen},
+        {[&] { ReadSampleNames(dir / "link.sam", 1); }, FailureCode::SampleListOpen},
+        {[&] { LoadObjectNames(dir / "t.sam"); }, FailureCode::ObjectDatabaseOpen},
+    };
+    for (const auto& [read, code] : readers) {
+        try {
+            read();
+            ADD_FAILURE() << "a named pipe was read";
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.code(), code);
+        }
+    }
+    EXPECT_EQ(StampFile(dir / "t.sam"), std::nullopt);
+    EXPECT_THROW(ReadFileHead(dir / "t.sam", 10), FileError);
+}
+#endif

@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 using namespace sondrel;
 using namespace sondrel::testing;
 namespace fs = std::filesystem;
@@ -277,4 +282,117 @@ TEST(ExtractSampleNumber, followsEveryRuleOfTheNameGrammar) {
     for (const auto& [name, number] : cases) {
         EXPECT_EQ(ExtractSampleNumber(name), number) << name;
     }
+}
+
+TEST(SampleListByteOrderMark, isKeptApartFromTheFirstNameAndWrittenBack) {
+    const std::pair<std::string, Names> cases[] = {
+        {"\xEF\xBB\xBF"
+         "a\r\nb\r\n",
+         {"a", "b"}},
+        {"\xEF\xBB\xBF"
+         "\r\nb\r\n",
+         {"", "b"}},
+        {"\xEF\xBB"
+         "a\r\nb\r\n",
+         {"\xEF\xBB"
+          "a",
+          "b"}},                                        // not a whole mark: part of the name
+        {"a\xEF\xBB\xBF\r\nb", {"a\xEF\xBB\xBF", "b"}}, // only at the very start
+    };
+    for (const auto& [text, names] : cases) {
+        bool mark = false;
+        EXPECT_EQ(ParseSampleNames(text, 2, "test.sam", &mark), names);
+        EXPECT_EQ(mark, text.rfind(kByteOrderMark, 0) == 0);
+        EXPECT_EQ(SerializeSampleNames(names, 2, mark).rfind(kByteOrderMark, 0) == 0, mark);
+    }
+    EXPECT_EQ(ParseFailure("\xEF\xBB", 2), FailureCode::SampleListShort);
+}
+
+TEST(SampleListGrammar, namesLongerThanAnyFileNameAreDamage) {
+    const std::string longest(kMaxSampleNameBytes, 'n');
+    EXPECT_EQ(Parse(longest + "\r\n\"" + longest + "\"", 2), (Names{longest, longest}));
+    for (const std::string& text : {longest + "n\r\n", "a\r\n\"" + longest + "n\"\r\n"}) {
+        EXPECT_EQ(ParseFailure(text, 2), FailureCode::SampleNameTooLong);
+    }
+    // Many short names on one line are no damage, nor one after the last that is read.
+    EXPECT_EQ(Parse("a," + std::string(100000, ',') + "\r\n" + longest + "n", 3),
+              (Names{"a", "", ""}));
+}
+
+#if !defined(_WIN32) // stopping a save half way by ending its process
+TEST(TableAndSampleList, aSaveStoppedAnywhereLeavesAPairThatOpens) {
+    TempDir dir;
+    const fs::path table = dir / "city.sfx";
+    const Names names = {"KV5 Sound 1.wav", "b.wav"};
+    SoundTable old = TableOf({{0, 0}}, {SoundDetail{}}, 2);
+    SoundTable edited = old;
+    edited.Details[0].Volume = 8;
+    // The old list holds the same names in another form, so that its bytes tell it apart.
+    const std::string oldList = "KV5 Sound 1.wav\nb.wav\n";
+    const Bytes oldTable = SerializeSFX(old);
+    const Bytes newTable = SerializeSFX(edited);
+    const std::string newList = SerializeSampleNames(names, 2);
+
+    const SaveStep steps[] = {SaveStep::FirstWritten, SaveStep::BothWritten,
+                              SaveStep::OldSecondKept, SaveStep::SecondReplaced, SaveStep::Done};
+    for (const SaveStep stop : steps) {
+        WriteAll(table, oldTable);
+        WriteText(dir / "city.sam", oldList);
+        const pid_t child = fork();
+        if (child == 0) {
+            WriteTableAndSampleList(table, edited, names, false, [stop](SaveStep reached) {
+                if (reached == stop) {
+                    _exit(0); // as a kill would: nothing is cleaned up
+                }
+            });
+            _exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+        const int at = static_cast<int>(stop);
+        const bool listReplaced = stop >= SaveStep::SecondReplaced;
+        EXPECT_EQ(ReadAll(table), stop == SaveStep::Done ? newTable : oldTable) << at;
+        EXPECT_EQ(ReadText(dir / "city.sam"), listReplaced ? newList : oldList) << at;
+        EXPECT_EQ(ReadSampleNames(dir / "city.sam", ReadSFX(table).NumSamples), names) << at;
+
+        // The next save removes whatever the stopped one left, and goes through.
+        WriteTableAndSampleList(table, edited, names, false);
+        EXPECT_EQ(dir.entries(), (std::vector<std::string>{"city.sam", "city.sfx"})) << at;
+        EXPECT_EQ(ReadAll(table), newTable);
+    }
+}
+#endif
+
+TEST(TableAndSampleList, aTableThatCannotBeReplacedPutsTheOldListBack) {
+    TempDir dir;
+    const fs::path table = dir / "city.sfx";
+    const Names names = {"a.wav"};
+    WriteAll(table, SerializeSFX(TableOf({}, {}, 1)));
+    WriteText(dir / "city.sam", "old.wav\n");
+    try {
+        WriteTableAndSampleList(table, TableOf({}, {}, 1), names, false, [&](SaveStep reached) {
+            if (reached == SaveStep::SecondReplaced) {
+                // Something takes the table's place: a folder that cannot be replaced.
+                fs::remove(table);
+                fs::create_directories(table / "in the way");
+            }
+        });
+        ADD_FAILURE() << "saved over a folder";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.code(), FailureCode::TableWrite);
+    }
+    EXPECT_EQ(ReadText(dir / "city.sam"), "old.wav\n");
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"city.sam", "city.sfx"}));
+}
+
+TEST(TableAndSampleList, aLongNameSavesAndTheListKeepsItsByteOrderMark) {
+    TempDir dir;
+    const fs::path table = dir / (std::string(251, 't') + ".sfx"); // 255 bytes
+    WriteTableAndSampleList(table, TableOf({}, {}, 1), {"a.wav"}, true);
+    EXPECT_EQ(ReadText(SampleListPath(table)), std::string(kByteOrderMark) + "a.wav\r\n");
+    bool mark = false;
+    EXPECT_EQ(ReadSampleNames(SampleListPath(table), 1, &mark), Names{"a.wav"});
+    EXPECT_TRUE(mark);
 }

@@ -97,6 +97,20 @@ Bytes WithoutDetails(std::int32_t count) {
 
 } // namespace
 
+TEST_F(HostileFiles, runningOutOfMemoryIsAFailureOfItsOwn) {
+    // A table with many samples, on a machine with little memory left.
+    WriteAll(dir / "t.sfx", WithCount(kNumSamplesAt, 1000000));
+    WriteText(dir / "t.sam", kGoodList);
+    std::ostringstream out;
+    std::ostringstream err;
+    SetAllocationLimit(LiveBytes() + (9u << 19)); // the table's 4 MB, not its sample list
+    const int status = RunDump({(dir / "t.sfx").string()}, out, err);
+    SetAllocationLimit(0);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(err.str().find("failure 40: there is not enough memory"), std::string::npos)
+        << err.str();
+}
+
 TEST_F(HostileFiles, goodTableListsItsSounds) {
     const Seen seen = open(SerializeSFX(GoodTable()), kGoodList);
     EXPECT_EQ(seen.status, 0) << seen.failure;
