@@ -3,12 +3,14 @@
 //   sondrel [TABLE.sfx]
 //
 // With a table named, Sondrel opens it at once instead of asking with the open dialog.
+#include "editor/file_dialog.h"
 #include "editor/sondrel.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -35,6 +37,24 @@ bool AsksForInformation(int argc, char* argv[]) {
     return false;
 }
 
+// The table named on the command line, exactly as the system names it: on Linux the bytes of
+// the argument, which Qt's text would change where they are not valid UTF-8.
+std::filesystem::path TableArgument(const QCommandLineParser& parser, char* argv[]) {
+    const QString table = parser.positionalArguments().value(0);
+    if (table.isEmpty()) {
+        return {};
+    }
+#if !defined(_WIN32)
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = arguments.size() - 1; i > 0; --i) {
+        if (arguments[i] == table) {
+            return std::filesystem::path(argv[i]);
+        }
+    }
+#endif
+    return sondrel::PathFromQString(table);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -55,7 +75,7 @@ int main(int argc, char* argv[]) {
         parser.showHelp(2);
     }
 
-    sondrel::Sondrel window({.objectDatabase = {}, .table = parser.positionalArguments().value(0)});
+    sondrel::Sondrel window({.objectDatabase = {}, .table = TableArgument(parser, argv)});
     switch (window.Form_Load()) {
     case sondrel::Sondrel::LoadResult::Cancelled:
         return 0;

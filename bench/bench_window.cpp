@@ -67,8 +67,7 @@ Tables& BenchTables() {
 
 std::unique_ptr<Sondrel> Start(const fs::path& table) {
     auto window = std::make_unique<Sondrel>(
-        StartOptions{.objectDatabase = BenchTables().folder / kObjectDatabaseName,
-                     .table = QString::fromStdString(table.string())});
+        StartOptions{.objectDatabase = BenchTables().folder / kObjectDatabaseName, .table = table});
     if (window->Form_Load() != Sondrel::LoadResult::Ready) {
         std::abort();
     }

@@ -1,9 +1,33 @@
 #include "editor/file_dialog.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace sondrel {
+
+std::filesystem::path PathFromQString(const QString& path) {
+#if defined(_WIN32)
+    return std::filesystem::path(path.toStdWString());
+#else
+    const QByteArray encoded = QFile::encodeName(path);
+    return std::filesystem::path(
+        std::string(encoded.constData(), static_cast<std::size_t>(encoded.size())));
+#endif
+}
+
+QString QStringFromPath(const std::filesystem::path& path) {
+#if defined(_WIN32)
+    return QString::fromStdWString(path.native());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+#endif
+}
+
+void FileDialog::setPath(const std::filesystem::path& path) {
+    path_ = path;
+    fileName_ = QDir::toNativeSeparators(QStringFromPath(path));
+}
 
 FileDialog::FileDialog(QWidget* owner) : QObject(owner), owner_(owner) {
     setObjectName("FM");
@@ -44,7 +68,12 @@ bool FileDialog::show(QFileDialog::AcceptMode mode) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return false;
     }
-    fileName_ = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+    const QString chosen = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+    if (chosen != fileName_) {
+        // Another file than the one offered; the offered one keeps its exact path.
+        fileName_ = chosen;
+        path_ = PathFromQString(chosen);
+    }
     return true;
 }
 

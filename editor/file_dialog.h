@@ -1,11 +1,14 @@
 // FM: one file dialog object for opening and saving. It keeps the full path last chosen
 // (empty at first) and offers it to the next dialog, so the save dialog starts with the table
-// that was opened.
+// that was opened. It keeps that path exactly as the system names the file, also where the
+// name is not valid in the system's encoding and Qt can only show it approximately.
 #pragma once
 
 #include <QFileDialog>
 #include <QObject>
 #include <QString>
+
+#include <filesystem>
 
 namespace sondrel {
 
@@ -29,8 +32,10 @@ public:
     bool ShowOpen();
     bool ShowSave();
 
+    // The path as the dialogs show it, and as the file functions take it.
     QString FileName() const { return fileName_; }
-    void setFileName(const QString& fileName) { fileName_ = fileName; }
+    const std::filesystem::path& Path() const { return path_; }
+    void setPath(const std::filesystem::path& path);
 
     // The filter in the form Qt's dialogs take: "OBEL Sound Files (*.sfx)".
     static QString nameFilter();
@@ -40,6 +45,13 @@ private:
 
     QWidget* owner_;
     QString fileName_;
+    std::filesystem::path path_;
 };
+
+// A path a dialog or Qt gives, in the form the file functions take on this platform.
+std::filesystem::path PathFromQString(const QString& path);
+
+// A path as Qt shows it.
+QString QStringFromPath(const std::filesystem::path& path);
 
 } // namespace sondrel

@@ -9,9 +9,6 @@
 #include "formats/sample_names.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -91,16 +88,6 @@ protected:
 };
 
 } // namespace
-
-std::filesystem::path PathFromQString(const QString& path) {
-#if defined(_WIN32)
-    return std::filesystem::path(path.toStdWString());
-#else
-    const QByteArray encoded = QFile::encodeName(path);
-    return std::filesystem::path(
-        std::string(encoded.constData(), static_cast<std::size_t>(encoded.size())));
-#endif
-}
 
 Sondrel::Sondrel(StartOptions options) : options_(std::move(options)) {
     setObjectName("Sondrel");
@@ -204,21 +191,21 @@ Sondrel::LoadResult Sondrel::Form_Load() {
                                  ? LoadObjectNames()
                                  : LoadObjectNames(options_.objectDatabase);
 
-        if (!options_.table.isEmpty()) {
+        if (!options_.table.empty()) {
             // A table named at start stands for the open dialog's choice, so it must exist:
             // the reader would create a missing one.
-            const QFileInfo named(options_.table);
-            if (!named.isFile()) {
+            std::error_code ec;
+            const std::filesystem::path named = std::filesystem::absolute(options_.table, ec);
+            if (!std::filesystem::is_regular_file(named, ec)) {
                 throw Failure(FailureCode::TableNotFound,
-                              "there is no sound table " +
-                                  DisplayPath(PathFromQString(named.absoluteFilePath())));
+                              "there is no sound table " + DisplayPath(named));
             }
-            FM->setFileName(QDir::toNativeSeparators(named.absoluteFilePath()));
+            FM->setPath(named);
         } else if (!FM->ShowOpen() || FM->FileName().isEmpty()) {
             return LoadResult::Cancelled;
         }
 
-        const std::filesystem::path table = PathFromQString(FM->FileName());
+        const std::filesystem::path table = FM->Path();
         state_.Table = ReadSFX(table);
         state_.SampleNames = ReadSampleNames(SampleListPath(table), state_.Table.NumSamples,
                                              &state_.SampleListByteOrderMark);
@@ -243,7 +230,7 @@ void Sondrel::BuildSoundList(bool IncludeNative) {
     SndLst->clear();
     const std::vector<SoundListEntry> entries =
         ComputeSoundList(state_.Table, state_.SampleNames, state_.ObjectNames, IncludeNative,
-                         DisplayPath(SampleListPath(PathFromQString(FM->FileName()))));
+                         DisplayPath(SampleListPath(FM->Path())));
     state_.ListToDetail.clear();
     state_.ListToDetail.reserve(entries.size());
     state_.ListEntryCount = 0;
@@ -395,7 +382,7 @@ void Sondrel::Save_Click() {
     if (!FM->ShowSave() || FM->FileName().isEmpty()) {
         return;
     }
-    const std::filesystem::path table = PathFromQString(FM->FileName());
+    const std::filesystem::path table = FM->Path();
     const std::filesystem::path sampleList = SampleListPath(table);
     if (SameFile(table, sampleList)) {
         // The sample list would overwrite the table just written.

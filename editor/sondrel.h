@@ -45,7 +45,7 @@ struct EditorState {
 // How the window starts.
 struct StartOptions {
     std::filesystem::path objectDatabase; // empty: the database beside the program
-    QString table;                        // empty: ask for the table with the open dialog
+    std::filesystem::path table;          // empty: ask for the table with the open dialog
 };
 
 class Sondrel : public QWidget {
@@ -123,8 +123,5 @@ private:
     FlagLabel* SndV = nullptr;
     FlagLabel* SndP = nullptr;
 };
-
-// A path chosen in a dialog, in the form the file functions take on this platform.
-std::filesystem::path PathFromQString(const QString& path);
 
 } // namespace sondrel

@@ -691,8 +691,7 @@ TEST_F(WindowTest, inconsistentSoundsShowWhatIsValid) {
 
 TEST(WindowStart, aTableNamedAtStartIsOpenedWithoutTheOpenDialog) {
     EditorSession session;
-    Sondrel named(
-        {.objectDatabase = session.dir / kObjectDatabaseName, .table = Q(session.table())});
+    Sondrel named({.objectDatabase = session.dir / kObjectDatabaseName, .table = session.table()});
     Script answers({Script::press(QMessageBox::Yes)});
     ASSERT_EQ(named.Form_Load(), Sondrel::LoadResult::Ready);
     EXPECT_TRUE(answers.finished());
@@ -706,7 +705,7 @@ TEST(WindowStart, aMissingObjectDatabaseGivesEmptyNamesAndCreatesNothing) {
     const fs::path program = session.dir / "program";
     fs::create_directory(program);
     fs::permissions(program, fs::perms::owner_read | fs::perms::owner_exec);
-    Sondrel window({.objectDatabase = program / kObjectDatabaseName, .table = Q(session.table())});
+    Sondrel window({.objectDatabase = program / kObjectDatabaseName, .table = session.table()});
     Script answers({Script::press(QMessageBox::Yes)});
     ASSERT_EQ(window.Form_Load(), Sondrel::LoadResult::Ready);
     EXPECT_TRUE(fs::is_empty(program));
@@ -717,11 +716,41 @@ TEST(WindowStart, aMissingObjectDatabaseGivesEmptyNamesAndCreatesNothing) {
     fs::permissions(program, fs::perms::owner_all);
 }
 
+#if !defined(_WIN32) // file names that are bytes
+TEST(WindowStart, aTableWhoseNameIsNotValidUtf8OpensAndSavesInPlace) {
+    EditorSession session;
+    const fs::path table = session.dir / "caf\xE9.sfx";
+    fs::rename(session.table(), table);
+    fs::rename(session.sampleList(), session.dir / "caf\xE9.sam");
+    Sondrel window({.objectDatabase = session.dir / kObjectDatabaseName, .table = table});
+    {
+        Script answers({Script::press(QMessageBox::Yes)});
+        ASSERT_EQ(window.Form_Load(), Sondrel::LoadResult::Ready);
+    }
+    EXPECT_EQ(window.state().ListEntryCount, 4);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    auto* volume = window.findChild<QLineEdit*>("SndVOL");
+    window.findChild<QListWidget*>("SndLst")->setCurrentRow(0);
+    volume->setText("10");
+    QTest::mouseClick(window.findChild<QPushButton*>("Update"), Qt::LeftButton);
+    // Saved as offered: the very file that was opened, not one named as Qt shows it.
+    const QString offered = window.findChild<FileDialog*>("FM")->FileName();
+    Script save({Script::chooseFile(offered)});
+    QTest::mouseClick(window.findChild<QPushButton*>("Save"), Qt::LeftButton);
+    EXPECT_TRUE(save.finished());
+    EXPECT_EQ(ReadSFX(table).Details[0].Volume, 24);
+    EXPECT_EQ(session.dir.entries(),
+              (std::vector<std::string>{"KV4Objects.dat", "caf\xE9.sam", "caf\xE9.sfx"}));
+}
+#endif
+
 TEST(WindowStart, aMissingTableNamedAtStartEndsWithAMessageCreatingNothing) {
     EditorSession session;
     const auto before = session.dir.entries();
-    Sondrel named({.objectDatabase = session.dir / kObjectDatabaseName,
-                   .table = Q(session.dir / "gone.sfx")});
+    Sondrel named(
+        {.objectDatabase = session.dir / kObjectDatabaseName, .table = session.dir / "gone.sfx"});
     Script answers({Script::press(QMessageBox::Ok)});
     EXPECT_EQ(named.Form_Load(), Sondrel::LoadResult::Failed);
     EXPECT_EQ(answers.messages(),
