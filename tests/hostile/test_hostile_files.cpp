@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <sstream>
 
 using namespace sondrel;
@@ -56,6 +58,8 @@ protected:
         seen.status = RunDump(
             {"--objects", (dir / "objects.dat").string(), (dir / "t.sfx").string()}, out, err);
         seen.peakBytes = PeakBytes() - before;
+        ++tried_;
+        worstPeak_ = std::max(worstPeak_, seen.peakBytes);
         seen.list = out.str();
         seen.failure = err.str();
         EXPECT_LT(seen.peakBytes, kMemoryBound);
@@ -71,7 +75,15 @@ protected:
         return entries;
     }
 
+    // The figures docs/reliability.md quotes.
+    static void TearDownTestSuite() {
+        std::printf("hostile files tried: %zu, worst peak memory: %.1f MiB\n", tried_,
+                    static_cast<double>(worstPeak_) / (1 << 20));
+    }
+
     TempDir dir;
+    static inline std::size_t tried_ = 0;
+    static inline std::size_t worstPeak_ = 0;
 };
 
 const std::vector<std::string> kGoodEntries = {"KV5 Sound 12 - 45", "KV3 Sound 4 - 46", ""};
