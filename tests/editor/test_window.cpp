@@ -553,6 +553,13 @@ TEST_F(WindowTest, aTableChangedByAnotherProgramIsReplacedOnlyWhenTheDesignerSay
     EXPECT_EQ(ReadSFX(table()), theirs);
     EXPECT_EQ(window.state().Table.Details[0].Volume, 50);
 
+    // A save that fails half way leaves their table, which is still not ours to replace.
+    {
+        FileSizeLimit limit(500);
+        save({Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes),
+              Script::press(QMessageBox::Yes), Script::press(QMessageBox::Ok)});
+    }
+    EXPECT_EQ(ReadSFX(table()), theirs);
     save({Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes),
           Script::press(QMessageBox::Yes)});
     EXPECT_EQ(script->messages().last(), question);
