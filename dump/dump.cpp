@@ -29,9 +29,18 @@ constexpr char kUsage[] =
     "                  beside the program (as answering Yes to \"Include KV4 sounds?\")\n"
     "  --objects FILE  read the object names from FILE (implies --native)\n"
     "  --raw           print every slot and detail of the table alone, without the sample list:\n"
-    "                  for git diff, which hands over the table without its sample list\n";
+    "                  for git diff, which hands over the table without its sample list\n"
+    "  --help          print this and end\n"
+    "  --version       print the version and end\n"
+    "\n"
+    "Exit status: 0 when the view is printed; 1 when the table cannot be shown, as Sondrel\n"
+    "would report it; 2 for a command line it does not understand; 3 when the table is\n"
+    "shorter than its counts say (the view is printed all the same, with what is missing\n"
+    "read as zero, as Sondrel reads it).\n";
 
 struct Options {
+    bool help = false;
+    bool version = false;
     bool native = false;
     bool raw = false;
     fs::path objects;
@@ -51,7 +60,11 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& arguments,
             options.native = true;
             options.objects = PathFromUtf8(arguments[++i]);
         } else if (argument == "--help" || argument == "-h") {
-            return std::nullopt;
+            options.help = true;
+            return options;
+        } else if (argument == "--version") {
+            options.version = true;
+            return options;
         } else if (argument.starts_with("-") || !options.table.empty()) {
             err << "sondrel-dump: unexpected argument '" << argument << "'\n";
             return std::nullopt;
@@ -166,14 +179,27 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::o
         err << kUsage;
         return 2;
     }
+    if (options->help || options->version) {
+        out << (options->help ? kUsage : "sondrel-dump " SONDREL_VERSION "\n");
+        out.flush();
+        return out ? 0 : 1;
+    }
     std::error_code ec;
     if (!fs::is_regular_file(options->table, ec)) {
         // The editor's reader would create a missing table; a viewer must not.
         err << "sondrel-dump: there is no sound table " << DisplayPath(options->table) << '\n';
         return 1;
     }
+    int status = 0;
     try {
         const SoundTable table = ReadSFX(options->table);
+        const std::uintmax_t size = fs::file_size(options->table, ec);
+        const std::uintmax_t needed = TableBytes(table);
+        if (!ec && size < needed) {
+            err << "sondrel-dump: " << DisplayPath(options->table) << " is shorter than its counts "
+                << "say: " << size << " of " << needed << " bytes; what is missing reads as zero\n";
+            status = 3;
+        }
         if (options->raw) {
             DumpRaw(table, out);
         } else {
@@ -209,7 +235,7 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::o
             << " could not be written out\n";
         return 1;
     }
-    return 0;
+    return status;
 }
 
 } // namespace sondrel

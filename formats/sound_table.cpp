@@ -178,6 +178,11 @@ std::vector<std::uint8_t> SerializeSFX(const SoundTable& table) {
     return out;
 }
 
+std::uintmax_t TableBytes(const SoundTable& table) {
+    return kSoundMapBytes + 4 + kDetailBytes * table.Details.size() + 4 +
+           kSampleIndexBytes * table.SampleIndices.size();
+}
+
 SoundTable ReadSFX(const std::filesystem::path& path) {
     try {
         if (!CreateIfMissing(path)) {

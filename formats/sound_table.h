@@ -78,6 +78,9 @@ struct SoundTable {
 // kMaxTableCount; anything else parses.
 SoundTable ParseSFX(std::span<const std::uint8_t> bytes);
 
+// The bytes of a complete file of `table`: 748 + 8 per detail + 4 per sample.
+std::uintmax_t TableBytes(const SoundTable& table);
+
 // The bytes of a table: 748 + 8D + 4S of them.
 std::vector<std::uint8_t> SerializeSFX(const SoundTable& table);
 

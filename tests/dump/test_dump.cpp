@@ -144,6 +144,34 @@ TEST(SondrelDump, failuresTheEditorWouldReportEndWithAMessage) {
     EXPECT_EQ(Dump({"--bogus", "x.sfx"}).status, 2);
 }
 
+TEST(SondrelDump, answersHelpAndVersionOnItsOutput) {
+    for (const char* option : {"--help", "-h"}) {
+        const DumpRun run = Dump({option});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_TRUE(run.out.starts_with("usage: sondrel-dump")) << run.out;
+        EXPECT_EQ(run.err, "");
+    }
+    const DumpRun version = Dump({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "sondrel-dump " SONDREL_VERSION "\n");
+}
+
+TEST(SondrelDump, aTableShorterThanItsCountsSayIsShownAndReported) {
+    TempDir dir;
+    WriteTable(dir / "city.sfx");
+    const DumpRun whole = Dump({(dir / "city.sfx").string()});
+    Bytes cut = ReadAll(dir / "city.sfx");
+    cut.pop_back(); // the last sample index loses a byte, which the list does not show
+    WriteAll(dir / "city.sfx", cut);
+    const DumpRun run = Dump({(dir / "city.sfx").string()});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.out, whole.out);
+    EXPECT_NE(run.err.find("is shorter than its counts say: " + std::to_string(cut.size()) +
+                           " of " + std::to_string(cut.size() + 1) + " bytes"),
+              std::string::npos)
+        << run.err;
+}
+
 TEST(SondrelDump, aViewThatCannotBeWrittenOutIsAFailure) {
     TempDir dir;
     WriteTable(dir / "city.sfx");

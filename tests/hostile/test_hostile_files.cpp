@@ -186,7 +186,9 @@ TEST_F(HostileFiles, countsAtAndBeyondTheirLimits) {
     // memory it takes is counted (8 MiB of details at least) and stays bounded.
     Bytes million = WithCount(kNumDetailsAt, kMaxTableCount);
     million.resize(744 + 8 * std::size_t{kMaxTableCount});
-    AppendI32(million, 3);
+    for (const std::int32_t value : {3, 0, 1, 2}) { // three samples, and their indices
+        AppendI32(million, value);
+    }
     const Seen seen = open(million, kGoodList);
     EXPECT_EQ(seen.status, 0) << seen.failure;
     EXPECT_EQ(Entries(seen), kGoodEntries);
