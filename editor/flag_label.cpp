@@ -1,18 +1,67 @@
 #include "editor/flag_label.h"
 
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 
+#include <mutex>
+
 namespace sondrel {
+namespace {
+
+class FlagLabelAccessible : public QAccessibleWidget {
+public:
+    explicit FlagLabelAccessible(FlagLabel* label)
+        : QAccessibleWidget(label, QAccessible::CheckBox) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        state.checked = label()->isSet();
+        state.focusable = false;
+        return state;
+    }
+    QStringList actionNames() const override { return {pressAction(), toggleAction()}; }
+    void doAction(const QString& action) override {
+        if (action == pressAction() || action == toggleAction()) {
+            label()->click();
+        }
+    }
+    QStringList keyBindingsForAction(const QString& action) const override {
+        return actionNames().contains(action) ? QStringList{"Alt+" + label()->text()}
+                                              : QStringList{};
+    }
+
+private:
+    FlagLabel* label() const { return static_cast<FlagLabel*>(widget()); }
+};
+
+QAccessibleInterface* FlagLabelAccessibility(const QString& className, QObject* object) {
+    auto* label = qobject_cast<FlagLabel*>(object);
+    return className == QLatin1String(FlagLabel::staticMetaObject.className()) && label != nullptr
+               ? new FlagLabelAccessible(label)
+               : nullptr;
+}
+
+} // namespace
 
 FlagLabel::FlagLabel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
+    static std::once_flag installed;
+    std::call_once(installed, [] { QAccessible::installFactory(FlagLabelAccessibility); });
     // The text is drawn in the colour value's colour, whatever role the parent suggests.
     setForegroundRole(QPalette::WindowText);
     applyColour();
 }
 
 void FlagLabel::setColour(ColourValue colour) {
+    const bool wasSet = isSet();
     colour_ = colour;
     applyColour();
+    if (wasSet != isSet()) {
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void FlagLabel::applyColour() {

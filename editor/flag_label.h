@@ -1,5 +1,6 @@
 // A flag label: a caption whose text colour is a colour value (red in the lowest byte, or a
-// system colour), and which emits clicked() like a button.
+// system colour), and which emits clicked() like a button. A screen reader sees it as a check
+// box, checked while it is red, whose press (or toggle) action is a click.
 #pragma once
 
 #include "editor/flags.h"
@@ -16,6 +17,10 @@ public:
 
     ColourValue colour() const { return colour_; }
     void setColour(ColourValue colour);
+    // Set: red, as Update reads it.
+    bool isSet() const { return colour_ == kRed; }
+    // What a click does, for the keyboard and assistive technology.
+    void click() { emit clicked(); }
 
 signals:
     void clicked();

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -168,6 +169,52 @@ void Sondrel::createControls() {
     SndR = flag("SndR", "R", 2520, 180);
     SndV = flag("SndV", "V", 2160, 165);
     SndP = flag("SndP", "P", 1800, 165);
+
+    // What a screen reader announces. The captions name their fields, and the flags say what
+    // the program knows of them and how the keyboard switches them.
+    const std::pair<QWidget*, const char*> names[] = {{SndLst, "Sounds"}, {Samples, "Samples"},
+                                                      {SndRAD, "Range"},  {SndVOL, "Volume"},
+                                                      {SndPIT, "Pitch"},  {SndCH, "Chance"}};
+    for (const auto& [widget, name] : names) {
+        widget->setAccessibleName(name);
+    }
+    Label1->setBuddy(SndRAD);
+    Label2->setBuddy(SndVOL);
+    Label3->setBuddy(SndPIT);
+    Label4->setBuddy(SndCH);
+    const struct {
+        FlagLabel* label;
+        const char* name;
+        const char* meaning;
+    } flags[] = {
+        {SndP, "P flag", "flag bit 13 of the sound"},
+        {SndV, "V flag", "flag bit 14 of the sound"},
+        {SndR, "Loop mode R", "loop mode 2; excludes loop mode L"},
+        {SndL, "Loop mode L", "loop mode 3; excludes loop mode R"},
+        {SndN, "N flag", "flag bit 12 of the sound"},
+    };
+    for (const auto& flag : flags) {
+        flag.label->setAccessibleName(flag.name);
+        flag.label->setAccessibleDescription(
+            QStringLiteral("%1. Red when set. Click it, or press Alt+%2, to switch it; Update "
+                           "stores it.")
+                .arg(QString::fromLatin1(flag.meaning), flag.label->text()));
+        // Alt and the flag's letter switch it as a click does.
+        auto* shortcut = new QShortcut(
+            QKeySequence("Alt+" + flag.label->text(), QKeySequence::PortableText), this);
+        connect(shortcut, &QShortcut::activated, flag.label, &FlagLabel::click);
+    }
+    // Ctrl+S saves, Ctrl+Return presses Update; neither button is the window's default.
+    const std::pair<QKeySequence, QPushButton*> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_S), Save},
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), Update},
+        {QKeySequence(Qt::CTRL | Qt::Key_Enter), Update}};
+    for (const auto& [sequence, button] : keys) {
+        connect(new QShortcut(sequence, this), &QShortcut::activated, button, &QPushButton::click);
+    }
+    Save->setAccessibleDescription("Saves the table and its sample list (Ctrl+S).");
+    Update->setAccessibleDescription(
+        "Stores what you changed into the selected sound (Ctrl+Return).");
 
     // Labels never take the focus; the rest in tab order, SndVOL before SndPIT.
     QWidget* tabOrder[] = {SndLst, Samples, SndRAD, SndVOL, SndPIT, SndCH, Update, Save};

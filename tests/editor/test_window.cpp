@@ -8,6 +8,7 @@
 #include "tests/support/file_size_limit.h"
 #include "tests/support/test_files.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -366,6 +367,61 @@ TEST_F(WindowTest, flagLabelsSwitchOnClicks) {
     QTest::mouseDClick(window.windowHandle(), Qt::LeftButton, {},
                        n->mapTo(&window, n->rect().center()));
     EXPECT_EQ(colours(), (std::vector<ColourValue>{R, R, R, B, B}));
+}
+
+TEST_F(WindowTest, theKeyboardSwitchesFlagsUpdatesAndSaves) {
+    open();
+    select(2); // L lit; the unshown flag bits set
+    auto* list = child<QListWidget>("SndLst");
+    QTest::keyClick(list, Qt::Key_P, Qt::AltModifier);
+    QTest::keyClick(list, Qt::Key_R, Qt::AltModifier);
+    type("SndVOL", "3");
+    QTest::keyClick(child<QLineEdit>("SndVOL"), Qt::Key_N, Qt::AltModifier);
+    EXPECT_EQ(colours(), (std::vector<ColourValue>{R, B, R, B, R})); // P V R L N
+    EXPECT_EQ(window.state().Table, MakeTable());
+    QTest::keyClick(child<QLineEdit>("SndVOL"), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(window.state().Table.Details[2].Volume, 8);
+    EXPECT_EQ(window.state().Table.Details[2].Flags, 0x8F80 | 0x2000 | 0x1000 | 12 | 2);
+    EXPECT_EQ(QApplication::focusWidget(), list); // the keys move no focus to a label
+
+    interact([&] { QTest::keyClick(list, Qt::Key_S, Qt::ControlModifier); },
+             {Script::chooseFile(Q(dir / "keys.sfx"))});
+    EXPECT_EQ(ReadSFX(dir / "keys.sfx"), window.state().Table);
+}
+
+TEST_F(WindowTest, aScreenReaderNamesEveryControlAndWorksTheFlags) {
+    open();
+    // A drop-down's name, as Qt gives it on Linux, is its text; its own name is there too.
+    EXPECT_EQ(child<QComboBox>("Samples")->accessibleName(), "Samples");
+    const std::pair<const char*, const char*> names[] = {
+        {"SndLst", "Sounds"}, {"SndRAD", "Range"},     {"SndVOL", "Volume"},    {"SndPIT", "Pitch"},
+        {"SndCH", "Chance"},  {"Save", "Save"},        {"Update", "Update"},    {"SndP", "P flag"},
+        {"SndV", "V flag"},   {"SndR", "Loop mode R"}, {"SndL", "Loop mode L"}, {"SndN", "N flag"}};
+    for (const auto& [control, name] : names) {
+        QAccessibleInterface* seen = QAccessible::queryAccessibleInterface(child<QWidget>(control));
+        ASSERT_NE(seen, nullptr) << control;
+        EXPECT_EQ(seen->text(QAccessible::Name), name) << control;
+    }
+    const std::pair<const char*, const char*> buddies[] = {
+        {"Label1", "SndRAD"}, {"Label2", "SndVOL"}, {"Label3", "SndPIT"}, {"Label4", "SndCH"}};
+    for (const auto& [caption, field] : buddies) {
+        EXPECT_EQ(child<QLabel>(caption)->buddy(), child<QWidget>(field)) << caption;
+    }
+
+    select(0); // V and R lit
+    QAccessibleInterface* v = QAccessible::queryAccessibleInterface(child<FlagLabel>("SndV"));
+    QAccessibleInterface* l = QAccessible::queryAccessibleInterface(child<FlagLabel>("SndL"));
+    EXPECT_EQ(v->role(), QAccessible::CheckBox);
+    EXPECT_TRUE(v->state().checkable);
+    EXPECT_TRUE(v->state().checked);
+    EXPECT_FALSE(l->state().checked);
+    EXPECT_TRUE(v->text(QAccessible::Description).contains("Alt+V"));
+    ASSERT_NE(v->actionInterface(), nullptr);
+    v->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    l->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_FALSE(v->state().checked);
+    EXPECT_TRUE(l->state().checked);
+    EXPECT_EQ(colours(), (std::vector<ColourValue>{B, B, B, R, B})); // as two clicks
 }
 
 TEST_F(WindowTest, updateStoresTheFieldsAndFlagsIntoTheSelectedSound) {
