@@ -39,6 +39,32 @@ constexpr char kChanceTip[] =
     "Random number to make sound not play evey time. The higher the number, the "
     "smaller the chance it plays.";
 
+// The window's own light colours, whatever the desktop's theme: the flags are red and black
+// by their meaning, and must stay legible on the button face (black 18.1 : 1, red 3.5 : 1).
+QPalette LightPalette() {
+    const QColor buttonFace(0xF0, 0xF0, 0xF0);
+    const QColor text(Qt::black);
+    QPalette palette(buttonFace);
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Window, buttonFace);
+        palette.setColor(group, QPalette::Button, buttonFace);
+        palette.setColor(group, QPalette::WindowText, text);
+        palette.setColor(group, QPalette::ButtonText, text);
+        palette.setColor(group, QPalette::Text, text);
+        palette.setColor(group, QPalette::Base, Qt::white);
+        palette.setColor(group, QPalette::AlternateBase, QColor(0xF7, 0xF7, 0xF7));
+        palette.setColor(group, QPalette::Highlight, QColor(0x00, 0x78, 0xD7));
+        palette.setColor(group, QPalette::HighlightedText, Qt::white);
+        palette.setColor(group, QPalette::ToolTipBase, QColor(0xFF, 0xFF, 0xDC));
+        palette.setColor(group, QPalette::ToolTipText, text);
+        palette.setColor(group, QPalette::PlaceholderText, QColor(0x6D, 0x6D, 0x6D));
+    }
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x6D, 0x6D, 0x6D));
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x6D, 0x6D, 0x6D));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x6D, 0x6D, 0x6D));
+    return palette;
+}
+
 QFont DialogFont(double points, bool bold) {
     QFont font = QFontDatabase::hasFamily(kDialogFontFamily) ? QFont(kDialogFontFamily) : QFont();
     font.setPointSizeF(points);
@@ -99,6 +125,7 @@ Sondrel::Sondrel(StartOptions options) : options_(std::move(options)) {
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(Px(4980), Px(3690));
+    setPalette(LightPalette());
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     setFont(DialogFont(kDialogFontPoints, false));

@@ -18,6 +18,8 @@
 
 #include <unistd.h>
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 using namespace sondrel;
@@ -750,6 +752,42 @@ TEST_F(WindowTest, inconsistentSoundsShowWhatIsValid) {
     select(2);
     EXPECT_EQ(samples->count(), 2);
     EXPECT_EQ(samples->itemText(1), "KV1 Sound 9.wav");
+}
+
+TEST(WindowLook, staysLightAndLegibleOnADarkDesktop) {
+    const QPalette desktop = QApplication::palette();
+    QApplication::setPalette(QPalette(QColor(0x30, 0x30, 0x30))); // a dark theme
+    {
+        EditorSession session;
+        session.open();
+        // The contrast of two colours, as the web's accessibility guidelines measure it.
+        auto luminance = [](const QColor& colour) {
+            double sum = 0;
+            const double weights[] = {0.2126, 0.7152, 0.0722};
+            const double channels[] = {colour.redF(), colour.greenF(), colour.blueF()};
+            for (int i = 0; i < 3; ++i) {
+                const double c = channels[i];
+                sum += weights[i] * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+            }
+            return sum;
+        };
+        auto contrast = [&](const QColor& a, const QColor& b) {
+            const double la = luminance(a);
+            const double lb = luminance(b);
+            return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+        };
+        const QImage shown = session.window.grab().toImage();
+        const QColor face = shown.pixelColor(shown.width() - 2, shown.height() - 2);
+        EXPECT_GE(contrast(Qt::black, face), 4.5) << face.name().toStdString();
+        EXPECT_GE(contrast(Qt::red, face), 3.0) << face.name().toStdString();
+        for (const char* field : {"SndLst", "SndVOL", "Label2"}) {
+            const QPalette palette = session.child<QWidget>(field)->palette();
+            EXPECT_GE(contrast(palette.color(QPalette::Text), palette.color(QPalette::Base)), 4.5)
+                << field;
+            EXPECT_GE(contrast(palette.color(QPalette::WindowText), face), 4.5) << field;
+        }
+    }
+    QApplication::setPalette(desktop);
 }
 
 TEST(WindowStart, aTableNamedAtStartIsOpenedWithoutTheOpenDialog) {
