@@ -50,7 +50,8 @@ bool FileDialog::ShowSave() {
 }
 
 bool FileDialog::show(QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(owner_);
+    // Over the window where it is shown, else centred on the screen.
+    QFileDialog dialog(owner_ != nullptr && owner_->isVisible() ? owner_ : nullptr);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);

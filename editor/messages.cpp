@@ -3,35 +3,82 @@
 #include <QMessageBox>
 
 namespace sondrel {
+namespace {
+
+// What a designer can do about a failure at start-up, below its fixed first line.
+QString WhatToDo(FailureCode code) {
+    switch (code) {
+    case FailureCode::TableRead:
+        return "Check that the file is a sound table you may read, or choose another table.";
+    case FailureCode::TableNotFound:
+        return "Check the name, or start Sondrel without one and choose the table.";
+    case FailureCode::NoSamples:
+        return "This table has no samples to edit: choose another table.";
+    case FailureCode::SampleListOpen:
+        return "Put the table's sample list (.sam, the same name) beside it, or choose another "
+               "table.";
+    case FailureCode::SampleListShort:
+    case FailureCode::SampleIndexOutOfRange:
+        return "Put the sample list that belongs to this table beside it, or choose another "
+               "table.";
+    case FailureCode::SampleListLineTooLong:
+    case FailureCode::SampleNameTooLong:
+    case FailureCode::SampleListTooLarge:
+        return "The sample list is damaged: put an intact copy beside the table.";
+    case FailureCode::ObjectDatabaseOpen:
+    case FailureCode::ObjectDatabasePosition:
+    case FailureCode::ObjectDatabaseTooManyNames:
+    case FailureCode::ObjectNameTooLong:
+        return "Put an intact KV4Objects.dat in its place, or remove it: without one the "
+               "level editor's own sounds are listed without names.";
+    case FailureCode::OutOfMemory:
+        return "Close other programs and start Sondrel again.";
+    case FailureCode::TableWrite:
+    case FailureCode::SampleListWrite:
+        return {};
+    }
+    return {};
+}
+
+// Over the window where it is shown, else in the middle of the screen, where the eye is.
+QWidget* Owner(QWidget* parent) {
+    return parent != nullptr && parent->window()->isVisible() ? parent : nullptr;
+}
+
+} // namespace
 
 void ShowMessage(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::Ok, Owner(parent));
     box.exec();
 }
 
 bool AskYesNo(QWidget* parent, const QString& question, bool yesIsDefault) {
     QMessageBox box(QMessageBox::NoIcon, kTitle, question, QMessageBox::Yes | QMessageBox::No,
-                    parent);
+                    Owner(parent));
     box.setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 
 QString FailureReport(const Failure& failure) {
+    QString report;
     switch (failure.code()) {
     case FailureCode::TableRead:
     case FailureCode::TableWrite:
-        return QString::fromUtf8(failure.what());
+        report = QString::fromUtf8(failure.what());
+        break;
     default: {
         QString description = QString::fromUtf8(failure.what());
         if (!description.isEmpty()) {
             description[0] = description[0].toUpper();
         }
-        return QStringLiteral("Sondrel cannot go on: failure %1.\n\n%2.")
-            .arg(failure.number())
-            .arg(description);
+        report = QStringLiteral("Sondrel cannot go on: failure %1.\n\n%2.")
+                     .arg(failure.number())
+                     .arg(description);
     }
     }
+    const QString hint = WhatToDo(failure.code());
+    return hint.isEmpty() ? report : report + "\n\n" + hint;
 }
 
 void ReportFailure(QWidget* parent, const Failure& failure) {

@@ -1,4 +1,5 @@
-// The program's message boxes: titled "Sondrel", without an icon.
+// The program's message boxes: titled "Sondrel", without an icon, centred over the window
+// where it is shown and over the screen before it is.
 #pragma once
 
 #include "formats/failure.h"
@@ -19,7 +20,7 @@ void ShowMessage(QWidget* parent, const QString& text);
 bool AskYesNo(QWidget* parent, const QString& question, bool yesIsDefault = true);
 
 // Shows a failure: the table's fixed texts as they are, any other failure as the report of an
-// unhandled failure with its number and description.
+// unhandled failure with its number and description; below, what the designer can do.
 void ReportFailure(QWidget* parent, const Failure& failure);
 
 // The text of that report.

@@ -35,6 +35,7 @@ void ModalScript::poll() {
     answered_.emplace_back(dialog);
     SeenDialog seen;
     seen.title = dialog->windowTitle();
+    seen.frame = dialog->frameGeometry();
     if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
         seen.kind = files->acceptMode() == QFileDialog::AcceptOpen ? "open" : "save";
         seen.nameFilters = files->nameFilters();

@@ -28,6 +28,7 @@ struct SeenDialog {
     bool hasIcon = false;
     QList<QMessageBox::StandardButton> buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    QRect frame; // where it stood on the screen
 };
 
 class ModalScript : public QObject {

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <unistd.h>
@@ -261,21 +262,26 @@ TEST_F(WindowTest, startUpFailuresAreShownAndEndBeforeTheWindow) {
         {"an empty table", [](EditorSession& t) { WriteAll(t.table(), {}); }, 1,
          "Sondrel cannot go on: failure 10.\n\nThe table has a sample count of 0, so its sample "
          "list " +
-             Q(dir / "city.sam") + " cannot be read."},
+             Q(dir / "city.sam") +
+             " cannot be read.\n\nThis table has no samples to edit: choose another table."},
         {"a missing sample list", [](EditorSession& t) { fs::remove(t.sampleList()); }, 1,
          "Sondrel cannot go on: failure 11.\n\nThe sample list " + Q(dir / "city.sam") +
-             " is missing or cannot be opened."},
+             " is missing or cannot be opened.\n\nPut the table's sample list (.sam, the same "
+             "name) beside it, or choose another table."},
         {"a short sample list",
          [](EditorSession& t) { WriteText(t.sampleList(), "a.wav\r\nb.wav\r\n"); }, 1,
          "Sondrel cannot go on: failure 12.\n\nThe sample list " + Q(dir / "city.sam") +
-             " has 2 names, the table needs 8."},
+             " has 2 names, the table needs 8.\n\nPut the sample list that belongs to this "
+             "table beside it, or choose another table."},
         {"a count too large",
          [](EditorSession& t) {
              Bytes bytes = SerializeSFX(MakeTable());
              bytes[743] = 0x7F;
              WriteAll(t.table(), bytes);
          },
-         1, "ReadSFX -> Can't read SFX"},
+         1,
+         "ReadSFX -> Can't read SFX\n\nCheck that the file is a sound table you may read, or "
+         "choose another table."},
         {"a listed sound outside the sample list",
          [](EditorSession& t) {
              SoundTable table = MakeTable();
@@ -487,6 +493,20 @@ TEST_F(WindowTest, updateWithAValueThatCannotBeStoredChangesNothingAndSaysWhich)
             EXPECT_EQ(window.state().Table, MakeTable()) << field << " " << value;
         }
     }
+}
+
+TEST_F(WindowTest, messagesStandOverTheScreenUntilTheWindowIsShownThenOverIt) {
+    open();
+    auto distance = [](const QPoint& a, const QPoint& b) { return (a - b).manhattanLength(); };
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(distance(script->seen().at(0).frame.center(), screen.center()), 4); // open dialog
+    EXPECT_LE(distance(script->seen().at(1).frame.center(), screen.center()), 4); // the question
+    window.move(screen.topLeft() + QPoint(10, 20));
+    select(1);
+    type("SndVOL", "1E300");
+    interact([this] { QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton); },
+             {Script::press(QMessageBox::Ok)});
+    EXPECT_TRUE(window.geometry().contains(script->seen().at(0).frame.center()));
 }
 
 TEST_F(WindowTest, theListKeepsItsSelectionOnceOneIsMade) {
@@ -856,7 +876,9 @@ TEST(WindowStart, aMissingTableNamedAtStartEndsWithAMessageCreatingNothing) {
     EXPECT_EQ(named.Form_Load(), Sondrel::LoadResult::Failed);
     EXPECT_EQ(answers.messages(),
               QStringList{"Sondrel cannot go on: failure 4.\n\nThere is no sound table " +
-                          Q(session.dir / "gone.sfx") + "."});
+                          Q(session.dir / "gone.sfx") +
+                          ".\n\nCheck the name, or start Sondrel without one and choose the "
+                          "table."});
     EXPECT_EQ(session.dir.entries(), before);
 }
 
