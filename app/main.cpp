@@ -70,6 +70,7 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     QApplication::setWindowIcon(sondrel::SondrelIcon());
+    QGuiApplication::setDesktopFileName("org.sondrel.Sondrel"); // matches it to its entry
     parser.process(app);
     if (parser.positionalArguments().size() > 1) {
         parser.showHelp(2);
