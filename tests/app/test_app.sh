@@ -7,7 +7,8 @@
 # Checks: a table named on the command line opens after the question, shows its list and
 # ends with status 0 when closed, writing nothing; a missing table named is reported, ends
 # with status 1 and is not created; a plain start asks for the table in the current folder;
-# cancelling that dialog ends quietly with status 0; --help needs no display.
+# cancelling that dialog ends quietly with status 0; --help needs no display; a screen reader
+# finds every control by its name and switches a flag through its press action.
 set -euo pipefail
 sondrel=$(realpath "$1")
 examples=$(realpath "$2")
@@ -117,5 +118,21 @@ wmctrl -c "OBEL Sondrel"
 start
 answer Open Escape
 [ "$(finish)" = 0 ] || fail "cancelling the open dialog did not end with status 0"
+
+# A screen reader's view, over AT-SPI on a D-Bus session of this test's own.
+if /usr/bin/python3 -c "import pyatspi" 2>/dev/null && command -v dbus-launch >/dev/null; then
+    eval "$(dbus-launch --sh-syntax)"
+    pids+=("$DBUS_SESSION_BUS_PID")
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    start city.sfx
+    answer Sondrel Return
+    window "OBEL Sondrel" >/dev/null
+    /usr/bin/python3 "$(dirname "$0")/test_atspi.py" || fail "a screen reader cannot work the window"
+    wmctrl -c "OBEL Sondrel"
+    [ "$(finish)" = 0 ] || fail "the editor under a screen reader did not end with status 0"
+    unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON
+else
+    echo "no python3-pyatspi or dbus-x11: the screen reader's view is not checked"
+fi
 
 echo "the editor started, listed, ended and refused as it should"
