@@ -40,7 +40,7 @@ constexpr char kChanceTip[] =
     "smaller the chance it plays.";
 
 // The window's own light colours, whatever the desktop's theme: the flags are red and black
-// by their meaning, and must stay legible on the button face (black 18.1 : 1, red 3.5 : 1).
+// by their meaning, and must stay legible on the button face (black 18.4 : 1, red 3.5 : 1).
 QPalette LightPalette() {
     const QColor buttonFace(0xF0, 0xF0, 0xF0);
     const QColor text(Qt::black);
