@@ -39,7 +39,8 @@ bool AsksForInformation(int argc, char* argv[]) {
 
 // The table named on the command line, exactly as the system names it: on Linux the bytes of
 // the argument, which Qt's text would change where they are not valid UTF-8.
-std::filesystem::path TableArgument(const QCommandLineParser& parser, char* argv[]) {
+std::filesystem::path TableArgument(const QCommandLineParser& parser,
+                                    [[maybe_unused]] char* argv[]) {
     const QString table = parser.positionalArguments().value(0);
     if (table.isEmpty()) {
         return {};

@@ -14,3 +14,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # CTest and the build's own tools (the example generator) run the programs through Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Qt for Windows, built by scripts/windows-qt, where one is named; its build tools (moc, uic,
+# rcc) are the host's, Debian's Qt of the same version.
+if(SONDREL_WINDOWS_QT)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${SONDREL_WINDOWS_QT})
+    list(APPEND CMAKE_PREFIX_PATH ${SONDREL_WINDOWS_QT})
+    set(QT_HOST_PATH /usr)
+    set(QT_HOST_PATH_CMAKE_DIR /usr/lib/${CMAKE_HOST_SYSTEM_PROCESSOR}-linux-gnu/cmake)
+endif()

@@ -7,9 +7,12 @@
 
 #include <cstdio>
 #include <cstring>
+#if !defined(_WIN32)
 #include <unistd.h>
+#endif
 
 int main(int argc, char* argv[]) {
+#if !defined(_WIN32)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--drop-root") == 0) {
             if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
@@ -22,6 +25,7 @@ int main(int argc, char* argv[]) {
             break;
         }
     }
+#endif
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

@@ -17,7 +17,9 @@
 #include <QScreen>
 #include <QTest>
 
+#if !defined(_WIN32)
 #include <unistd.h>
+#endif
 
 #include <cmath>
 
@@ -575,8 +577,9 @@ TEST_F(WindowTest, savingUnchangedToItsOwnNameIsByteIdentical) {
     save({Script::chooseFile(Q(this->table())), Script::press(QMessageBox::Yes)});
     const SeenDialog& dialog = script->seen().at(0);
     EXPECT_EQ(dialog.kind, "save");
-    EXPECT_EQ(dialog.selectedFiles,
-              QStringList{Q(this->table())}); // the save dialog offers the opened table
+    ASSERT_EQ(dialog.selectedFiles.size(), 1);
+    EXPECT_EQ(QDir::toNativeSeparators(dialog.selectedFiles.at(0)),
+              Q(this->table())); // the save dialog offers the opened table
     EXPECT_EQ(dialog.nameFilters, QStringList{"OBEL Sound Files (*.sfx)"});
     EXPECT_EQ(ReadAll(this->table()), table);
     EXPECT_EQ(ReadText(sampleList()), list);
@@ -631,6 +634,7 @@ TEST_F(WindowTest, aTableChangedByAnotherProgramIsReplacedOnlyWhenTheDesignerSay
     EXPECT_EQ(ReadSFX(table()), theirs);
     EXPECT_EQ(window.state().Table.Details[0].Volume, 50);
 
+#if !defined(_WIN32) // a file size limit
     // A save that fails half way leaves their table, which is still not ours to replace.
     {
         FileSizeLimit limit(500);
@@ -638,6 +642,7 @@ TEST_F(WindowTest, aTableChangedByAnotherProgramIsReplacedOnlyWhenTheDesignerSay
               Script::press(QMessageBox::Yes), Script::press(QMessageBox::Ok)});
     }
     EXPECT_EQ(ReadSFX(table()), theirs);
+#endif
     save({Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes),
           Script::press(QMessageBox::Yes)});
     EXPECT_EQ(script->messages().last(), question);
@@ -662,6 +667,7 @@ TEST_F(WindowTest, cancellingTheSaveDialogWritesNothing) {
     EXPECT_TRUE(script->messages().isEmpty());
 }
 
+#if !defined(_WIN32) // a file size limit
 TEST_F(WindowTest, failedSaveKeepsTheOldFilesAndTheEdits) {
     open();
     select(0);
@@ -693,6 +699,7 @@ TEST_F(WindowTest, failedSaveKeepsTheOldFilesAndTheEdits) {
     EXPECT_EQ(window.state().Table.Details[0].Volume, 50);
     EXPECT_EQ(ReadSampleNames(dir / "good" / "city.sam", 8), kSampleNames);
 }
+#endif
 
 TEST_F(WindowTest, aNameWhoseSampleListIsTheTableItselfIsRefused) {
     open();
@@ -899,6 +906,7 @@ TEST_F(WindowTest, aWholeSessionRunsCleanly) {
     EXPECT_FALSE(window.isVisible());
 }
 
+#if !defined(_WIN32) // users and permissions
 TEST_F(WindowTest, savingIntoAFolderThatCannotBeWrittenKeepsEverything) {
     if (geteuid() == 0) {
         GTEST_SKIP() << "root writes any folder; CTest runs this case again with --drop-root";
@@ -921,3 +929,4 @@ TEST_F(WindowTest, savingIntoAFolderThatCannotBeWrittenKeepsEverything) {
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.state().Table.Details[0].Volume, 50); // the edit is still there
 }
+#endif
