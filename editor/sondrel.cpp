@@ -341,11 +341,14 @@ EditView Sondrel::editView() const {
             flagColours()};
 }
 
+std::vector<Sondrel::KnownFile>::const_iterator
+Sondrel::knownFile(const std::filesystem::path& path) const {
+    return std::find_if(known_.begin(), known_.end(),
+                        [&](const KnownFile& file) { return SameFile(file.path, path); });
+}
+
 void Sondrel::rememberFile(const std::filesystem::path& path) {
-    const auto known = std::find_if(known_.begin(), known_.end(), [&](const KnownFile& file) {
-        return SameFile(file.path, path);
-    });
-    if (known != known_.end()) {
+    if (const auto known = knownFile(path); known != known_.end()) {
         known_.erase(known);
     }
     known_.push_back({path, StampFile(path)});
@@ -356,9 +359,7 @@ bool Sondrel::changedBehindOurBack(const std::filesystem::path& path) const {
     if (!std::filesystem::exists(path, ec)) {
         return false; // nothing there to lose
     }
-    const auto known = std::find_if(known_.begin(), known_.end(), [&](const KnownFile& file) {
-        return SameFile(file.path, path);
-    });
+    const auto known = knownFile(path);
     return known != known_.end() && StampFile(path) != known->stamp;
 }
 

@@ -103,6 +103,7 @@ private:
         std::optional<FileStamp> stamp;
     };
     std::vector<KnownFile> known_; // the files read or written, as they were then
+    std::vector<KnownFile>::const_iterator knownFile(const std::filesystem::path& path) const;
 
     QPushButton* Save = nullptr;
     QPushButton* Update = nullptr;

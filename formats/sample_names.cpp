@@ -17,6 +17,15 @@ std::span<const std::uint8_t> Bytes(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
+// The names a reader has read, and whether the text began with a byte-order mark.
+std::vector<std::string> Finish(SampleListReader& reader, bool* byteOrderMark) {
+    std::vector<std::string> names = reader.finish();
+    if (byteOrderMark != nullptr) {
+        *byteOrderMark = reader.byteOrderMark();
+    }
+    return names;
+}
+
 bool NeedsQuotes(std::string_view name) {
     return name.find(',') != std::string_view::npos ||
            (!name.empty() && (name.front() == ' ' || name.front() == '"'));
@@ -199,11 +208,7 @@ std::vector<std::string> ParseSampleNames(std::string_view text, std::int32_t co
                                           const fs::path& file, bool* byteOrderMark) {
     SampleListReader reader(count, file);
     reader.feed(text);
-    std::vector<std::string> names = reader.finish();
-    if (byteOrderMark != nullptr) {
-        *byteOrderMark = reader.byteOrderMark();
-    }
-    return names;
+    return Finish(reader, byteOrderMark);
 }
 
 std::vector<std::string> ReadSampleNames(const fs::path& path, std::int32_t count,
@@ -231,11 +236,7 @@ std::vector<std::string> ReadSampleNames(const fs::path& path, std::int32_t coun
         }
         reader.feed(std::string_view(piece.data(), got));
     }
-    std::vector<std::string> names = reader.finish();
-    if (byteOrderMark != nullptr) {
-        *byteOrderMark = reader.byteOrderMark();
-    }
-    return names;
+    return Finish(reader, byteOrderMark);
 }
 
 std::string SerializeSampleNames(const std::vector<std::string>& names, std::int32_t count,
@@ -276,14 +277,11 @@ void WriteTableAndSampleList(const fs::path& path, const SoundTable& table,
         SavePair(path, tableBytes, SampleListPath(path), Bytes(listText), hook);
     } catch (const PairError& error) {
         if (error.which() == 0) {
-            throw Failure(FailureCode::TableWrite,
-                          std::string(kWriteSFXFailed) + "\n\n" + error.what() + ".");
+            throw TableWriteFailure(error.what());
         }
         throw Failure(FailureCode::SampleListWrite, error.what());
     } catch (const std::bad_alloc&) {
-        throw Failure(FailureCode::TableWrite, std::string(kWriteSFXFailed) +
-                                                   "\n\nThere is not enough memory to write " +
-                                                   DisplayPath(path) + ".");
+        throw TableWriteFailure("There is not enough memory to write " + DisplayPath(path));
     }
 }
 

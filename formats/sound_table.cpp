@@ -198,17 +198,17 @@ SoundTable ReadSFX(const std::filesystem::path& path) {
     }
 }
 
+Failure TableWriteFailure(const std::string& why) {
+    return Failure(FailureCode::TableWrite, std::string(kWriteSFXFailed) + "\n\n" + why + ".");
+}
+
 void WriteSFX(const std::filesystem::path& path, const SoundTable& table) {
     try {
         SaveSafely(path, SerializeSFX(table));
     } catch (const FileError& error) {
-        // The fixed first line, then which file and why.
-        throw Failure(FailureCode::TableWrite,
-                      std::string(kWriteSFXFailed) + "\n\n" + error.what() + ".");
+        throw TableWriteFailure(error.what());
     } catch (const std::bad_alloc&) {
-        throw Failure(FailureCode::TableWrite, std::string(kWriteSFXFailed) +
-                                                   "\n\nThere is not enough memory to write " +
-                                                   DisplayPath(path) + ".");
+        throw TableWriteFailure("There is not enough memory to write " + DisplayPath(path));
     }
 }
 

@@ -32,6 +32,10 @@ inline constexpr std::int32_t kMaxTableCount = 1 << 20;
 inline constexpr char kReadSFXFailed[] = "ReadSFX -> Can't read SFX";
 inline constexpr char kWriteSFXFailed[] = "WriteSFX -> Can't write SFX";
 
+// The failure of a table that could not be written: the fixed text, then `why` (a sentence
+// naming the file) below it.
+Failure TableWriteFailure(const std::string& why);
+
 // One 8-byte sound detail.
 //
 //   offset  size  field    bits the editor uses
