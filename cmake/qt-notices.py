@@ -1,0 +1,44 @@
+#!/usr/bin/python3
+"""Prints the notices of the libraries a Windows build of Qt bundles, from the Qt source's
+qt_attribution.json files: name, version, copyright and the licence text of each.
+
+    qt-notices.py QT_SOURCE > THIRD-PARTY-NOTICES.txt
+"""
+import json
+import pathlib
+import sys
+
+# Parts of the Qt source that a static Windows build without network, D-Bus, OpenGL and Vulkan
+# does not contain.
+NOT_BUILT = (
+    "src/3rdparty/VulkanMemoryAllocator", "src/3rdparty/android", "src/3rdparty/gradle",
+    "src/3rdparty/forkfd", "src/3rdparty/libpsl", "src/3rdparty/wasm", "src/3rdparty/xcb",
+    "src/dbus", "src/gui/opengl", "src/gui/vulkan", "src/network", "src/plugins/platforms/cocoa",
+)
+
+
+def as_list(value):
+    return value if isinstance(value, list) else [value]
+
+
+def main(source):
+    print("Sondrel for Windows contains Qt (https://www.qt.io), used under the GNU Lesser General")
+    print("Public License version 3 (LGPL-3.0-only.txt), and these libraries that Qt bundles.")
+    for path in sorted(source.glob("src/**/qt_attribution.json")):
+        folder = path.parent.relative_to(source).as_posix()
+        if folder.startswith(NOT_BUILT):
+            continue
+        for entry in as_list(json.loads(path.read_text(encoding="utf-8"), strict=False)):
+            print("\n" + "=" * 78)
+            print(entry["Name"] + (" " + entry["Version"] if entry.get("Version") else ""))
+            print("License: " + entry.get("License", ""))
+            for line in as_list(entry.get("Copyright", "")):
+                print(line)
+            files = entry.get("LicenseFiles") or as_list(entry.get("LicenseFile") or [])
+            for name in files:
+                text = (path.parent / name).read_text(encoding="utf-8", errors="replace")
+                print("\n" + text.rstrip())
+
+
+if __name__ == "__main__":
+    main(pathlib.Path(sys.argv[1]))
