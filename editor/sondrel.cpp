@@ -360,7 +360,13 @@ bool Sondrel::changedBehindOurBack(const std::filesystem::path& path) const {
         return false; // nothing there to lose
     }
     const auto known = knownFile(path);
-    return known != known_.end() && StampFile(path) != known->stamp;
+    if (known == known_.end()) {
+        return false;
+    }
+    // A file that cannot be read now (another program holds it open and shares nothing) may
+    // be unchanged: the save that follows finds out whether it can be replaced.
+    const std::optional<FileStamp> now = StampFile(path);
+    return now.has_value() && now != known->stamp;
 }
 
 FlagColours Sondrel::flagColours() const {

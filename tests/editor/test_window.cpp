@@ -17,7 +17,9 @@
 #include <QScreen>
 #include <QTest>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -905,6 +907,34 @@ TEST_F(WindowTest, aWholeSessionRunsCleanly) {
     EXPECT_TRUE(window.close());
     EXPECT_FALSE(window.isVisible());
 }
+
+#if defined(_WIN32)
+TEST_F(WindowTest, aTableAnotherProgramHoldsOpenIsNotReplacedAndTheEditsStay) {
+    open();
+    select(0);
+    type("SndVOL", "20");
+    QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+    const Bytes oldTable = ReadAll(table());
+    const std::string oldList = ReadText(sampleList());
+    // The level editor, say, holds the table open and shares nothing.
+    const HANDLE held = CreateFileW(table().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    save({Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes),
+          Script::press(QMessageBox::Ok)});
+    CloseHandle(held);
+    ASSERT_FALSE(script->messages().isEmpty());
+    EXPECT_TRUE(script->messages().last().startsWith("WriteSFX -> Can't write SFX\n\nCannot "))
+        << script->messages().last().toStdString();
+    EXPECT_EQ(ReadAll(table()), oldTable);
+    EXPECT_EQ(ReadText(sampleList()), oldList);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"KV4Objects.dat", "city.sam", "city.sfx"}));
+    EXPECT_EQ(window.state().Table.Details[0].Volume, 50); // the edit is still there
+
+    save({Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes)});
+    EXPECT_EQ(ReadSFX(table()).Details[0].Volume, 50); // and saves once the file is let go
+}
+#endif
 
 #if !defined(_WIN32) // users and permissions
 TEST_F(WindowTest, savingIntoAFolderThatCannotBeWrittenKeepsEverything) {
