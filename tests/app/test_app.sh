@@ -14,60 +14,12 @@ sondrel=$(realpath "$1")
 examples=$(realpath "$2")
 
 work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    [ -z "${DISPLAY:-}" ] || import -window root "${SONDREL_FAILURE_SHOT:-/dev/null}" 2>/dev/null || true
-    exit 1
-}
-
+# shellcheck source=tests/app/x11.sh
+source "$(dirname "$0")/x11.sh"
 "$sondrel" --help | grep -q "TABLE.sfx" || fail "--help does not describe the command line"
 
-display=""
-for n in $(seq 90 190); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || fail "no free display"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 & pids+=($!)
-sleep 0.5
+start_x
 
-# Prints the id of a visible window whose whole title is $1, waiting up to 15 s for it.
-# (xdotool's own --sync trips over windows that vanish while it looks.)
-window() {
-    local id
-    for _ in $(seq 150); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
-        if [ -n "$id" ]; then echo "$id"; return 0; fi
-        sleep 0.1
-    done
-    fail "no window '$1'"
-}
-# Waits for the window titled $1, gives it the focus and presses the keys that follow, again
-# while the window stays open (a key pressed the moment a window appears can be lost).
-answer() {
-    local title=$1 id
-    shift
-    id=$(window "$title")
-    for _ in $(seq 5); do
-        xdotool windowactivate "$id" >/dev/null 2>&1 || true
-        sleep 0.5
-        xdotool key --delay 100 "$@" >/dev/null 2>&1 || true
-        for _ in $(seq 20); do
-            xdotool getwindowname "$id" >/dev/null 2>&1 || return 0
-            xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | grep -qx "$id" || return 0
-            sleep 0.1
-        done
-    done
-    fail "window '$title' did not take the keys $*"
-}
 # Starts the editor in the work folder; its exit status goes to $work/status.
 start() {
     (

@@ -1,0 +1,81 @@
+# Shared by the end-to-end tests: a virtual X server with a window manager, windows found by
+# title, keys pressed as a user presses them. Sourced; expects $work, a folder of the test's
+# own, which is removed at the end with every process listed in $pids.
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    [ -z "${DISPLAY:-}" ] || import -window root "${SONDREL_FAILURE_SHOT:-/dev/null}" 2>/dev/null || true
+    exit 1
+}
+
+# Starts Xvfb on a free display and openbox on it, and points DISPLAY there.
+start_x() {
+    local display="" n
+    for n in $(seq 90 190); do
+        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+    done
+    [ -n "$display" ] || fail "no free display"
+    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
+    export DISPLAY=$display
+    for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+    openbox >/dev/null 2>&1 & pids+=($!)
+    sleep 0.5
+}
+
+# Prints the id of a visible window whose whole title is $1, waiting up to 15 s for it.
+# (xdotool's own --sync trips over windows that vanish while it looks.)
+window() {
+    local id
+    for _ in $(seq 150); do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+        if [ -n "$id" ]; then echo "$id"; return 0; fi
+        sleep 0.1
+    done
+    fail "no window '$1'"
+}
+# Waits for the window titled $1, gives it the focus and presses the keys that follow, again
+# while the window stays open (a key pressed the moment a window appears can be lost).
+answer() {
+    local title=$1 id
+    shift
+    id=$(window "$title")
+    for _ in $(seq 5); do
+        xdotool windowactivate "$id" >/dev/null 2>&1 || true
+        sleep 0.5
+        xdotool key --delay 100 "$@" >/dev/null 2>&1 || true
+        for _ in $(seq 20); do
+            xdotool getwindowname "$id" >/dev/null 2>&1 || return 0
+            xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | grep -qx "$id" || return 0
+            sleep 0.1
+        done
+    done
+    fail "window '$title' did not take the keys $*"
+}
+# Presses the keys that follow in the window that has the focus and is not the one whose id is
+# $1 ("" for none), again while that window stays open: for the system's own file dialogs,
+# whatever their title. The keys must do the same when pressed twice.
+keys_in_next_window() {
+    local before=$1 id
+    shift
+    for _ in $(seq 30); do
+        id=$(xdotool getactivewindow 2>/dev/null) || id=""
+        if [ -n "$id" ] && [ "$id" != "$before" ] &&
+            xdotool search --onlyvisible --name "" 2>/dev/null | grep -qx "$id"; then
+            sleep 1
+            xdotool key --delay 100 "$@" >/dev/null 2>&1 || true
+            for _ in $(seq 30); do
+                xdotool getwindowname "$id" >/dev/null 2>&1 || return 0
+                xdotool search --onlyvisible --name "" 2>/dev/null | grep -qx "$id" || return 0
+                sleep 0.1
+            done
+        else
+            sleep 0.5
+        fi
+    done
+    fail "no window took the keys $*"
+}

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# sondrel.exe as a designer on Windows uses it, under Wine on a virtual X server, beside the
+# Linux build doing the same:
+#
+#   test_exe.sh WINDOWS_BIN LINUX_BIN EXAMPLES_FOLDER [SCREENSHOT.png]
+#
+# Both programs start without a table from a folder named beyond ASCII that holds them, the
+# object name database and the example table; the table is chosen in the system's open dialog
+# (Wine's own on Windows), the question answered, a sound edited from the keyboard, and the
+# table saved under a new name in the system's save dialog. The saved bytes must be equal,
+# and sondrel-dump must name the native sounds from the database beside it alike on both.
+# Wine gets its own MS Sans Serif, the window's font, from Debian's Wine fonts.
+set -euo pipefail
+windows=$(realpath "$1")
+linux=$(realpath "$2")
+examples=$(realpath "$3")
+shot=${4:+$(realpath -m "$4")}
+
+work=$(mktemp -d)
+# shellcheck source=tests/app/x11.sh
+source "$(dirname "$0")/../app/x11.sh"
+start_x
+
+export WINEPREFIX=$work/wine WINEDEBUG=-all
+trap 'wineserver -k 2>/dev/null; cleanup' EXIT
+wineboot -i >/dev/null 2>&1 || fail "Wine did not start"
+# Wine's TrueType fonts: its MS Sans Serif has the size the window's captions were laid out for.
+cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+
+# Runs the program $2 (with its runner before it) from the folder $1 as a designer would:
+# chooses city.sfx, includes the series' sounds, selects a sound, gives it volume 42 and the
+# P flag, stores that and saves the table as saved.sfx. Under Wine, takes the picture.
+edit_and_save() {
+    local folder=$1 main
+    shift
+    (
+        cd "$folder"
+        status=0
+        "$@" >"$folder/out" 2>&1 || status=$?
+        echo "$status" >"$folder/status"
+    ) &
+    pids+=($!)
+    keys_in_next_window "" End shift+Home BackSpace c i t y period s f x Return
+    answer Sondrel Return # "Include KV4 sounds?": Yes
+    main=$(window "OBEL Sondrel")
+    xdotool windowactivate "$main" >/dev/null 2>&1 || true
+    sleep 1
+    xdotool mousemove 0 0 key --delay 150 Down Down
+    if [ -n "$shot" ] && [[ $1 == wine ]]; then
+        sleep 1
+        eval "$(xdotool getwindowgeometry --shell "$main")"
+        import -window root -crop "340x292+$((X - 4))+$((Y - 44))" "$shot"
+    fi
+    xdotool key --delay 150 Tab Tab Tab ctrl+a 4 2 alt+p ctrl+Return
+    sleep 1
+    xdotool key ctrl+s
+    keys_in_next_window "$main" End shift+Home BackSpace s a v e d Return
+    for _ in $(seq 150); do [ -s "$folder/saved.sam" ] && break; sleep 0.1; done
+    [ -s "$folder/saved.sam" ] || fail "$* saved nothing: $(ls "$folder")"
+    sleep 0.5
+    wmctrl -c "OBEL Sondrel"
+    for _ in $(seq 150); do [ -s "$folder/status" ] && break; sleep 0.1; done
+    [ "$(cat "$folder/status" 2>/dev/null)" = 0 ] || fail "$* did not end with status 0: $(cat "$folder/out")"
+}
+
+klaenge="Kl$(printf '\xc3\xa4')nge"
+for system in windows linux; do
+    folder=$work/$system/$klaenge
+    mkdir -p "$folder"
+    cp "$examples/city.sfx" "$examples/city.sam" "${!system}/KV4Objects.dat" "$folder/"
+done
+cp "$windows/sondrel.exe" "$windows/sondrel-dump.exe" "$work/windows/$klaenge/"
+cp "$linux/sondrel" "$linux/sondrel-dump" "$work/linux/$klaenge/"
+
+(cd "$work/linux/$klaenge" && ./sondrel-dump --native city.sfx) >"$work/linux.txt"
+(cd "$work/windows/$klaenge" && wine sondrel-dump.exe --native city.sfx) >"$work/windows.txt"
+grep -q "^Waterfall" "$work/linux.txt" || fail "the database's names are missing: $(cat "$work/linux.txt")"
+cmp "$work/linux.txt" "$work/windows.txt" || fail "sondrel-dump.exe names the sounds otherwise"
+
+edit_and_save "$work/linux/$klaenge" ./sondrel
+edit_and_save "$work/windows/$klaenge" wine sondrel.exe
+for file in saved.sfx saved.sam; do
+    cmp "$work/linux/$klaenge/$file" "$work/windows/$klaenge/$file" ||
+        fail "sondrel.exe saved $file otherwise than the Linux build"
+done
+! cmp -s "$work/linux/$klaenge/city.sfx" "$work/linux/$klaenge/saved.sfx" ||
+    fail "the edit was not saved"
+echo "sondrel.exe opened, edited and saved as the Linux build does"
