@@ -3,11 +3,11 @@
 // same lines, the sound list searched slot by slot. After the run, each figure is printed as
 // a ratio to its limit.
 #include "bench/bench_data.h"
-#include "editor/sound_list.h"
-#include "editor/units.h"
 #include "formats/object_names.h"
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"
+#include "logic/sound_list.h"
+#include "logic/units.h"
 #include "tests/support/test_files.h"
 
 #include <benchmark/benchmark.h>

@@ -1,11 +1,11 @@
 #include "dump/dump.h"
 
-#include "editor/flags.h"
-#include "editor/sound_list.h"
-#include "editor/units.h"
 #include "formats/object_names.h"
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"
+#include "logic/flags.h"
+#include "logic/sound_list.h"
+#include "logic/units.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -115,11 +115,9 @@ std::string Parameters(std::size_t index, const SoundDetail& detail) {
 
 std::string SampleList(const SoundDetail& detail, const std::vector<std::string>& names) {
     std::string text = "\tsamples";
-    for (int k = 0; k < detail.sampleCount(); ++k) {
-        const int sample = detail.Sample + k;
-        text += sample >= 0 && static_cast<std::size_t>(sample) < names.size()
-                    ? " \"" + names[static_cast<std::size_t>(sample)] + "\""
-                    : " #" + std::to_string(sample) + "?";
+    for (const DetailSample& sample : SamplesOfDetail(detail, names)) {
+        text += sample.Name != nullptr ? " \"" + *sample.Name + "\""
+                                       : " #" + std::to_string(sample.Index) + "?";
     }
     return text;
 }
@@ -171,6 +169,13 @@ void DumpList(const SoundTable& table, const std::vector<std::string>& names,
     }
 }
 
+// Says why a table has no view; the exit status for it.
+int Report(const fs::path& table, const Failure& failure, std::ostream& err) {
+    err << "sondrel-dump: " << DisplayPath(table) << ": failure " << failure.number() << ": "
+        << failure.what() << '\n';
+    return 1;
+}
+
 } // namespace
 
 int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -185,13 +190,9 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::o
         return out ? 0 : 1;
     }
     std::error_code ec;
-    if (!fs::is_regular_file(options->table, ec)) {
-        // The editor's reader would create a missing table; a viewer must not.
-        err << "sondrel-dump: there is no sound table " << DisplayPath(options->table) << '\n';
-        return 1;
-    }
     int status = 0;
     try {
+        RequireTable(options->table); // a viewer creates nothing
         const SoundTable table = ReadSFX(options->table);
         const std::uintmax_t size = fs::file_size(options->table, ec);
         const std::uintmax_t needed = TableBytes(table);
@@ -218,15 +219,10 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::o
             const std::vector<std::string> names = ReadSampleNames(sampleList, table.NumSamples);
             DumpList(table, names, objects, options->native, sampleList, out);
         }
-    } catch (const Failure& failure) {
-        err << "sondrel-dump: " << DisplayPath(options->table) << ": failure " << failure.number()
-            << ": " << failure.what() << '\n';
-        return 1;
     } catch (const std::bad_alloc&) {
-        err << "sondrel-dump: " << DisplayPath(options->table) << ": failure "
-            << static_cast<int>(FailureCode::OutOfMemory)
-            << ": there is not enough memory to read the table\n";
-        return 1;
+        return Report(options->table, OutOfMemoryFailure(), err);
+    } catch (const Failure& failure) {
+        return Report(options->table, failure, err);
     }
     // A view that did not reach its reader (a full disk, a closed pipe) is no success.
     out.flush();

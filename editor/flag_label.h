@@ -3,7 +3,7 @@
 // box, checked while it is red, whose press (or toggle) action is a click.
 #pragma once
 
-#include "editor/flags.h"
+#include "logic/flags.h"
 
 #include <QLabel>
 

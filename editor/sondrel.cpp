@@ -3,10 +3,10 @@
 #include "editor/file_dialog.h"
 #include "editor/flag_label.h"
 #include "editor/messages.h"
-#include "editor/sound_list.h"
-#include "editor/units.h"
 #include "formats/file_io.h"
 #include "formats/sample_names.h"
+#include "logic/sound_list.h"
+#include "logic/units.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
@@ -266,14 +266,9 @@ Sondrel::LoadResult Sondrel::Form_Load() {
                                  : LoadObjectNames(options_.objectDatabase);
 
         if (!options_.table.empty()) {
-            // A table named at start stands for the open dialog's choice, so it must exist:
-            // the reader would create a missing one.
             std::error_code ec;
             const std::filesystem::path named = std::filesystem::absolute(options_.table, ec);
-            if (!std::filesystem::is_regular_file(named, ec)) {
-                throw Failure(FailureCode::TableNotFound,
-                              "there is no sound table " + DisplayPath(named));
-            }
+            RequireTable(named);
             FM->setPath(named);
         } else if (!FM->ShowOpen() || FM->FileName().isEmpty()) {
             return LoadResult::Cancelled;
@@ -291,8 +286,7 @@ Sondrel::LoadResult Sondrel::Form_Load() {
         ReportFailure(this, failure);
         return LoadResult::Failed;
     } catch (const std::bad_alloc&) {
-        ReportFailure(this, Failure(FailureCode::OutOfMemory,
-                                    "there is not enough memory to open the table"));
+        ReportFailure(this, OutOfMemoryFailure());
         return LoadResult::Failed;
     }
     SndLst->setFocus();
@@ -391,11 +385,9 @@ void Sondrel::SndLst_Click() {
         return;
     }
     const SoundDetail& detail = state_.Table.Details[static_cast<std::size_t>(d)];
-    for (int k = 0; k < detail.sampleCount(); ++k) {
-        // Only names the sample list holds; a damaged table shows what there is.
-        const int sample = detail.Sample + k;
-        if (sample >= 0 && static_cast<std::size_t>(sample) < state_.SampleNames.size()) {
-            Samples->addItem(FromBytes(state_.SampleNames[static_cast<std::size_t>(sample)]));
+    for (const DetailSample& sample : SamplesOfDetail(detail, state_.SampleNames)) {
+        if (sample.Name != nullptr) { // a damaged table shows what there is
+            Samples->addItem(FromBytes(*sample.Name));
         }
     }
     const ShownValues shown = ShowDetail(detail);

@@ -6,12 +6,12 @@
 // only through Save.
 #pragma once
 
-#include "editor/flags.h"
 #include "editor/icon.h"
-#include "editor/units.h"
 #include "formats/file_io.h"
 #include "formats/object_names.h"
 #include "formats/sound_table.h"
+#include "logic/flags.h"
+#include "logic/units.h"
 
 #include <QString>
 #include <QWidget>

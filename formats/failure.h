@@ -43,11 +43,13 @@ public:
 
     FailureCode code() const { return code_; }
     int number() const { return static_cast<int>(code_); }
-    std::string description() const { return what(); }
 
 private:
     FailureCode code_;
 };
+
+// Running out of memory while opening a table, its sample list or the object name database.
+Failure OutOfMemoryFailure();
 
 // A path as UTF-8 text for a failure's description, whatever the platform's own encoding.
 std::string DisplayPath(const std::filesystem::path& path);

@@ -183,6 +183,13 @@ std::uintmax_t TableBytes(const SoundTable& table) {
            kSampleIndexBytes * table.SampleIndices.size();
 }
 
+void RequireTable(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        throw Failure(FailureCode::TableNotFound, "there is no sound table " + DisplayPath(path));
+    }
+}
+
 SoundTable ReadSFX(const std::filesystem::path& path) {
     try {
         if (!CreateIfMissing(path)) {

@@ -88,6 +88,11 @@ std::uintmax_t TableBytes(const SoundTable& table);
 // The bytes of a table: 748 + 8D + 4S of them.
 std::vector<std::uint8_t> SerializeSFX(const SoundTable& table);
 
+// A table the designer named (on a command line) stands for a choice in the open dialog, so
+// it must be an existing file: throws Failure(TableNotFound) otherwise, where ReadSFX would
+// create it.
+void RequireTable(const std::filesystem::path& path);
+
 // Reads the table at `path`. A missing file is created empty and reads as an empty table; an
 // existing one is only read. Throws Failure(TableRead) when the file can neither be read nor
 // created, or a count is too large.

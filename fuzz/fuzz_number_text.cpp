@@ -1,6 +1,6 @@
 // The number fields' text rule, and storing four such fields into a detail: never undefined
 // behaviour, whatever is typed; a value that cannot be stored changes nothing.
-#include "editor/units.h"
+#include "logic/units.h"
 
 #include <cmath>
 #include <cstddef>

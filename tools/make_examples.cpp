@@ -6,10 +6,11 @@
 // uses, a series name without a number, and sounds with one to three samples.
 //
 //   make_examples EXAMPLES_FOLDER PROGRAM_FOLDER
+#include "formats/file_io.h"
 #include "formats/object_names.h"
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"
-#include "tests/support/test_files.h"
+#include "tools/object_database.h"
 
 #include <cstdio>
 #include <exception>
@@ -52,8 +53,8 @@ const char* const kObjectNames[] = {
     "Tavern",       "Forge bellows", "Chickens",     "Dripping cave", "Lava bubbling",
 };
 
-testing::ObjectDatabase MakeObjectDatabase() {
-    testing::ObjectDatabase database;
+ObjectDatabase MakeObjectDatabase() {
+    ObjectDatabase database;
     // Sections the editor passes over, with a little of everything.
     database.skipped = {
         {{"tree.obj", "rock.obj"}, {}, {"house"}, {"mill", "bridge"}, {}, {"well"}}};
@@ -105,7 +106,7 @@ int main(int argc, char* argv[]) {
 
         WriteSFX(examples / "city.sfx", table);
         WriteSampleNames(examples / "city.sam", names, table.NumSamples);
-        testing::WriteAll(program / kObjectDatabaseName, MakeObjectDatabase().bytes());
+        SaveSafely(program / kObjectDatabaseName, MakeObjectDatabase().bytes());
     } catch (const std::exception& error) {
         std::fprintf(stderr, "make_examples: %s\n", error.what());
         return 1;

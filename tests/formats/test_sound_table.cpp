@@ -205,12 +205,13 @@ TEST(SoundTableFile, failedWriteSaysWhichFileAndWhyBelowTheFixedText) {
         ADD_FAILURE() << "a table was written into a file";
     } catch (const Failure& failure) {
         EXPECT_EQ(failure.code(), FailureCode::TableWrite);
-        EXPECT_EQ(failure.description().rfind("WriteSFX -> Can't write SFX\n\nCannot create a "
-                                              "new file beside " +
-                                                  DisplayPath(path) + ": ",
-                                              0),
+        EXPECT_EQ(std::string(failure.what())
+                      .rfind("WriteSFX -> Can't write SFX\n\nCannot create a "
+                             "new file beside " +
+                                 DisplayPath(path) + ": ",
+                             0),
                   0u)
-            << failure.description();
+            << std::string(failure.what());
     }
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"file"});
 }

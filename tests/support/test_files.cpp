@@ -66,13 +66,6 @@ std::string ReadText(const fs::path& path) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-void AppendI32(Bytes& out, std::int32_t value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8) {
-        out.push_back(static_cast<std::uint8_t>(bits >> shift));
-    }
-}
-
 SoundTable TableOf(const std::vector<std::pair<int, std::int16_t>>& slots,
                    std::vector<SoundDetail> details, std::int32_t samples) {
     SoundTable table;
@@ -87,28 +80,6 @@ SoundTable TableOf(const std::vector<std::pair<int, std::int16_t>>& slots,
         table.SampleIndices.push_back(k);
     }
     return table;
-}
-
-Bytes ObjectDatabase::bytes() const {
-    Bytes out;
-    auto appendText = [&out](const std::string& text) {
-        AppendI32(out, static_cast<std::int32_t>(text.size()));
-        out.insert(out.end(), text.begin(), text.end());
-    };
-    for (std::size_t section = 0; section < skipped.size(); ++section) {
-        AppendI32(out, static_cast<std::int32_t>(skipped[section].size()));
-        for (const std::string& entry : skipped[section]) {
-            appendText(entry);
-            if (section >= 2) {
-                AppendI32(out, tag);
-            }
-        }
-    }
-    AppendI32(out, static_cast<std::int32_t>(names.size()));
-    for (const std::string& name : names) {
-        appendText(name);
-    }
-    return out;
 }
 
 } // namespace sondrel::testing

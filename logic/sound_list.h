@@ -30,4 +30,15 @@ std::vector<SoundListEntry> ComputeSoundList(const SoundTable& table,
                                              const ObjectNameTable& objectNames, bool includeNative,
                                              const std::string& sampleList);
 
+// One sample a detail plays: its index, and its name where the sample list holds one (a
+// damaged table can point past the list's end).
+struct DetailSample {
+    int Index = 0;
+    const std::string* Name = nullptr;
+};
+
+// The samples of a detail, in the order it plays them.
+std::vector<DetailSample> SamplesOfDetail(const SoundDetail& detail,
+                                          const std::vector<std::string>& sampleNames);
+
 } // namespace sondrel

@@ -7,11 +7,11 @@
 // wraps rather than being refused.
 #pragma once
 
-#include "editor/flags.h"
 #include "formats/sound_table.h"
+#include "logic/flags.h"
+#include "logic/text_rule.h"
 
 #include <string>
-#include <string_view>
 
 namespace sondrel {
 
@@ -19,13 +19,6 @@ inline constexpr double kRangeScale = 256;
 inline constexpr double kVolumeScale = 2.5;
 inline constexpr double kChanceScale = 2.5;
 inline constexpr double kPitchScale = 322.56; // 256 * 1.26
-
-// The number at the start of a field's text. Blanks, tabs and line feeds are skipped wherever
-// they stand ("1 2" is 12); then an optional sign, digits with an optional "." and fraction,
-// and an optional exponent (E, optional sign, digits). "&H" and "&O" introduce a hexadecimal
-// or octal whole number. "." is the decimal point whatever the user's regional settings; the
-// first character that does not fit (a comma, a letter) ends the number. No number gives 0.
-double NumberFromText(std::string_view text);
 
 struct ShownValues {
     int Range = 0;

@@ -1,4 +1,4 @@
-#include "editor/sound_list.h"
+#include "logic/sound_list.h"
 
 #include "formats/sample_names.h"
 

@@ -1,4 +1,4 @@
-#include "editor/units.h"
+#include "logic/units.h"
 
 #include <gtest/gtest.h>
 

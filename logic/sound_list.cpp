@@ -1,4 +1,4 @@
-#include "editor/sound_list.h"
+#include "logic/sound_list.h"
 
 #include "formats/sample_names.h"
 
@@ -75,6 +75,18 @@ std::vector<SoundListEntry> ComputeSoundList(const SoundTable& table,
         entries.push_back({std::move(text), static_cast<std::int32_t>(d + 1)});
     }
     return entries;
+}
+
+std::vector<DetailSample> SamplesOfDetail(const SoundDetail& detail,
+                                          const std::vector<std::string>& sampleNames) {
+    std::vector<DetailSample> samples;
+    for (int k = 0; k < detail.sampleCount(); ++k) {
+        const int index = detail.Sample + k;
+        const bool listed = index >= 0 && static_cast<std::size_t>(index) < sampleNames.size();
+        samples.push_back(
+            {index, listed ? &sampleNames[static_cast<std::size_t>(index)] : nullptr});
+    }
+    return samples;
 }
 
 } // namespace sondrel
