@@ -38,6 +38,15 @@ window() {
     done
     fail "no window '$1'"
 }
+# True once the window whose id is $1 is closed or hidden, waiting up to $2 tenths of a second.
+closes() {
+    for _ in $(seq "$2"); do
+        xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
+        xdotool search --onlyvisible --name "" 2>/dev/null | grep -qx "$1" || return 0
+        sleep 0.1
+    done
+    return 1
+}
 # Waits for the window titled $1, gives it the focus and presses the keys that follow, again
 # while the window stays open (a key pressed the moment a window appears can be lost).
 answer() {
@@ -48,11 +57,7 @@ answer() {
         xdotool windowactivate "$id" >/dev/null 2>&1 || true
         sleep 0.5
         xdotool key --delay 100 "$@" >/dev/null 2>&1 || true
-        for _ in $(seq 20); do
-            xdotool getwindowname "$id" >/dev/null 2>&1 || return 0
-            xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | grep -qx "$id" || return 0
-            sleep 0.1
-        done
+        closes "$id" 20 && return 0
     done
     fail "window '$title' did not take the keys $*"
 }
@@ -68,11 +73,7 @@ keys_in_next_window() {
             xdotool search --onlyvisible --name "" 2>/dev/null | grep -qx "$id"; then
             sleep 1
             xdotool key --delay 100 "$@" >/dev/null 2>&1 || true
-            for _ in $(seq 30); do
-                xdotool getwindowname "$id" >/dev/null 2>&1 || return 0
-                xdotool search --onlyvisible --name "" 2>/dev/null | grep -qx "$id" || return 0
-                sleep 0.1
-            done
+            closes "$id" 30 && return 0
         else
             sleep 0.5
         fi

@@ -103,6 +103,14 @@ public:
         action();
         EXPECT_TRUE(script->finished());
     }
+    // The example table opened, its first sound given volume 20 (stored as 50) by Update.
+    void openWithAnEdit() {
+        open();
+        select(0);
+        type("SndVOL", "20");
+        QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+    }
+
     void save(std::vector<Script::Step> steps) {
         interact([this] { QTest::mouseClick(child<QPushButton>("Save"), Qt::LeftButton); },
                  std::move(steps));
@@ -616,10 +624,7 @@ TEST_F(WindowTest, aNameTypedWithoutAnExtensionIsSavedAsATable) {
 }
 
 TEST_F(WindowTest, aTableChangedByAnotherProgramIsReplacedOnlyWhenTheDesignerSaysSo) {
-    open();
-    select(0);
-    type("SndVOL", "20");
-    QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+    openWithAnEdit();
     // The level editor rewrites the table, same size, while Sondrel has it open.
     SoundTable theirs = MakeTable();
     theirs.Details[4].Pitch = 99;
@@ -671,10 +676,7 @@ TEST_F(WindowTest, cancellingTheSaveDialogWritesNothing) {
 
 #if !defined(_WIN32) // a file size limit
 TEST_F(WindowTest, failedSaveKeepsTheOldFilesAndTheEdits) {
-    open();
-    select(0);
-    type("SndVOL", "20");
-    QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+    openWithAnEdit();
     const Bytes oldTable = ReadAll(table());
     const std::string oldList = ReadText(sampleList());
     const fs::file_time_type listTime = fs::last_write_time(sampleList()) - std::chrono::hours(1);
@@ -704,10 +706,7 @@ TEST_F(WindowTest, failedSaveKeepsTheOldFilesAndTheEdits) {
 #endif
 
 TEST_F(WindowTest, aNameWhoseSampleListIsTheTableItselfIsRefused) {
-    open();
-    select(0);
-    type("SndVOL", "20");
-    QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+    openWithAnEdit();
     const auto before = dir.entries();
     const std::string list = ReadText(sampleList());
     // Over the sample list itself (the dialog asks before replacing it), and a new name.
@@ -910,10 +909,7 @@ TEST_F(WindowTest, aWholeSessionRunsCleanly) {
 
 #if defined(_WIN32)
 TEST_F(WindowTest, aTableAnotherProgramHoldsOpenIsNotReplacedAndTheEditsStay) {
-    open();
-    select(0);
-    type("SndVOL", "20");
-    QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+    openWithAnEdit();
     const Bytes oldTable = ReadAll(table());
     const std::string oldList = ReadText(sampleList());
     // The level editor, say, holds the table open and shares nothing.
@@ -941,10 +937,7 @@ TEST_F(WindowTest, savingIntoAFolderThatCannotBeWrittenKeepsEverything) {
     if (geteuid() == 0) {
         GTEST_SKIP() << "root writes any folder; CTest runs this case again with --drop-root";
     }
-    open();
-    select(0);
-    type("SndVOL", "20");
-    QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
+    openWithAnEdit();
     const fs::path locked = dir / "locked";
     fs::create_directory(locked);
     WriteAll(locked / "city.sfx", ReadAll(table()));
