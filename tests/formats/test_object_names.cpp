@@ -64,6 +64,26 @@ TEST(ObjectNames, emptyDatabaseGivesEmptyNames) {
     ObjectDatabase database;
     EXPECT_EQ(database.bytes().size(), 28u); // seven counts of 0
     EXPECT_EQ(Parse(database.bytes()), ObjectNameTable{});
+    Bytes negativeCounts; // every section, the names too
+    for (int section = 0; section < 7; ++section) {
+        AppendI32(negativeCounts, -5);
+    }
+    EXPECT_EQ(Parse(negativeCounts), ObjectNameTable{});
+}
+
+TEST(ObjectNames, namesLongerThanAnyObjectNameAreDamage) {
+    for (const std::int32_t length : {kMaxObjectNameBytes, kMaxObjectNameBytes + 1, 2147483000}) {
+        Bytes section7;
+        AppendI32(section7, 1);
+        AppendI32(section7, length);
+        section7.resize(section7.size() + static_cast<std::size_t>(kMaxObjectNameBytes) + 1, 'n');
+        const Bytes bytes = EmptySectionsThen(section7);
+        if (length <= kMaxObjectNameBytes) {
+            EXPECT_EQ(Parse(bytes)[0], std::string(static_cast<std::size_t>(length), 'n'));
+        } else {
+            EXPECT_EQ(ParseFailure(bytes), FailureCode::ObjectNameTooLong) << length;
+        }
+    }
 }
 
 TEST(ObjectNames, holdsUpTo541Names) {

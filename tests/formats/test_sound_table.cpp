@@ -156,6 +156,20 @@ INSTANTIATE_TEST_SUITE_P(ZeroNegativeAndLimit, SoundTableCounts,
                                                      std::size_t{kMaxTableCount},
                                                      std::size_t{kMaxTableCount}}));
 
+TEST(SoundTableRead, countsAboveTheLimitAreRefused) {
+    const std::pair<std::int32_t, std::int32_t> cases[] = {
+        {kMaxTableCount + 1, 0}, {2147483647, 0}, {0, kMaxTableCount + 1}, {0, 2147483647}};
+    for (const auto& [numDetails, numSamples] : cases) {
+        try {
+            ParseSFX(WithCounts(numDetails, numSamples, 0));
+            ADD_FAILURE() << numDetails << " details, " << numSamples << " samples were read";
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.code(), FailureCode::TableRead);
+            EXPECT_STREQ(failure.what(), kReadSFXFailed);
+        }
+    }
+}
+
 TEST(SoundTableFile, missingFileIsCreatedEmptyAndReadsAsEmptyTable) {
     TempDir dir;
     const fs::path path = dir / "new.sfx";
