@@ -32,6 +32,8 @@ void PlaceInTwips(QWidget* widget, int left, int top, int width, int height) {
 }
 
 constexpr char kDialogFontFamily[] = "MS Sans Serif";
+// Windows' TrueType twin of its bitmap MS Sans Serif, with the same shapes and widths.
+constexpr char kDialogFontOutline[] = "Microsoft Sans Serif";
 constexpr double kDialogFontPoints = 8.25;
 constexpr double kFlagFontPoints = 9.75;
 
@@ -66,7 +68,15 @@ QPalette LightPalette() {
 }
 
 QFont DialogFont(double points, bool bold) {
-    QFont font = QFontDatabase::hasFamily(kDialogFontFamily) ? QFont(kDialogFontFamily) : QFont();
+    // Qt lists a bitmap font's sizes by cell height but asks Windows for them by character
+    // height, so the bitmap MS Sans Serif comes one size too large for the captions laid out
+    // for it; where it is a bitmap font, its TrueType twin is drawn at the size asked for.
+    QFont font;
+    if (QFontDatabase::hasFamily(kDialogFontFamily)) {
+        const bool bitmap = !QFontDatabase::isSmoothlyScalable(kDialogFontFamily);
+        font = QFont(bitmap && QFontDatabase::hasFamily(kDialogFontOutline) ? kDialogFontOutline
+                                                                            : kDialogFontFamily);
+    }
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
