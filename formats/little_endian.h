@@ -1,8 +1,14 @@
 // Little-endian two's complement integers in byte buffers. The callers check the bounds.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <vector>
+
+// The files' numbers are little-endian, as the machines the level editor runs on; the readers
+// copy whole records into memory, so a big-endian machine is refused here rather than served
+// by code that never runs.
+static_assert(std::endian::native == std::endian::little, "Sondrel needs a little-endian machine");
 
 namespace sondrel {
 

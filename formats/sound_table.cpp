@@ -4,7 +4,6 @@
 #include "formats/little_endian.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <type_traits>
@@ -18,25 +17,12 @@ constexpr std::size_t kSoundMapBytes = 2 * kSoundSlots;
 constexpr std::size_t kDetailBytes = 8;
 constexpr std::size_t kSampleIndexBytes = 4;
 
-// The records in memory are the records in the file, byte for byte, on a little-endian
-// machine: the arrays are read and written whole. Elsewhere each field is turned around.
-constexpr bool kLittleEndian = std::endian::native == std::endian::little;
+// The records in memory are the records in the file, byte for byte (the machine is
+// little-endian, formats/little_endian.h): the arrays are read and written whole.
 static_assert(sizeof(SoundDetail) == kDetailBytes && std::is_trivially_copyable_v<SoundDetail> &&
               std::is_standard_layout_v<SoundDetail> && offsetof(SoundDetail, Volume) == 2 &&
               offsetof(SoundDetail, Radius) == 3 && offsetof(SoundDetail, Chance) == 4 &&
               offsetof(SoundDetail, Pitch) == 5 && offsetof(SoundDetail, Flags) == 6);
-
-template <class Integer> Integer Swapped(Integer value) {
-    auto bits = static_cast<std::make_unsigned_t<Integer>>(value);
-    std::make_unsigned_t<Integer> turned = 0;
-    for (std::size_t i = 0; i < sizeof(Integer); ++i, bits >>= 8) {
-        turned = static_cast<decltype(turned)>((turned << 8) | (bits & 0xFF));
-    }
-    return static_cast<Integer>(turned);
-}
-template <class Integer> Integer FromFileOrder(Integer value) {
-    return kLittleEndian ? value : Swapped(value);
-}
 
 // The bytes of a file held in memory.
 class SpanSource {
@@ -80,26 +66,12 @@ template <class Source> SoundTable ReadTable(Source& in) {
     SoundTable table;
     in.read(table.SoundMap.data(), kSoundMapBytes); // detail index of each slot, -1 for none
     in.read(&table.NumDetails, 4);
-    table.NumDetails = FromFileOrder(table.NumDetails);
     table.Details.resize(CheckedCount(table.NumDetails));
     in.read(table.Details.data(), kDetailBytes * table.Details.size());
     in.read(&table.NumSamples, 4);
-    table.NumSamples = FromFileOrder(table.NumSamples);
     table.SampleIndices.resize(CheckedCount(table.NumSamples));
     in.read(table.SampleIndices.data(),
             kSampleIndexBytes * table.SampleIndices.size()); // carried unchanged
-    if constexpr (!kLittleEndian) {
-        for (std::int16_t& slot : table.SoundMap) {
-            slot = Swapped(slot);
-        }
-        for (SoundDetail& detail : table.Details) {
-            detail.Sample = Swapped(detail.Sample);
-            detail.Flags = Swapped(detail.Flags);
-        }
-        for (std::int32_t& index : table.SampleIndices) {
-            index = Swapped(index);
-        }
-    }
     return table;
 }
 
@@ -158,23 +130,9 @@ std::vector<std::uint8_t> SerializeSFX(const SoundTable& table) {
         PutU16(out, static_cast<std::uint16_t>(slot));
     }
     PutI32(out, table.NumDetails);
-    if constexpr (kLittleEndian) {
-        AppendRecords(out, table.Details);
-    } else {
-        for (const SoundDetail& detail : table.Details) {
-            for (int word = 0; word < 4; ++word) {
-                PutU16(out, detail.word(word));
-            }
-        }
-    }
+    AppendRecords(out, table.Details);
     PutI32(out, table.NumSamples);
-    if constexpr (kLittleEndian) {
-        AppendRecords(out, table.SampleIndices);
-    } else {
-        for (const std::int32_t index : table.SampleIndices) {
-            PutI32(out, index);
-        }
-    }
+    AppendRecords(out, table.SampleIndices);
     return out;
 }
 
