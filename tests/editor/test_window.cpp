@@ -667,10 +667,14 @@ TEST_F(WindowTest, aTableChangedByAnotherProgramIsReplacedOnlyWhenTheDesignerSay
 }
 
 TEST_F(WindowTest, cancellingTheSaveDialogWritesNothing) {
-    open();
+    openWithAnEdit(); // an edit a save would write over the table the dialog offers
     const auto before = dir.entries();
+    const Bytes table = ReadAll(this->table());
+    const std::string list = ReadText(sampleList());
     save({Script::cancel()});
     EXPECT_EQ(dir.entries(), before);
+    EXPECT_EQ(ReadAll(this->table()), table);
+    EXPECT_EQ(ReadText(sampleList()), list);
     EXPECT_TRUE(script->messages().isEmpty());
 }
 
