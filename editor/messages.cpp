@@ -29,6 +29,7 @@ QString WhatToDo(FailureCode code) {
     case FailureCode::ObjectDatabasePosition:
     case FailureCode::ObjectDatabaseTooManyNames:
     case FailureCode::ObjectNameTooLong:
+    case FailureCode::ObjectDatabaseTooLarge:
         return "Put an intact KV4Objects.dat in its place, or remove it: without one the "
                "level editor's own sounds are listed without names.";
     case FailureCode::OutOfMemory:

@@ -30,6 +30,7 @@ enum class FailureCode : int {
     ObjectDatabasePosition = 21,     // a skip leaves the file or the 32-bit position range
     ObjectDatabaseTooManyNames = 22, // more than 541 names
     ObjectNameTooLong = 23,          // a name longer than any object name can be
+    ObjectDatabaseTooLarge = 24,     // larger than any database of objects can be
     // The sound list.
     SampleIndexOutOfRange = 30, // a listed sound names a sample the sample list lacks
     // Anywhere.

@@ -222,17 +222,6 @@ std::size_t InputFile::read(void* into, std::size_t bytes) {
     return done;
 }
 
-void InputFile::seek(std::uint64_t offset) {
-#if defined(_WIN32)
-    const bool moved = _lseeki64(fd_, static_cast<__int64>(offset), SEEK_SET) >= 0;
-#else
-    const bool moved = ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) >= 0;
-#endif
-    if (!moved) {
-        Fail("Cannot read", path_, errno);
-    }
-}
-
 std::vector<std::uint8_t> ReadFileHead(const fs::path& path, std::size_t limit) {
     InputFile in(path);
     // The size may change under us: read what is there, up to the limit.

@@ -31,8 +31,6 @@ public:
 
     // Reads up to `bytes` bytes; fewer only at the end of the file. Throws FileError.
     std::size_t read(void* into, std::size_t bytes);
-    // Moves to `offset` from the start. Throws FileError.
-    void seek(std::uint64_t offset);
     // The size when it was opened.
     std::uint64_t size() const { return size_; }
 

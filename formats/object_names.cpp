@@ -23,82 +23,9 @@ namespace {
 
 constexpr std::int64_t kMaxPosition = std::numeric_limits<std::int32_t>::max();
 
-// Random access to the database's bytes: what lies past the end reads as zeros.
-class Source {
-public:
-    virtual ~Source() = default;
-    virtual std::int64_t size() const = 0;
-    // Copies the bytes at [pos, pos + count) that exist into `out`; returns how many.
-    virtual std::size_t copy(std::int64_t pos, std::uint8_t* out, std::size_t count) = 0;
-
-    std::int32_t i32(std::int64_t pos) {
-        std::uint8_t b[4] = {};
-        copy(pos, b, 4);
-        return static_cast<std::int32_t>(Le32(b));
-    }
-};
-
-class MemorySource final : public Source {
-public:
-    explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-    std::int64_t size() const override { return static_cast<std::int64_t>(bytes_.size()); }
-    std::size_t copy(std::int64_t pos, std::uint8_t* out, std::size_t count) override {
-        if (pos >= size()) {
-            return 0;
-        }
-        const auto start = static_cast<std::size_t>(pos);
-        const std::size_t taken = std::min(count, bytes_.size() - start);
-        std::copy_n(bytes_.data() + start, taken, out);
-        return taken;
-    }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-};
-
-// Reads the file through a window of its bytes, so that skipping around costs no more than
-// the bytes the names need.
-class FileSource final : public Source {
-public:
-    FileSource(InputFile& in, std::int64_t size) : in_(in), size_(size) {}
-    std::int64_t size() const override { return size_; }
-    std::size_t copy(std::int64_t pos, std::uint8_t* out, std::size_t count) override {
-        std::size_t done = 0;
-        while (done < count && pos < size_) {
-            if (pos < windowStart_ ||
-                pos >= windowStart_ + static_cast<std::int64_t>(window_.size())) {
-                load(pos);
-            }
-            const auto offset = static_cast<std::size_t>(pos - windowStart_);
-            const std::size_t taken = std::min(count - done, window_.size() - offset);
-            std::copy_n(window_.data() + offset, taken, out + done);
-            done += taken;
-            pos += static_cast<std::int64_t>(taken);
-        }
-        return done;
-    }
-
-private:
-    void load(std::int64_t pos) {
-        constexpr std::int64_t kWindow = 1 << 16;
-        windowStart_ = pos;
-        window_.resize(static_cast<std::size_t>(std::min(kWindow, size_ - pos)));
-        in_.seek(static_cast<std::uint64_t>(pos));
-        const std::size_t got = in_.read(window_.data(), window_.size());
-        // A file that shrank under us reads as zeros, like any other missing byte.
-        std::fill(window_.begin() + static_cast<std::ptrdiff_t>(got), window_.end(),
-                  std::uint8_t{0});
-    }
-
-    InputFile& in_;
-    std::int64_t size_;
-    std::int64_t windowStart_ = 0;
-    std::vector<std::uint8_t> window_;
-};
-
 class Parser {
 public:
-    Parser(Source& source, const fs::path& file) : source_(source), file_(file) {}
+    Parser(std::span<const std::uint8_t> bytes, const fs::path& file) : in_(bytes), file_(file) {}
 
     ObjectNameTable parse() {
         for (int section = 1; section <= 6; ++section) {
@@ -123,12 +50,11 @@ public:
                                   std::to_string(kMaxObjectNameBytes) + " any name can be");
             }
             if (length > 0) {
-                const std::int64_t available =
-                    std::clamp<std::int64_t>(source_.size() - pos_, 0, length);
+                const std::int64_t end = moved(in_.pos(), length);
                 std::string& name = names[static_cast<std::size_t>(i)];
-                name.resize(static_cast<std::size_t>(available));
-                source_.copy(pos_, reinterpret_cast<std::uint8_t*>(name.data()), name.size());
-                pos_ = moved(pos_, length);
+                name.resize(in_.held(static_cast<std::size_t>(length)));
+                in_.read(name.data(), name.size());
+                in_.moveTo(end);
             }
         }
         return names;
@@ -136,9 +62,8 @@ public:
 
 private:
     std::int32_t readCount() {
-        const std::int32_t value = source_.i32(pos_);
-        pos_ = moved(pos_, 4);
-        return value;
+        moved(in_.pos(), 4); // fails where the count would end past the largest position
+        return in_.i32();
     }
 
     std::int64_t moved(std::int64_t pos, std::int64_t by) const {
@@ -157,15 +82,13 @@ private:
                       "the object name database " + DisplayPath(file_) + " is damaged: " + what);
     }
 
-    // One entry of a skipped section, from the position `pos`: its length, then a move past
-    // its bytes and `extra` more.
-    std::int64_t skipOne(std::int64_t pos, int extra) const {
-        const std::int64_t afterLength = moved(pos, 4);
-        const std::int64_t skip = std::int64_t{source_.i32(pos)} + extra;
+    // One entry of a skipped section: its length, then a move past its bytes and `extra` more.
+    void skipOne(int extra) {
+        const std::int64_t skip = std::int64_t{readCount()} + extra;
         if (skip > kMaxPosition) {
             fail("an entry's length is out of range");
         }
-        return moved(afterLength, skip);
+        in_.moveTo(moved(in_.pos(), skip));
     }
 
     // Passes over `count` entries. A hostile file can make entries loop (a negative length
@@ -174,38 +97,36 @@ private:
     // file is found by Brent's cycle detection and cut short.
     void skipEntries(std::int32_t count, int extra) {
         std::int64_t remaining = std::max(count, 0);
-        std::int64_t tortoise = pos_;
+        std::int64_t tortoise = in_.pos();
         std::int64_t power = 1;
         std::int64_t steps = 0;
         while (remaining > 0) {
-            if (pos_ >= source_.size()) {
+            if (in_.pos() >= in_.size()) {
                 // Past the end each length reads as 0: every entry moves by 4 + extra.
-                pos_ = moved(pos_, remaining * (4 + extra));
+                in_.moveTo(moved(in_.pos(), remaining * (4 + extra)));
                 return;
             }
-            pos_ = skipOne(pos_, extra);
+            skipOne(extra);
             --remaining;
             ++steps;
-            if (pos_ == tortoise) {
+            if (in_.pos() == tortoise) {
                 remaining %= steps; // the positions repeat every `steps` entries from here
             } else if (steps == power) {
-                tortoise = pos_;
+                tortoise = in_.pos();
                 power *= 2;
                 steps = 0;
             }
         }
     }
 
-    Source& source_;
+    LittleEndianCursor in_;
     const fs::path& file_;
-    std::int64_t pos_ = 0;
 };
 
 } // namespace
 
 ObjectNameTable ParseObjectNames(std::span<const std::uint8_t> bytes, const fs::path& file) {
-    MemorySource source(bytes);
-    return Parser(source, file).parse();
+    return Parser(bytes, file).parse();
 }
 
 ObjectNameTable LoadObjectNames(const fs::path& path) {
@@ -213,23 +134,20 @@ ObjectNameTable LoadObjectNames(const fs::path& path) {
     if (!fs::exists(path, ec)) {
         return {}; // every name stays empty; nothing is created
     }
-    const std::string unopenable =
-        "the object name database " + DisplayPath(path) + " cannot be opened";
+    std::vector<std::uint8_t> bytes;
     try {
-        InputFile in(path);
-        const auto size = static_cast<std::int64_t>(in.size());
-        // A usual database is read at once; a large one is read only where its names are.
-        constexpr std::int64_t kReadAtOnce = 16 << 20;
-        if (size <= kReadAtOnce) {
-            std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-            bytes.resize(in.read(bytes.data(), bytes.size()));
-            return ParseObjectNames(bytes, path);
-        }
-        FileSource source(in, size);
-        return Parser(source, path).parse();
+        bytes = ReadFileHead(path, kMaxObjectDatabaseBytes + 1);
     } catch (const FileError&) {
-        throw Failure(FailureCode::ObjectDatabaseOpen, unopenable);
+        throw Failure(FailureCode::ObjectDatabaseOpen,
+                      "the object name database " + DisplayPath(path) + " cannot be opened");
     }
+    if (bytes.size() > kMaxObjectDatabaseBytes) {
+        throw Failure(FailureCode::ObjectDatabaseTooLarge,
+                      "the object name database " + DisplayPath(path) + " is larger than " +
+                          std::to_string(kMaxObjectDatabaseBytes >> 20) +
+                          " MiB, far larger than any database of the level editor's objects");
+    }
+    return ParseObjectNames(bytes, path);
 }
 
 ObjectNameTable LoadObjectNames() {

@@ -8,7 +8,7 @@
 //   3 to 6   32-bit length L, L bytes, 4 more bytes  skipped
 //   7        32-bit length L, L bytes of the name    entry i names sound slot i
 //
-// Sections 1 to 6 are passed over by moving the position, never read. A count of 0 or less
+// Sections 1 to 6 are passed over by moving the position, never read as names. A count of 0 or less
 // is an empty section, a length of 0 or less an empty name. A file that ends early reads as
 // zeros past its end: the later counts are 0 and their sections empty; a name that runs past
 // the end keeps the bytes the file holds. Nothing after section 7 is read.
@@ -31,6 +31,9 @@ inline constexpr char kObjectDatabaseName[] = "KV4Objects.dat";
 // No object's name comes near this; a longer one is a damaged database.
 inline constexpr std::int32_t kMaxObjectNameBytes = 4096;
 
+// Nor does a database come near this: a larger one is refused rather than read into memory.
+inline constexpr std::size_t kMaxObjectDatabaseBytes = 64u << 20;
+
 // Names 0..540; the database does not have to supply them all, and the rest stay empty.
 using ObjectNameTable = std::array<std::string, kObjectNameCount>;
 
@@ -41,9 +44,10 @@ using ObjectNameTable = std::array<std::string, kObjectNameCount>;
 ObjectNameTable ParseObjectNames(std::span<const std::uint8_t> bytes,
                                  const std::filesystem::path& file);
 
-// Reads the database at `path`, reading only what the names need. Where there is none, every
-// name stays empty and nothing is created. Throws as ParseObjectNames does, and
-// Failure(ObjectDatabaseOpen) when an existing database cannot be opened.
+// Reads the database at `path`. Where there is none, every name stays empty and nothing is
+// created. Throws as ParseObjectNames does, Failure(ObjectDatabaseOpen) when an existing
+// database cannot be opened, and Failure(ObjectDatabaseTooLarge) for one above
+// kMaxObjectDatabaseBytes.
 ObjectNameTable LoadObjectNames(const std::filesystem::path& path);
 
 // The folders a database is looked for in, first found wins: the running program's folder,

@@ -3,7 +3,6 @@
 #include "formats/file_io.h"
 #include "formats/little_endian.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <type_traits>
@@ -24,55 +23,11 @@ static_assert(sizeof(SoundDetail) == kDetailBytes && std::is_trivially_copyable_
               offsetof(SoundDetail, Radius) == 3 && offsetof(SoundDetail, Chance) == 4 &&
               offsetof(SoundDetail, Pitch) == 5 && offsetof(SoundDetail, Flags) == 6);
 
-// The bytes of a file held in memory.
-class SpanSource {
-public:
-    explicit SpanSource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-    // Copies up to `count` bytes to `out`; what the bytes do not hold is left as it was.
-    void read(void* out, std::size_t count) {
-        const std::size_t taken = std::min(count, bytes_.size() - pos_);
-        if (taken > 0) { // an empty array or input may have no address at all
-            std::memcpy(out, bytes_.data() + pos_, taken);
-            pos_ += taken;
-        }
-    }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-    std::size_t pos_ = 0;
-};
-
-// A file read straight into the table's arrays, without a copy of the whole file between;
-// what the file does not hold is left as it was.
-class StreamSource {
-public:
-    explicit StreamSource(InputFile& in) : in_(in) {}
-    void read(void* out, std::size_t count) { in_.read(out, count); }
-
-private:
-    InputFile& in_;
-};
-
 std::size_t CheckedCount(std::int32_t count) {
     if (count > kMaxTableCount) {
         throw Failure(FailureCode::TableRead, kReadSFXFailed);
     }
     return count > 0 ? static_cast<std::size_t>(count) : 0;
-}
-
-// Reads a table field by field in file order. Every destination starts at zero, and what the
-// source does not hold stays zero.
-template <class Source> SoundTable ReadTable(Source& in) {
-    SoundTable table;
-    in.read(table.SoundMap.data(), kSoundMapBytes); // detail index of each slot, -1 for none
-    in.read(&table.NumDetails, 4);
-    table.Details.resize(CheckedCount(table.NumDetails));
-    in.read(table.Details.data(), kDetailBytes * table.Details.size());
-    in.read(&table.NumSamples, 4);
-    table.SampleIndices.resize(CheckedCount(table.NumSamples));
-    in.read(table.SampleIndices.data(),
-            kSampleIndexBytes * table.SampleIndices.size()); // carried unchanged
-    return table;
 }
 
 template <class Record>
@@ -118,8 +73,19 @@ void SoundDetail::setWord(int index, std::uint16_t value) {
 }
 
 SoundTable ParseSFX(std::span<const std::uint8_t> bytes) {
-    SpanSource source(bytes);
-    return ReadTable(source);
+    // Field by field in file order. Every destination starts at zero, and what the file does
+    // not hold stays zero.
+    LittleEndianCursor in(bytes);
+    SoundTable table;
+    in.read(table.SoundMap.data(), kSoundMapBytes); // detail index of each slot, -1 for none
+    table.NumDetails = in.i32();
+    table.Details.resize(CheckedCount(table.NumDetails));
+    in.read(table.Details.data(), kDetailBytes * table.Details.size());
+    table.NumSamples = in.i32();
+    table.SampleIndices.resize(CheckedCount(table.NumSamples));
+    in.read(table.SampleIndices.data(),
+            kSampleIndexBytes * table.SampleIndices.size()); // carried unchanged
+    return table;
 }
 
 std::vector<std::uint8_t> SerializeSFX(const SoundTable& table) {
@@ -153,9 +119,10 @@ SoundTable ReadSFX(const std::filesystem::path& path) {
         if (!CreateIfMissing(path)) {
             throw Failure(FailureCode::TableRead, kReadSFXFailed);
         }
-        InputFile in(path);
-        StreamSource source(in);
-        return ReadTable(source);
+        // Never more than the largest table the counts allow: bytes after it are not read.
+        return ParseSFX(ReadFileHead(
+            path,
+            kSoundMapBytes + 8 + (kDetailBytes + kSampleIndexBytes) * std::size_t{kMaxTableCount}));
     } catch (const FileError&) {
         throw Failure(FailureCode::TableRead, kReadSFXFailed);
     } catch (const std::bad_alloc&) {

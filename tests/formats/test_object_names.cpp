@@ -221,19 +221,26 @@ TEST(ObjectNames, theDatabaseIsLookedForBesideTheProgramThenInTheDataFolders) {
 }
 #endif
 
-TEST(ObjectNames, loadsFromFileAndFailsOnAFolder) {
+TEST(ObjectNames, loadsFromFileUpToItsLimit) {
     TempDir dir;
     ObjectDatabase database;
     database.skipped[4] = {std::string(100000, 's')};
     database.names = Numbered(200);
-    WriteAll(dir / kObjectDatabaseName, database.bytes());
+    Bytes bytes = database.bytes();
+    bytes.resize(kMaxObjectDatabaseBytes); // the largest database read, nothing after its names
+    WriteAll(dir / kObjectDatabaseName, bytes);
     EXPECT_EQ(LoadObjectNames(dir / kObjectDatabaseName), Parse(database.bytes()));
+    fs::resize_file(dir / kObjectDatabaseName, kMaxObjectDatabaseBytes + 1);
     fs::create_directory(dir / "folder.dat");
-    try {
-        LoadObjectNames(dir / "folder.dat");
-        FAIL();
-    } catch (const Failure& failure) {
-        EXPECT_EQ(failure.code(), FailureCode::ObjectDatabaseOpen);
+    for (const auto& [file, code] :
+         {std::pair{dir / kObjectDatabaseName, FailureCode::ObjectDatabaseTooLarge},
+          std::pair{dir / "folder.dat", FailureCode::ObjectDatabaseOpen}}) {
+        try {
+            LoadObjectNames(file);
+            ADD_FAILURE() << file;
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.code(), code) << file;
+        }
     }
 }
 
