@@ -37,18 +37,13 @@ std::vector<std::string> Lines(const std::string& text) {
 
 // Two series sounds, a native one on slot 5 and one no slot uses.
 void WriteTable(const fs::path& table) {
-    SoundTable sounds = TableOf(
-        {{45, 0}, {5, 1}, {6, 2}},
-        {{.Sample = 0,
-          .Volume = 250,
-          .Radius = 12,
-          .Chance = 10,
-          .Pitch = 126,
-          .Flags = 0x6000 | 8 | 2},
-         {.Sample = 2, .Volume = 4, .Radius = 3, .Chance = 0, .Pitch = 63, .Flags = 0x1000 | 4 | 1},
-         {.Sample = 3, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 4},
-         {.Sample = 3, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 4}},
-        4);
+    SoundTable sounds = TableOf({{45, 0}, {5, 1}, {6, 2}},
+                                // Sample, Volume, Radius, Chance, Pitch, Flags
+                                {{0, 250, 12, 10, 126, 0x6000 | 8 | 2},
+                                 {2, 4, 3, 0, 63, 0x1000 | 4 | 1},
+                                 {3, 0, 0, 0, 0, 4},
+                                 {3, 0, 0, 0, 0, 4}},
+                                4);
     sounds.SampleIndices = {9, 8, 7, 6};
     WriteSFX(table, sounds);
     WriteSampleNames(SampleListPath(table),

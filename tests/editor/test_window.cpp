@@ -42,24 +42,14 @@ const std::vector<std::string> kSampleNames = {
 // Five details: a series sound with V and loop mode 2, a native one with P, N and loop mode
 // 1, a series sound on two slots, one whose number carries over, and one no slot uses.
 SoundTable MakeTable() {
-    return TableOf(
-        {{45, 0}, {120, 1}, {12, 2}, {4, 2}, {300, 3}},
-        {{.Sample = 0,
-          .Volume = 250,
-          .Radius = 0xE5,
-          .Chance = 10,
-          .Pitch = 126,
-          .Flags = 0x4000 | 4 | 2},
-         {.Sample = 1,
-          .Volume = 255,
-          .Radius = 31,
-          .Chance = 255,
-          .Pitch = 127,
-          .Flags = 0x3000 | 8 | 1},
-         {.Sample = 3, .Volume = 4, .Radius = 3, .Chance = 2, .Pitch = 5, .Flags = 0x8F80 | 12 | 3},
-         {.Sample = 6, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 4},
-         {.Sample = 7, .Volume = 1, .Radius = 1, .Chance = 1, .Pitch = 1, .Flags = 4}},
-        static_cast<std::int32_t>(kSampleNames.size()));
+    return TableOf({{45, 0}, {120, 1}, {12, 2}, {4, 2}, {300, 3}},
+                   // Sample, Volume, Radius, Chance, Pitch, Flags
+                   {{0, 250, 0xE5, 10, 126, 0x4000 | 4 | 2},
+                    {1, 255, 31, 255, 127, 0x3000 | 8 | 1},
+                    {3, 4, 3, 2, 5, 0x8F80 | 12 | 3},
+                    {6, 0, 0, 0, 0, 4},
+                    {7, 1, 1, 1, 1, 4}},
+                   static_cast<std::int32_t>(kSampleNames.size()));
 }
 
 QString Q(const fs::path& path) {
@@ -167,44 +157,6 @@ constexpr ColourValue B = kBlack;
 constexpr ColourValue S = kButtonTextColour;
 
 } // namespace
-
-TEST_F(WindowTest, controlsStandWhereTheLayoutPutsThem) {
-    EXPECT_EQ(window.windowTitle(), "OBEL Sondrel");
-    EXPECT_EQ(window.size(), QSize(332, 246));
-    EXPECT_EQ(window.minimumSize(), window.maximumSize());
-    EXPECT_FALSE(window.windowFlags() &
-                 (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    EXPECT_TRUE(window.windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(window.windowIcon().isNull());
-    // The list, the buttons and the chance field end on one line at the right.
-    for (const char* name : {"SndLst", "Save", "Update", "SndCH"}) {
-        EXPECT_EQ(child<QWidget>(name)->geometry().right() + 1, 4935 / 15) << name;
-    }
-    // The flag labels stand in one row, one every 360 twips, in the order P V R L N.
-    const char* flags[] = {"SndP", "SndV", "SndR", "SndL", "SndN"};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(child<FlagLabel>(flags[i])->pos(), QPoint((1800 + 360 * i) / 15, 2760 / 15))
-            << flags[i];
-        EXPECT_EQ(child<FlagLabel>(flags[i])->text(), QString(flags[i] + 3));
-    }
-    EXPECT_EQ(child<QLabel>("Label1")->text(), "RAD"); // the one caption without a colon
-    EXPECT_EQ(child<QComboBox>("Samples")->currentText(), "None");
-    EXPECT_TRUE(child<QComboBox>("Samples")->isEditable());
-    for (const char* name : {"Save", "Update"}) {
-        EXPECT_FALSE(child<QPushButton>(name)->isDefault() ||
-                     child<QPushButton>(name)->autoDefault())
-            << name;
-    }
-    EXPECT_EQ(child<QLineEdit>("SndCH")->toolTip(),
-              "Random number to make sound not play evey time. The higher the number, the smaller "
-              "the chance it plays.");
-    EXPECT_TRUE(child<QLineEdit>("SndVOL")->toolTip().isEmpty());
-    EXPECT_TRUE(child<FlagLabel>("SndP")->font().bold());
-    EXPECT_EQ(child<FlagLabel>("SndP")->font().pointSizeF(), 9.75);
-    EXPECT_EQ(child<QLabel>("Label1")->font().pointSizeF(), 8.25);
-    EXPECT_EQ(colours(), (std::vector<ColourValue>{S, S, S, S, S}));
-    EXPECT_NE(window.findChild<FileDialog*>("FM"), nullptr);
-}
 
 TEST_F(WindowTest, tabVisitsTheControlsInOrder) {
     open();
@@ -354,13 +306,6 @@ TEST_F(WindowTest, selectingShowsTheSoundInTheDesignersUnits) {
     EXPECT_EQ(samples->count(), 2);
     EXPECT_EQ(samples->itemText(1), "Door slam.wav");
     EXPECT_EQ(samples->currentIndex(), 0);
-
-    QTest::keyClick(child<QListWidget>("SndLst"), Qt::Key_Down);
-    EXPECT_EQ(fields(), (QStringList{"3", "1", "3", "0"}));
-    EXPECT_EQ(colours(),
-              (std::vector<ColourValue>{B, B, B, R, B})); // bits 7, 8-11 and 15 show nothing
-    EXPECT_EQ(samples->count(), 3);
-    EXPECT_EQ(samples->itemText(2), "KV3 Sound 47.wav");
 }
 
 TEST_F(WindowTest, flagLabelsSwitchOnClicks) {
@@ -456,12 +401,7 @@ TEST_F(WindowTest, updateStoresTheFieldsAndFlagsIntoTheSelectedSound) {
     QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
 
     SoundTable expected = MakeTable();
-    expected.Details[2] = {.Sample = 3,
-                           .Volume = 8,
-                           .Radius = 1,
-                           .Chance = 30,
-                           .Pitch = 63,
-                           .Flags = 0x8F80 | 0x4000 | 12 | 2}; // the unshown bits stay
+    expected.Details[2] = {3, 8, 1, 30, 63, 0x8F80 | 0x4000 | 12 | 2}; // the unshown bits stay
     EXPECT_EQ(window.state().Table, expected);
     EXPECT_EQ(fields(), (QStringList{"33", "3", "50", "1 2"})); // Update shows nothing anew
 }
@@ -892,23 +832,6 @@ TEST(WindowStart, aMissingTableNamedAtStartEndsWithAMessageCreatingNothing) {
                           ".\n\nCheck the name, or start Sondrel without one and choose the "
                           "table."});
     EXPECT_EQ(session.dir.entries(), before);
-}
-
-TEST_F(WindowTest, aWholeSessionRunsCleanly) {
-    // Start, show every sound, edit and store each, save, close: under the sanitizers in CI,
-    // any memory or undefined-behaviour error fails this test.
-    open();
-    const int entries = child<QListWidget>("SndLst")->count();
-    for (int row = 0; row < entries; ++row) {
-        select(row);
-        type("SndCH", QString::number(row * 7));
-        clickLabel("SndN");
-        QTest::mouseClick(child<QPushButton>("Update"), Qt::LeftButton);
-    }
-    save({Script::chooseFile(Q(dir / "session.sfx"))});
-    EXPECT_EQ(ReadSFX(dir / "session.sfx"), window.state().Table);
-    EXPECT_TRUE(window.close());
-    EXPECT_FALSE(window.isVisible());
 }
 
 #if defined(_WIN32)

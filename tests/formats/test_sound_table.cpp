@@ -11,22 +11,12 @@ namespace {
 
 // A small complete table with a distinct value in every field.
 SoundTable SampleTable() {
-    SoundTable table =
-        TableOf({{0, 1}, {7, 0}, {369, 2}},
-                {{.Sample = 0,
-                  .Volume = 0x11,
-                  .Radius = 0x22,
-                  .Chance = 0x33,
-                  .Pitch = 0x44,
-                  .Flags = 0x5566},
-                 {.Sample = -2,
-                  .Volume = 0xFF,
-                  .Radius = 0xE5,
-                  .Chance = 0x01,
-                  .Pitch = 0x80,
-                  .Flags = 0xFFFF},
-                 {.Sample = 3, .Volume = 0, .Radius = 0, .Chance = 0, .Pitch = 0, .Flags = 0x0008}},
-                2);
+    SoundTable table = TableOf({{0, 1}, {7, 0}, {369, 2}},
+                               // Sample, Volume, Radius, Chance, Pitch, Flags
+                               {{0, 0x11, 0x22, 0x33, 0x44, 0x5566},
+                                {-2, 0xFF, 0xE5, 0x01, 0x80, 0xFFFF},
+                                {3, 0, 0, 0, 0, 0x0008}},
+                               2);
     table.SampleIndices = {0x01020304, -1};
     return table;
 }
@@ -70,12 +60,7 @@ TEST(SoundTableLayout, fieldsStandAtTheirOffsets) {
 }
 
 TEST(SoundTableLayout, detailWordsMatchTheNamedFields) {
-    SoundDetail detail{.Sample = -3,
-                       .Volume = 0x12,
-                       .Radius = 0x34,
-                       .Chance = 0x56,
-                       .Pitch = 0x78,
-                       .Flags = 0x9ABC};
+    SoundDetail detail{-3, 0x12, 0x34, 0x56, 0x78, 0x9ABC};
     EXPECT_EQ(detail.word(0), 0xFFFD);
     EXPECT_EQ(detail.word(1), 0x3412);
     EXPECT_EQ(detail.word(2), 0x7856);

@@ -28,12 +28,7 @@ namespace {
 
 SoundDetail WithBytes(std::uint8_t volume, std::uint8_t radius, std::uint8_t chance,
                       std::uint8_t pitch) {
-    return {.Sample = 0,
-            .Volume = volume,
-            .Radius = radius,
-            .Chance = chance,
-            .Pitch = pitch,
-            .Flags = 0};
+    return {0, volume, radius, chance, pitch, 0};
 }
 
 } // namespace
