@@ -2,6 +2,7 @@
 // and the object name database writer of the example generator.
 #pragma once
 
+#include "formats/failure.h"
 #include "formats/sound_table.h"
 #include "tools/object_database.h"
 
@@ -40,6 +41,21 @@ std::string ReadText(const std::filesystem::path& path);
 // whose indices count up from 0.
 SoundTable TableOf(const std::vector<std::pair<int, std::int16_t>>& slots,
                    std::vector<SoundDetail> details, std::int32_t samples);
+
+// The failure `action` throws, as "failure N: its text"; "no failure" when it throws none.
+template <class Action> std::string FailureOf(Action&& action) {
+    try {
+        action();
+    } catch (const Failure& failure) {
+        return "failure " + std::to_string(failure.number()) + ": " + failure.what();
+    }
+    return "no failure";
+}
+// Just the number: "failure N".
+template <class Action> std::string FailureNumberOf(Action&& action) {
+    const std::string failure = FailureOf(action);
+    return failure.substr(0, failure.find(':'));
+}
 
 using sondrel::AppendI32;
 using sondrel::ObjectDatabase;
