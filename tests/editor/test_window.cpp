@@ -26,6 +26,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
+
 using namespace sondrel;
 using namespace sondrel::testing;
 namespace fs = std::filesystem;
@@ -656,37 +659,6 @@ TEST_F(WindowTest, cancellingTheSaveDialogWritesNothing) {
     EXPECT_TRUE(script->messages().isEmpty());
 }
 
-#if !defined(_WIN32) // a file size limit
-TEST_F(WindowTest, failedSaveKeepsTheOldFilesAndTheEdits) {
-    openWithAnEdit();
-    const Bytes oldTable = ReadAll(table());
-    const std::string oldList = ReadText(sampleList());
-    const fs::file_time_type listTime = fs::last_write_time(sampleList()) - std::chrono::hours(1);
-    fs::last_write_time(sampleList(), listTime);
-    {
-        // The disk fills half way through the table.
-        FileSizeLimit limit(500);
-        press("Save", {Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes),
-                       Script::press(QMessageBox::Ok)});
-    }
-    EXPECT_EQ(script->messages().last(),
-              "WriteSFX -> Can't write SFX\n\nCannot write " + Q(table()) + ": File too large.");
-    EXPECT_EQ(ReadAll(table()), oldTable);
-    EXPECT_EQ(ReadText(sampleList()), oldList);
-    EXPECT_EQ(fs::last_write_time(sampleList()), listTime); // not even written anew
-    EXPECT_EQ(dir.entries(), kOriginalFiles);
-    EXPECT_TRUE(window->isVisible());
-
-    // The edits are still there for a save that works.
-    fs::create_directory(dir / "good");
-    press("Save", {Script::chooseFile(Q(dir / "good" / "city.sfx"))});
-    EXPECT_TRUE(script->messages().isEmpty());
-    EXPECT_EQ(ReadSFX(dir / "good" / "city.sfx"), shownTable());
-    EXPECT_EQ(shownTable().Details[0].Volume, 50);
-    EXPECT_EQ(ReadSampleNames(dir / "good" / "city.sam", 8), kSampleNames);
-}
-#endif
-
 TEST_F(WindowTest, aNameWhoseSampleListIsTheTableItselfIsRefused) {
     openWithAnEdit();
     const std::string list = ReadText(sampleList());
@@ -710,22 +682,6 @@ TEST_F(WindowTest, aNameWhoseSampleListIsTheTableItselfIsRefused) {
     EXPECT_EQ(shownTable().Details[0].Volume, 50); // the edit stays
 }
 
-TEST_F(WindowTest, aSampleListThatCannotBeWrittenSavesNeitherFile) {
-    open();
-    // Over another table whose sample list cannot be replaced.
-    WriteAll(dir / "copy.sfx", {1, 2, 3});
-    fs::create_directory(dir / "copy.sam");
-    press("Save", {Script::chooseFile(Q(dir / "copy.sfx")), Script::press(QMessageBox::Yes),
-                   Script::press(QMessageBox::Ok)});
-    ASSERT_EQ(script->messages().size(), 2); // Qt's question whether to replace, then ours
-    EXPECT_TRUE(script->messages().last().startsWith("The table " + Q(dir / "copy.sfx") +
-                                                     " was not saved: its sample list " +
-                                                     Q(dir / "copy.sam") + " cannot be written."))
-        << script->messages().last().toStdString();
-    EXPECT_EQ(ReadAll(dir / "copy.sfx"), (Bytes{1, 2, 3}));
-    EXPECT_TRUE(fs::is_directory(dir / "copy.sam"));
-}
-
 TEST(WindowLook, staysLightAndLegibleOnADarkDesktop) {
     const QPalette desktop = QApplication::palette();
     QApplication::setPalette(QPalette(QColor(0x30, 0x30, 0x30))); // a dark theme
@@ -745,49 +701,86 @@ TEST(WindowLook, staysLightAndLegibleOnADarkDesktop) {
     QApplication::setPalette(desktop);
 }
 
-#if defined(_WIN32)
-TEST_F(WindowTest, aTableAnotherProgramHoldsOpenIsNotReplacedAndTheEditsStay) {
-    openWithAnEdit();
-    const Bytes oldTable = ReadAll(table());
-    const std::string oldList = ReadText(sampleList());
-    // The level editor, say, holds the table open and shares nothing.
-    const HANDLE held = CreateFileW(table().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    press("Save", {Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes),
-                   Script::press(QMessageBox::Ok)});
-    CloseHandle(held);
-    ASSERT_FALSE(script->messages().isEmpty());
-    EXPECT_TRUE(script->messages().last().startsWith("WriteSFX -> Can't write SFX\n\nCannot "))
-        << script->messages().last().toStdString();
-    EXPECT_EQ(ReadAll(table()), oldTable);
-    EXPECT_EQ(ReadText(sampleList()), oldList);
-    EXPECT_EQ(dir.entries(), kOriginalFiles);
-    EXPECT_EQ(shownTable().Details[0].Volume, 50); // the edit is still there
+namespace {
 
-    press("Save", {Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes)});
-    EXPECT_EQ(ReadSFX(table()).Details[0].Volume, 50); // and saves once the file is let go
-}
-#endif
-
-#if !defined(_WIN32) // users and permissions
-TEST_F(WindowTest, savingIntoAFolderThatCannotBeWrittenKeepsEverything) {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "root writes any folder; CTest runs this case again with --drop-root";
+// Every file under `folder` with its bytes and time of writing, and every folder.
+std::map<fs::path, std::pair<Bytes, fs::file_time_type>> Snapshot(const fs::path& folder) {
+    std::map<fs::path, std::pair<Bytes, fs::file_time_type>> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            files[entry.path()] = {ReadAll(entry.path()), entry.last_write_time()};
+        } else {
+            files[entry.path()] = {};
+        }
     }
-    openWithAnEdit();
-    const fs::path locked = dir / "locked";
-    fs::create_directory(locked);
-    WriteAll(locked / "city.sfx", ReadAll(table()));
-    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-    press("Save", {Script::chooseFile(Q(locked / "city.sfx")), Script::press(QMessageBox::Yes),
-                   Script::press(QMessageBox::Ok)});
-    EXPECT_EQ(script->messages().last(),
-              "WriteSFX -> Can't write SFX\n\nCannot create a new file beside " +
-                  Q(locked / "city.sfx") + ": Permission denied.");
-    EXPECT_EQ(ReadAll(locked / "city.sfx"), ReadAll(table()));
-    EXPECT_EQ(std::distance(fs::directory_iterator(locked), fs::directory_iterator()), 1);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(shownTable().Details[0].Volume, 50); // the edit is still there
+    return files;
 }
+
+} // namespace
+
+TEST_F(WindowTest, aSaveThatFailsSaysWhyAndKeepsTheOldFilesAndTheEdits) {
+    openWithAnEdit();
+    // Over another table whose sample list cannot be replaced; into a folder this user may not
+    // write.
+    WriteAll(dir / "copy.sfx", {1, 2, 3});
+    fs::create_directory(dir / "copy.sam");
+    fs::create_directory(dir / "locked");
+    WriteAll(dir / "locked" / "city.sfx", {4, 5});
+    fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    struct Case {
+        const char* what;
+        fs::path target;
+        QString message;
+    };
+    std::vector<Case> cases = {
+        {"a sample list that cannot be written", dir / "copy.sfx",
+         "The table " + Q(dir / "copy.sfx") + " was not saved: its sample list " +
+             Q(dir / "copy.sam") + " cannot be written."},
+#if defined(_WIN32)
+        {"a table another program holds open, sharing nothing", table(),
+         "WriteSFX -> Can't write SFX\n\nCannot "},
+#else
+        {"a disk full half way through the table", table(),
+         "WriteSFX -> Can't write SFX\n\nCannot write " + Q(table()) + ": File too large."},
 #endif
+    };
+#if !defined(_WIN32) // root writes any folder: CTest runs this test again as an ordinary user
+    if (geteuid() != 0) {
+        cases.push_back({"a folder this user may not write", dir / "locked" / "city.sfx",
+                         "WriteSFX -> Can't write SFX\n\nCannot create a new file beside " +
+                             Q(dir / "locked" / "city.sfx") + ": Permission denied."});
+    }
+#endif
+    for (const fs::path& file : {table(), sampleList(), dir / "copy.sfx"}) {
+        fs::last_write_time(file, fs::last_write_time(file) - std::chrono::hours(1));
+    }
+    const auto before = Snapshot(dir.path());
+    for (const Case& c : cases) {
+#if defined(_WIN32)
+        const HANDLE held = CreateFileW(table().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        press("Save", {Script::chooseFile(Q(c.target)), Script::press(QMessageBox::Yes),
+                       Script::press(QMessageBox::Ok)});
+        CloseHandle(held);
+#else
+        {
+            std::optional<FileSizeLimit> diskFull;
+            if (c.target == table()) {
+                diskFull.emplace(500);
+            }
+            press("Save", {Script::chooseFile(Q(c.target)), Script::press(QMessageBox::Yes),
+                           Script::press(QMessageBox::Ok)});
+        }
+#endif
+        ASSERT_FALSE(script->messages().isEmpty()) << c.what;
+        EXPECT_TRUE(script->messages().last().startsWith(c.message))
+            << script->messages().last().toStdString();
+        EXPECT_EQ(Snapshot(dir.path()), before) << c.what; // not even written anew
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(shownTable().Details[0].Volume, 50) << c.what; // the edit stays
+    }
+    // And is saved once nothing is in the way.
+    press("Save", {Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes)});
+    EXPECT_EQ(ReadSFX(table()), shownTable());
+    EXPECT_EQ(ReadSampleNames(sampleList(), 8), kSampleNames);
+}
