@@ -109,6 +109,9 @@ TEST(SampleListGrammar, failsWhenTheListIsShortOrDamagedOrTheCountIsNotPositive)
     }
     EXPECT_EQ(FailureOf([] { ParseSampleNames("a\r\nb\r\n", 40, "/x/city.sam"); }),
               "failure 12: the sample list /x/city.sam has 2 names, the table needs 40");
+    EXPECT_TRUE(FailureOf([&] {
+                    Parse("a\r\n" + longest + "n", 2);
+                }).starts_with("failure 14: line 2 of the sample list test.sam holds a name"));
 }
 
 TEST(SampleListReader, givesTheSameNamesHoweverTheTextIsSplit) {
@@ -212,12 +215,14 @@ TEST(ExtractSampleNumber, followsEveryRuleOfTheNameGrammar) {
         {"KV5 Sound.wav", none},     // 13 characters: too short
         {"KV5 Sound .wav", none},    // 14 characters: the empty text
         {"KV5 Sound 1.wav", 1},      // 15 characters
+        {"KV5 Sound 12345", 1},      // the last four are dropped, whatever they are
         {"KV5 Sound-12.wav", none},  // "-" before position 11
         {"KV5 Sound -12.wav", none}, // "-" at position 11: the empty text
         {"KV5 Sound 12a.wav", none},
         {"KV5 Sound 12.7.wav", 12},
         {"KV5 Sound +3.wav", 3},
         {"KV5 Sound 1E2.wav", 100},
+        {"KV5 Sound 0.0000000001E10.wav", 1},
         {"KV5 Sound .5.wav", 0},
         {"KV5 Sound 5..wav", 5},
         {"KV5 Sound 1-2-3.wav", 1},
