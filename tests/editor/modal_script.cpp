@@ -36,6 +36,7 @@ void ModalScript::poll() {
     SeenDialog seen;
     seen.title = dialog->windowTitle();
     seen.frame = dialog->frameGeometry();
+    seen.owner = dialog->parentWidget();
     if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
         seen.kind = files->acceptMode() == QFileDialog::AcceptOpen ? "open" : "save";
         seen.nameFilters = files->nameFilters();

@@ -28,7 +28,8 @@ struct SeenDialog {
     bool hasIcon = false;
     QList<QMessageBox::StandardButton> buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-    QRect frame; // where it stood on the screen
+    QRect frame;                    // where it stood on the screen
+    const QWidget* owner = nullptr; // the window it belongs to, if any
 };
 
 class ModalScript : public QObject {
