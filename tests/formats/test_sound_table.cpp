@@ -96,9 +96,9 @@ TEST(SoundTable, countsAreKeptAsReadAndSizeTheArraysUpToTheLimit) {
         EXPECT_EQ(At(written, 744 + 8 * details, 4), numSamples);
         EXPECT_EQ(written.size(), 748 + 8 * details + 4 * samples);
     }
-    for (const auto& [numDetails, numSamples] :
+    for (const auto& counts :
          {std::pair{kMaxTableCount + 1, 0}, {2147483647, 0}, {0, kMaxTableCount + 1}}) {
-        EXPECT_EQ(FailureOf([&] { ParseSFX(WithCounts(numDetails, numSamples, 0)); }),
+        EXPECT_EQ(FailureOf([&] { ParseSFX(WithCounts(counts.first, counts.second, 0)); }),
                   "failure 1: ReadSFX -> Can't read SFX");
     }
 }
