@@ -65,7 +65,10 @@ QString Q(const fs::path& path) {
 class EditorSession {
 public:
     // Starts without a table, or on the table `named` in its folder, as from a command line.
-    explicit EditorSession(const std::string& named = {}) : named_(!named.empty()) {
+    explicit EditorSession(const std::string& named = {})
+        : named_(!named.empty()), window(std::make_unique<Sondrel>(StartOptions{
+                                      .objectDatabase = dir / kObjectDatabaseName,
+                                      .table = named_ ? dir / named : std::filesystem::path()})) {
         ObjectDatabase database;
         for (int slot = 0; slot < kSoundSlots; ++slot) {
             database.names.push_back("Object " + std::to_string(slot));
@@ -73,10 +76,6 @@ public:
         WriteAll(dir / kObjectDatabaseName, database.bytes());
         WriteAll(table(), SerializeSFX(MakeTable()));
         WriteText(sampleList(), SerializeSampleNames(kSampleNames, 8));
-        if (named_) {
-            window = std::make_unique<Sondrel>(
-                StartOptions{.objectDatabase = dir / kObjectDatabaseName, .table = dir / named});
-        }
     }
 
     fs::path table() const { return dir / "city.sfx"; }
@@ -156,8 +155,7 @@ public:
 
     bool named_;
     TempDir dir;
-    std::unique_ptr<Sondrel> window = std::make_unique<Sondrel>(
-        StartOptions{.objectDatabase = dir / kObjectDatabaseName, .table = {}});
+    std::unique_ptr<Sondrel> window;
     std::unique_ptr<Script> script;
 };
 
