@@ -56,10 +56,10 @@ int DigitValue(int c, int base) {
     return value < base ? value : -1;
 }
 
-double WholeNumber(TextCursor& in, int base) {
-    double value = 0;
+std::optional<double> WholeNumber(TextCursor& in, int base) {
+    std::optional<double> value;
     for (int digit = DigitValue(in.peek(), base); digit >= 0; digit = DigitValue(in.peek(), base)) {
-        value = value * base + digit;
+        value = value.value_or(0) * base + digit;
         in.next();
     }
     return value;
@@ -67,7 +67,7 @@ double WholeNumber(TextCursor& in, int base) {
 
 } // namespace
 
-double NumberFromText(std::string_view text) {
+std::optional<double> NumberFromText(std::string_view text) {
     TextCursor in(text);
     if (in.take('&')) {
         if (in.take('H') || in.take('h')) {
@@ -76,7 +76,7 @@ double NumberFromText(std::string_view text) {
         if (in.take('O') || in.take('o')) {
             return WholeNumber(in, 8);
         }
-        return 0;
+        return std::nullopt;
     }
     const bool negative = in.take('-');
     if (!negative) {
@@ -88,7 +88,7 @@ double NumberFromText(std::string_view text) {
         fraction = in.digits();
     }
     if (integer.empty() && fraction.empty()) {
-        return 0;
+        return std::nullopt;
     }
     long exponent = 0;
     const std::size_t beforeExponent = in.position();

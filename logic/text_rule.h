@@ -1,6 +1,7 @@
 // The text rule: how the text of a field becomes a number.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 namespace sondrel {
@@ -9,7 +10,8 @@ namespace sondrel {
 // they stand ("1 2" is 12); then an optional sign, digits with an optional "." and fraction,
 // and an optional exponent (E, optional sign, digits). "&H" and "&O" introduce a hexadecimal
 // or octal whole number. "." is the decimal point whatever the user's regional settings; the
-// first character that does not fit (a comma, a letter) ends the number. No number gives 0.
-double NumberFromText(std::string_view text);
+// first character that does not fit (a comma, a letter) ends the number. Nothing when the
+// text does not start with a number: empty text, "abc", "-", "&H" without a digit.
+std::optional<double> NumberFromText(std::string_view text);
 
 } // namespace sondrel

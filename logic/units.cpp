@@ -1,104 +1,155 @@
 #include "logic/units.h"
 
 #include <cmath>
-#include <limits>
+#include <cstdlib>
 
 namespace sondrel {
 namespace {
 
-// Rounds to the nearest whole number, ties to even; false when the result is not a finite
-// signed 32-bit number.
-bool ScaledInteger(const std::string& text, double scale, std::int32_t& out) {
-    const double rounded = std::nearbyint(NumberFromText(text) * scale);
-    if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
-          rounded <= std::numeric_limits<std::int32_t>::max())) {
-        return false;
+double ScaleOf(EditField field) {
+    switch (field) {
+    case EditField::Range:
+        return kRangeScale;
+    case EditField::Volume:
+        return kVolumeScale;
+    case EditField::Pitch:
+        return kPitchScale;
+    case EditField::Chance:
+        return kChanceScale;
     }
-    out = static_cast<std::int32_t>(rounded);
-    return true;
+    return 1;
 }
 
-std::uint32_t Bits(std::int32_t value) {
-    return static_cast<std::uint32_t>(value);
+// The whole number a field shows for its stored byte.
+int ShownValue(EditField field, std::uint8_t byte) {
+    switch (field) {
+    case EditField::Range:
+        return byte & 0x1F;
+    case EditField::Volume:
+    case EditField::Chance:
+        return static_cast<int>(std::floor((byte & 0xFE) / ScaleOf(field)));
+    case EditField::Pitch:
+        return static_cast<int>(std::floor(((byte & 0x7F) * 256) / kPitchScale));
+    }
+    return 0;
+}
+
+// The byte a scaled and rounded value leaves through the field's mask: bits 8 to 12 of the
+// range, 1 to 7 of the volume and chance, 8 to 14 of the pitch.
+std::uint8_t MaskedByte(EditField field, std::int32_t scaled) {
+    const auto bits = static_cast<std::uint32_t>(scaled);
+    switch (field) {
+    case EditField::Range:
+        return static_cast<std::uint8_t>((bits & 0x1F00) >> 8);
+    case EditField::Volume:
+    case EditField::Chance:
+        return static_cast<std::uint8_t>(bits & 0xFE);
+    case EditField::Pitch:
+        return static_cast<std::uint8_t>((bits & 0x7F00) >> 8);
+    }
+    return 0;
+}
+
+// Where a stored byte stands on the scaled value's scale.
+std::int32_t ScaledOfByte(EditField field, std::uint8_t byte) {
+    return field == EditField::Range || field == EditField::Pitch ? byte * 256 : byte;
+}
+
+// The byte stored for a number from 0 to the field's largest. A whole number gets the byte
+// that shows as itself, nearest to its scaled value; the others are scaled, rounded and masked.
+std::uint8_t StoredByte(EditField field, double number) {
+    const auto scaled = static_cast<std::int32_t>(std::nearbyint(number * ScaleOf(field)));
+    if (number != std::floor(number)) {
+        return MaskedByte(field, scaled);
+    }
+    int best = -1;
+    for (int byte = 0; byte <= 0xFF; ++byte) {
+        const auto candidate = static_cast<std::uint8_t>(byte);
+        const bool storable = MaskedByte(field, ScaledOfByte(field, candidate)) == candidate;
+        if (storable && ShownValue(field, candidate) == number &&
+            (best < 0 ||
+             std::abs(ScaledOfByte(field, candidate) - scaled) <
+                 std::abs(ScaledOfByte(field, static_cast<std::uint8_t>(best)) - scaled))) {
+            best = byte;
+        }
+    }
+    // Every whole number a field shows has a byte that shows it.
+    return best >= 0 ? static_cast<std::uint8_t>(best) : MaskedByte(field, scaled);
+}
+
+struct FieldOfTexts {
+    EditField field;
+    std::string EditTexts::*text;
+    std::uint8_t SoundDetail::*byte;
+};
+constexpr FieldOfTexts kFields[] = {
+    {EditField::Range, &EditTexts::Range, &SoundDetail::Radius},
+    {EditField::Volume, &EditTexts::Volume, &SoundDetail::Volume},
+    {EditField::Pitch, &EditTexts::Pitch, &SoundDetail::Pitch},
+    {EditField::Chance, &EditTexts::Chance, &SoundDetail::Chance},
+};
+
+// Stores each field from its text: every field, or with `shown` only those whose text differs
+// from it; the others keep their bytes.
+EditResult StoreFields(const SoundDetail& detail, const EditTexts& texts, const EditTexts* shown) {
+    EditResult result;
+    SoundDetail stored = detail;
+    for (const FieldOfTexts& field : kFields) {
+        if (shown != nullptr && texts.*field.text == shown->*field.text) {
+            continue;
+        }
+        const std::optional<double> number = NumberFromText(texts.*field.text);
+        if (!number || !(*number >= 0 && *number <= LimitsOf(field.field).max)) {
+            result.failed = field.field;
+            return result; // nothing stored, not even the fields before
+        }
+        stored.*field.byte = StoredByte(field.field, *number);
+    }
+    result.stored = true;
+    result.detail = stored;
+    return result;
 }
 
 } // namespace
 
+FieldLimits LimitsOf(EditField field) {
+    switch (field) {
+    case EditField::Range:
+        return {"range", 31};
+    case EditField::Volume:
+        return {"volume", 101};
+    case EditField::Pitch:
+        return {"pitch", 100};
+    case EditField::Chance:
+        return {"chance", 101};
+    }
+    return {"", 0};
+}
+
 ShownValues ShowDetail(const SoundDetail& detail) {
-    ShownValues shown;
-    shown.Range = detail.Radius & 0x1F;
-    shown.Volume = static_cast<int>(std::floor((detail.Volume & 0xFE) / kVolumeScale));
-    shown.Pitch = static_cast<int>(std::floor(((detail.Pitch & 0x7F) * 256) / kPitchScale));
-    shown.Chance = static_cast<int>(std::floor((detail.Chance & 0xFE) / kChanceScale));
-    return shown;
+    return {
+        ShownValue(EditField::Range, detail.Radius), ShownValue(EditField::Volume, detail.Volume),
+        ShownValue(EditField::Pitch, detail.Pitch), ShownValue(EditField::Chance, detail.Chance)};
 }
 
 EditResult StoreEdits(const SoundDetail& detail, const EditTexts& texts,
                       const FlagColours& colours) {
-    EditResult result;
-    std::int32_t range = 0;
-    std::int32_t volume = 0;
-    std::int32_t pitch = 0;
-    std::int32_t chance = 0;
-    const struct {
-        const std::string& text;
-        double scale;
-        std::int32_t& out;
-        EditField field;
-    } fields[] = {
-        {texts.Range, kRangeScale, range, EditField::Range},
-        {texts.Volume, kVolumeScale, volume, EditField::Volume},
-        {texts.Chance, kChanceScale, chance, EditField::Chance},
-        {texts.Pitch, kPitchScale, pitch, EditField::Pitch},
-    };
-    for (const auto& field : fields) {
-        if (!ScaledInteger(field.text, field.scale, field.out)) {
-            result.failed = field.field;
-            return result;
-        }
+    EditResult result = StoreFields(detail, texts, nullptr);
+    if (result.stored) {
+        result.detail.Flags = FlagsFromColours(detail.Flags, colours);
     }
-    result.stored = true;
-    result.detail = detail;
-    result.detail.setWord(
-        1, static_cast<std::uint16_t>((Bits(range) & 0x1F00) + (Bits(volume) & 0xFE)));
-    result.detail.setWord(
-        2, static_cast<std::uint16_t>((Bits(chance) & 0xFE) + (Bits(pitch) & 0x7F00)));
-    result.detail.Flags = FlagsFromColours(detail.Flags, colours);
     return result;
 }
 
 EditResult StoreChanges(const SoundDetail& detail, const EditView& shown, const EditView& now) {
-    // An unchanged field is not converted at all; its byte is put back below.
-    const auto changed = [&](std::string EditTexts::*field) {
-        return now.Texts.*field != shown.Texts.*field;
-    };
-    EditTexts texts = now.Texts;
-    for (std::string EditTexts::*field :
-         {&EditTexts::Range, &EditTexts::Volume, &EditTexts::Pitch, &EditTexts::Chance}) {
-        if (!changed(field)) {
-            (texts.*field).clear(); // reads as 0
-        }
-    }
-    EditResult result = StoreEdits(detail, texts, now.Colours);
+    EditResult result = StoreFields(detail, now.Texts, &shown.Texts);
     if (!result.stored) {
         return result;
     }
-    SoundDetail& stored = result.detail;
-    if (!changed(&EditTexts::Range)) {
-        stored.Radius = detail.Radius;
-    }
-    if (!changed(&EditTexts::Volume)) {
-        stored.Volume = detail.Volume;
-    }
-    if (!changed(&EditTexts::Pitch)) {
-        stored.Pitch = detail.Pitch;
-    }
-    if (!changed(&EditTexts::Chance)) {
-        stored.Chance = detail.Chance;
-    }
     const bool loopChanged = now.Colours.L != shown.Colours.L || now.Colours.R != shown.Colours.R;
     const auto kept = static_cast<std::uint16_t>(kUnshownFlags | (loopChanged ? 0 : kLoopModeMask));
-    stored.Flags = static_cast<std::uint16_t>((stored.Flags & ~kept) | (detail.Flags & kept));
+    const std::uint16_t rebuilt = FlagsFromColours(detail.Flags, now.Colours);
+    result.detail.Flags = static_cast<std::uint16_t>((rebuilt & ~kept) | (detail.Flags & kept));
     return result;
 }
 

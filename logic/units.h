@@ -1,10 +1,15 @@
 // The units a designer edits in, and the way back to the stored bits.
 //
 // Shown: range = Radius & 0x1F; volume and chance = (byte & 0xFE) / 2.5; pitch =
-// (Pitch & 0x7F) * 256 / 322.56; each rounded down.
-// Stored: each typed number times 256 (range), 2.5 (volume, chance) or 322.56 (pitch),
-// rounded to the nearest whole number with ties to even, then masked, so out-of-range input
-// wraps rather than being refused.
+// (Pitch & 0x7F) * 256 / 322.56; each rounded down. So the fields show range 0 to 31, volume
+// and chance 0 to 101, pitch 0 to 100.
+//
+// Stored: a field's text must hold a number within what the field shows; anything else is
+// refused and nothing is stored. A whole number is stored as the byte that shows as that same
+// number (where several do, the one nearest to the number times the field's scale), so what
+// is typed reads back as typed. A number with a fraction is scaled by 256 (range), 2.5
+// (volume, chance) or 322.56 (pitch), rounded to the nearest whole number with ties to even,
+// and masked to the field's bits.
 #pragma once
 
 #include "formats/sound_table.h"
@@ -31,6 +36,13 @@ ShownValues ShowDetail(const SoundDetail& detail);
 
 enum class EditField { Range, Volume, Pitch, Chance };
 
+// A field as a designer reads it in a message, and the largest number it shows.
+struct FieldLimits {
+    const char* name; // "range", "volume", "pitch", "chance"
+    int max;
+};
+FieldLimits LimitsOf(EditField field);
+
 struct EditTexts {
     std::string Range;
     std::string Volume;
@@ -44,17 +56,19 @@ struct EditTexts {
 struct EditView {
     EditTexts Texts;
     FlagColours Colours;
+
+    friend bool operator==(const EditView&, const EditView&) = default;
 };
 
 struct EditResult {
     bool stored = false;
     SoundDetail detail{};                // the new detail, when stored
-    EditField failed = EditField::Range; // the field that cannot be converted, when not
+    EditField failed = EditField::Range; // the first field refused, when not
 };
 
-// The detail with the edited values and flags stored into it. Sample and the sample count
-// never change. A field whose scaled value is not finite or lies outside the signed 32-bit
-// range cannot be stored: then nothing is, and `failed` names the first such field.
+// The detail with the four fields and the flags stored into it. Sample and the sample count
+// never change. A field whose text is not a number from 0 to the field's largest is refused:
+// then nothing is stored, and `failed` names the first such field.
 EditResult StoreEdits(const SoundDetail& detail, const EditTexts& texts,
                       const FlagColours& colours);
 
@@ -63,9 +77,10 @@ inline constexpr std::uint16_t kUnshownFlags = 0x8F80;
 
 // Update's store: what the designer changed since the window showed `shown` (the sound's
 // display, or the last Update), stored as StoreEdits stores it, and nothing else. A field
-// whose text is as shown keeps its stored byte; V, P and N are stored from their labels; the
-// loop mode is kept unless L or R changed colour; the sample count and the unshown flag bits
-// always stay. So storing an unchanged view changes no byte, however often it is done.
+// whose text is as shown keeps its stored byte, and is not checked; V, P and N are stored from
+// their labels; the loop mode is kept unless L or R changed colour; the sample count and the
+// unshown flag bits always stay. So storing an unchanged view changes no byte, however often
+// it is done.
 EditResult StoreChanges(const SoundDetail& detail, const EditView& shown, const EditView& now);
 
 } // namespace sondrel

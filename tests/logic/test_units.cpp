@@ -8,21 +8,23 @@
 using namespace sondrel;
 
 TEST(NumberFromText, readsTheNumberAtTheStartOfTheText) {
-    const std::pair<const char*, double> cases[] = {
-        {"", 0},          {"12abc", 12},   {"abc", 0},     {"2,5", 2},     {"2.5", 2.5},
+    const std::optional<double> none;
+    const std::pair<const char*, std::optional<double>> cases[] = {
+        {"", none},       {"12abc", 12},   {"abc", none},  {"2,5", 2},     {"2.5", 2.5},
         {"1 2", 12},      {" \t\n7", 7},   {"-1", -1},     {"- 1", -1},    {"+3", 3},
         {".5", 0.5},      {"-.25", -0.25}, {"1E3", 1000},  {"1E12", 1E12}, {"1e3", 1000},
         {"2.5E-1", 0.25}, {"1E", 1},       {"1E+", 1},     {"&H1F", 31},   {"&hff", 255},
-        {"&O17", 15},     {"&O8", 0},      {"&H10", 16},   {"&o70", 56},   {"&H", 0},
-        {"&", 0},         {"&X1", 0},      {"&H 1 F", 31}, {"1.2.3", 1.2}, {"--1", 0},
-        {"\r1", 0},       {"1\r2", 1},     {"007", 7},     {"1,000", 1},   {"\xC2\xBD", 0},
-        {"0.1", 0.1},     {"101", 101},    {"1E-400", 0},
+        {"&O17", 15},     {"&O8", none},   {"&H10", 16},   {"&o70", 56},   {"&H", none},
+        {"&", none},      {"&X1", none},   {"&H 1 F", 31}, {"1.2.3", 1.2}, {"--1", none},
+        {"\r1", none},    {"1\r2", 1},     {"007", 7},     {"1,000", 1},   {"\xC2\xBD", none},
+        {"0.1", 0.1},     {"101", 101},    {"1E-400", 0},  {".", none},    {"-", none},
+        {"&H0", 0},
     };
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(NumberFromText(text), value) << '"' << text << '"';
     }
-    EXPECT_TRUE(std::isinf(NumberFromText("1E400")));
-    EXPECT_TRUE(std::isinf(NumberFromText("9" + std::string(500, '9'))));
+    EXPECT_TRUE(std::isinf(*NumberFromText("1E400")));
+    EXPECT_TRUE(std::isinf(*NumberFromText("9" + std::string(500, '9'))));
 }
 
 namespace {
@@ -57,89 +59,119 @@ TEST(ShowDetail, showsStoredBitsInTheDesignersUnits) {
 
 namespace {
 
-SoundDetail Stored(const char* range, const char* volume, const char* pitch, const char* chance,
-                   std::uint16_t flags = 0, FlagColours colours = {}) {
-    SoundDetail before{
-        .Sample = 7, .Volume = 0xFF, .Radius = 0xFF, .Chance = 0xFF, .Pitch = 0xFF, .Flags = flags};
-    const EditResult result = StoreEdits(before, {range, volume, pitch, chance}, colours);
-    EXPECT_TRUE(result.stored);
-    EXPECT_EQ(result.detail.Sample, 7);
-    return result.detail;
+constexpr EditField kEditFields[] = {EditField::Range, EditField::Volume, EditField::Pitch,
+                                     EditField::Chance};
+
+// The texts of a detail's four fields, "0" but for one.
+EditTexts TextsWith(EditField field, const std::string& text) {
+    EditTexts texts{"0", "0", "0", "0"};
+    std::string* fields[] = {&texts.Range, &texts.Volume, &texts.Pitch, &texts.Chance};
+    *fields[static_cast<int>(field)] = text;
+    return texts;
 }
+
+int ByteOf(const SoundDetail& detail, EditField field) {
+    const int bytes[] = {detail.Radius, detail.Volume, detail.Pitch, detail.Chance};
+    return bytes[static_cast<int>(field)];
+}
+
+int ShownOf(const SoundDetail& detail, EditField field) {
+    const ShownValues shown = ShowDetail(detail);
+    const int values[] = {shown.Range, shown.Volume, shown.Pitch, shown.Chance};
+    return values[static_cast<int>(field)];
+}
+
+const SoundDetail kBefore{
+    .Sample = 7, .Volume = 0xFF, .Radius = 0xFF, .Chance = 0xFF, .Pitch = 0xFF, .Flags = 0x7C};
 
 } // namespace
 
-TEST(StoreEdits, eachFieldIsScaledRoundedAndMasked) {
-    // The field, the text typed, the byte stored.
-    const std::tuple<int, const char*, int> cases[] = {
-        {1, "0", 0},     {1, "1", 2},     {1, "2", 4},     {1, "3", 8},     {1, "4", 10},
-        {1, "100", 250}, {1, "101", 252}, {1, "102", 254}, {1, "103", 2},   {1, "-1", 254},
-        {1, "", 0},      {1, "0.4", 0},   {0, "31", 31},   {0, "32", 0},    {0, "33", 1},
-        {0, "-1", 31},   {0, "5.9", 5},   {0, "0.5", 0},   {0, "&H1F", 31}, {2, "0", 0},
-        {2, "1", 1},     {2, "3", 3},     {2, "50", 63},   {2, "100", 126}, {2, "101", 127},
-        {2, "102", 0},   {2, "-1", 126},
-    };
-    for (const auto& [field, text, stored] : cases) {
-        std::array<const char*, 4> texts = {"0", "0", "0", "0"}; // range, volume, pitch, chance
-        texts[static_cast<std::size_t>(field)] = text;
-        const SoundDetail after = Stored(texts[0], texts[1], texts[2], texts[3]);
-        const int bytes[] = {after.Radius, after.Volume, after.Pitch};
-        EXPECT_EQ(bytes[field], stored) << field << " " << text;
-        if (field == 1) { // chance is stored as volume is
-            EXPECT_EQ(Stored("0", "0", "0", text).Chance, stored) << text;
+TEST(StoreEdits, everyWholeNumberAFieldShowsReadsBackAsTyped) {
+    for (const EditField field : kEditFields) {
+        for (int typed = 0; typed <= LimitsOf(field).max; ++typed) {
+            const EditResult result =
+                StoreEdits(kBefore, TextsWith(field, std::to_string(typed)), {});
+            ASSERT_TRUE(result.stored) << LimitsOf(field).name << " " << typed;
+            EXPECT_EQ(ShownOf(result.detail, field), typed) << LimitsOf(field).name;
         }
     }
 }
 
-TEST(StoreEdits, showingThenStoringQuantisesAsExpected) {
-    struct Case {
-        std::uint8_t before;
-        std::uint8_t volumeAfter;
-        std::uint8_t pitchAfter;
+TEST(StoreEdits, storesTheByteNearestTheScaledValueOrConvertsAFraction) {
+    // The field, the text typed, the byte stored.
+    const std::tuple<EditField, const char*, int> cases[] = {
+        // Whole numbers, however written: the byte that shows them, nearest to the number
+        // times the scale.
+        {EditField::Volume, "0", 0},
+        {EditField::Volume, "1", 4},
+        {EditField::Volume, "3", 8},
+        {EditField::Volume, "5", 14},
+        {EditField::Volume, "90", 226},
+        {EditField::Volume, "9E1", 226},
+        {EditField::Volume, "&H5A", 226},
+        {EditField::Volume, "100", 250},
+        {EditField::Volume, "101", 254},
+        {EditField::Chance, "10", 26},
+        {EditField::Range, "31", 31},
+        {EditField::Range, "&O7", 7},
+        {EditField::Pitch, "1", 2},
+        {EditField::Pitch, "50", 63},
+        {EditField::Pitch, "99", 125},
+        {EditField::Pitch, "100", 126},
+        {EditField::Pitch, "60", 76},
+        {EditField::Range, "-0", 0},
+        // Fractions: scaled, rounded with ties to even, masked.
+        {EditField::Volume, "2.5", 6},
+        {EditField::Volume, "0.4", 0},
+        {EditField::Volume, "100.5", 250},
+        {EditField::Volume, "100.9", 252},
+        {EditField::Range, "5.9", 5},
+        {EditField::Range, "0.5", 0},
+        {EditField::Range, "30.99", 30},
+        {EditField::Pitch, "0.5", 0},
+        {EditField::Pitch, "99.9", 125},
+        {EditField::Chance, "1.2", 2},
     };
-    // Only volumes whose remainder modulo 10 is 0 or 8, and pitches 0, 63 and 126, survive.
-    const Case cases[] = {{0, 0, 0},       {2, 0, 1},       {4, 2, 3},      {5, 2, 3},
-                          {8, 8, 7},       {10, 10, 8},     {18, 18, 17},   {63, 60, 63},
-                          {126, 124, 126}, {127, 124, 126}, {250, 250, 120}};
-    for (const Case& c : cases) {
-        const SoundDetail before = WithBytes(c.before, 0, c.before, c.before);
-        const ShownValues shown = ShowDetail(before);
-        const EditResult result =
-            StoreEdits(before,
-                       {std::to_string(shown.Range), std::to_string(shown.Volume),
-                        std::to_string(shown.Pitch), std::to_string(shown.Chance)},
-                       {});
-        ASSERT_TRUE(result.stored);
-        EXPECT_EQ(result.detail.Volume, c.volumeAfter) << int{c.before};
-        EXPECT_EQ(result.detail.Chance, c.volumeAfter) << int{c.before};
-        EXPECT_EQ(result.detail.Pitch, c.pitchAfter) << int{c.before};
+    for (const auto& [field, text, stored] : cases) {
+        const EditResult result = StoreEdits(kBefore, TextsWith(field, text), {});
+        ASSERT_TRUE(result.stored) << text;
+        EXPECT_EQ(ByteOf(result.detail, field), stored) << LimitsOf(field).name << " " << text;
+        EXPECT_EQ(result.detail.Sample, 7);
+        EXPECT_EQ(result.detail.sampleCount(), 31);
     }
 }
 
+TEST(StoreEdits, refusesTextThatIsNotANumberWithinTheField) {
+    for (const EditField field : kEditFields) {
+        const std::string beyond = std::to_string(LimitsOf(field).max + 1);
+        const std::string justBeyond = std::to_string(LimitsOf(field).max) + ".01";
+        for (const std::string& text :
+             {std::string(), std::string("abc"), std::string("-1"), std::string("-0.1"), beyond,
+              justBeyond, std::string("&H"), std::string("1E300"), std::string("-1E10"),
+              std::string("1E400")}) {
+            // The fields before it are fine: none of them is stored either.
+            const EditResult result = StoreEdits(kBefore, TextsWith(field, text), {});
+            EXPECT_FALSE(result.stored) << LimitsOf(field).name << " \"" << text << '"';
+            EXPECT_EQ(result.failed, field) << text;
+        }
+    }
+    EXPECT_EQ(LimitsOf(EditField::Range).max, 31);
+    EXPECT_EQ(LimitsOf(EditField::Volume).max, 101);
+    EXPECT_EQ(LimitsOf(EditField::Pitch).max, 100);
+    EXPECT_EQ(LimitsOf(EditField::Chance).max, 101);
+    // The first field refused is named.
+    EXPECT_EQ(StoreEdits(kBefore, {"32", "x", "0", "0"}, {}).failed, EditField::Range);
+    EXPECT_EQ(StoreEdits(kBefore, {"3", "1", "x", "-2"}, {}).failed, EditField::Pitch);
+}
+
 TEST(StoreEdits, unusedBitsAreClearedAndTheSampleCountKept) {
-    const SoundDetail after =
-        Stored("5", "4", "50", "4", 0xFFFF, {kBlack, kBlack, kBlack, kBlack, kBlack});
+    const SoundDetail after = StoreEdits({0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFFFF}, {"5", "4", "50", "4"},
+                                         {kBlack, kBlack, kBlack, kBlack, kBlack})
+                                  .detail;
     EXPECT_EQ(after.Volume & 1, 0);
     EXPECT_EQ(after.Radius & 0xE0, 0);
     EXPECT_EQ(after.Pitch & 0x80, 0);
     EXPECT_EQ(after.Flags, 0x007C);
-}
-
-TEST(StoreEdits, valuesThatCannotBeConvertedChangeNothing) {
-    const std::pair<EditTexts, EditField> cases[] = {
-        {{"0", "1E300", "0", "0"}, EditField::Volume},
-        {{"8388608", "0", "0", "0"}, EditField::Range}, // 2^23 * 256 = 2^31
-        {{"0", "0", "1E400", "0"}, EditField::Pitch},
-        {{"0", "0", "0", "-1E10"}, EditField::Chance},
-        {{"1E300", "1E300", "0", "0"}, EditField::Range},
-    };
-    for (const auto& [texts, field] : cases) {
-        const EditResult result = StoreEdits(SoundDetail{}, texts, {});
-        EXPECT_FALSE(result.stored);
-        EXPECT_EQ(result.failed, field);
-    }
-    // The largest range that still converts.
-    EXPECT_TRUE(StoreEdits(SoundDetail{}, {"8388607.99", "0", "0", "0"}, {}).stored);
 }
 
 namespace {
@@ -184,11 +216,11 @@ TEST(StoreChanges, storesWhatChangedAndKeepsTheRest) {
         std::function<void(SoundDetail&)> expect;
     };
     const Case cases[] = {
-        {"range", [](EditView& v) { v.Texts.Range = "33"; }, [](SoundDetail& d) { d.Radius = 1; }},
-        {"volume", [](EditView& v) { v.Texts.Volume = "103"; },
-         [](SoundDetail& d) { d.Volume = 2; }},
+        {"range", [](EditView& v) { v.Texts.Range = "31"; }, [](SoundDetail& d) { d.Radius = 31; }},
+        {"volume", [](EditView& v) { v.Texts.Volume = "90"; },
+         [](SoundDetail& d) { d.Volume = 226; }},
         {"pitch", [](EditView& v) { v.Texts.Pitch = "50"; }, [](SoundDetail& d) { d.Pitch = 63; }},
-        {"chance", [](EditView& v) { v.Texts.Chance = "1"; }, [](SoundDetail& d) { d.Chance = 2; }},
+        {"chance", [](EditView& v) { v.Texts.Chance = "1"; }, [](SoundDetail& d) { d.Chance = 4; }},
         {"V lit", [](EditView& v) { v.Colours.V = R; }, [](SoundDetail& d) { d.Flags |= kFlagV; }},
         {"L out, so the loop mode comes from the labels", [](EditView& v) { v.Colours.L = B; },
          [](SoundDetail& d) { d.Flags &= ~kLoopModeMask; }},
@@ -212,14 +244,19 @@ TEST(StoreChanges, storesWhatChangedAndKeepsTheRest) {
     }
 }
 
-TEST(StoreChanges, aChangedValueThatCannotBeStoredChangesNothing) {
+TEST(StoreChanges, onlyAChangedFieldIsChecked) {
     const SoundDetail before{
         .Sample = 3, .Volume = 5, .Radius = 1, .Chance = 9, .Pitch = 1, .Flags = 0};
-    EditView now = Shown(before);
-    now.Texts.Chance = "1E300";
-    const EditResult result = StoreChanges(before, Shown(before), now);
-    EXPECT_FALSE(result.stored);
-    EXPECT_EQ(result.failed, EditField::Chance);
+    EditView shown = Shown(before);
+    shown.Texts.Range = "damaged"; // as shown, so never read
+    EditView now = shown;
+    now.Texts.Chance = "";
+    now.Texts.Volume = "7";
+    const EditResult refused = StoreChanges(before, shown, now);
+    EXPECT_FALSE(refused.stored);
+    EXPECT_EQ(refused.failed, EditField::Chance);
+    now.Texts.Chance = "3";
+    EXPECT_TRUE(StoreChanges(before, shown, now).stored);
 }
 
 TEST(Flags, coloursShowTheFlagsAndLoopMode) {
