@@ -69,6 +69,9 @@ std::vector<SoundListEntry> ComputeSoundList(const SoundTable& table,
                    " - " + std::to_string(slot);
         } else if (includeNative) {
             text = objectNames[static_cast<std::size_t>(slot)];
+            if (text.empty()) { // no database, or no name in it: say which slot it is
+                text = "(no name) - " + std::to_string(slot);
+            }
         } else {
             continue;
         }

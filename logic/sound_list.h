@@ -5,7 +5,8 @@
 // label, its sample number and its slot. The sample number is the one extracted from the
 // detail's first sample name or, where that fails, the one extracted last from an earlier
 // detail (listed or not); before any succeeds it is empty ("KV2 Sound  - 3"). Native details
-// are listed under their slot's object name, and only when the designer asked for them.
+// are listed under their slot's object name ("(no name) - 120" where it has none), and only
+// when the designer asked for them.
 #pragma once
 
 #include "formats/object_names.h"

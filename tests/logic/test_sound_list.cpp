@@ -111,9 +111,9 @@ TEST(SoundList, listsWhatItShould) {
     }
 }
 
-TEST(SoundList, anEmptyObjectNameIsAnEntryAndADetailOutsideTheSampleListFails) {
+TEST(SoundList, anEmptyObjectNameSaysItsSlotAndADetailOutsideTheSampleListFails) {
     EXPECT_EQ(Flat(ComputeSoundList(Table({0}, {{7, 0}}), {"Wind.wav"}, {}, true, "x.sam")),
-              Flat({{"", 1}}));
+              Flat({{"(no name) - 7", 1}}));
     for (const std::int16_t sample : {std::int16_t{1}, std::int16_t{-1}, std::int16_t{32767}}) {
         EXPECT_TRUE(FailureOf([&] {
                         ComputeSoundList(Table({sample}, {{40, 0}}), {"KV5 Sound 1.wav"}, Objects(),
