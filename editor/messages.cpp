@@ -53,12 +53,19 @@ void ShowMessage(QWidget* parent, const QString& text) {
     box.exec();
 }
 
+QMessageBox::StandardButton Ask(QWidget* parent, const QString& question,
+                                QMessageBox::StandardButtons buttons,
+                                QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(QMessageBox::NoIcon, kTitle, question, buttons, Owner(parent));
+    box.setDefaultButton(defaultButton);
+    box.setEscapeButton(buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
+                                                              : QMessageBox::No);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
 bool AskYesNo(QWidget* parent, const QString& question, bool yesIsDefault) {
-    QMessageBox box(QMessageBox::NoIcon, kTitle, question, QMessageBox::Yes | QMessageBox::No,
-                    Owner(parent));
-    box.setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
-    box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return Ask(parent, question, QMessageBox::Yes | QMessageBox::No,
+               yesIsDefault ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
 }
 
 QString FailureReport(const Failure& failure) {
@@ -73,13 +80,18 @@ QString FailureReport(const Failure& failure) {
         if (!description.isEmpty()) {
             description[0] = description[0].toUpper();
         }
-        report = QStringLiteral("Sondrel cannot go on: failure %1.\n\n%2.")
-                     .arg(failure.number())
-                     .arg(description);
+        report = description + ".";
     }
     }
     const QString hint = WhatToDo(failure.code());
-    return hint.isEmpty() ? report : report + "\n\n" + hint;
+    if (!hint.isEmpty()) {
+        report += "\n\n" + hint;
+    }
+    // The number, which support asks for, last; the fixed texts are known by themselves.
+    if (failure.code() != FailureCode::TableRead && failure.code() != FailureCode::TableWrite) {
+        report += QStringLiteral("\n\nSondrel cannot go on (failure %1).").arg(failure.number());
+    }
+    return report;
 }
 
 void ReportFailure(QWidget* parent, const Failure& failure) {

@@ -4,6 +4,7 @@
 
 #include "formats/failure.h"
 
+#include <QMessageBox>
 #include <QString>
 
 class QWidget;
@@ -19,8 +20,14 @@ void ShowMessage(QWidget* parent, const QString& text);
 // Yes.
 bool AskYesNo(QWidget* parent, const QString& question, bool yesIsDefault = true);
 
-// Shows a failure: the table's fixed texts as they are, any other failure as the report of an
-// unhandled failure with its number and description; below, what the designer can do.
+// A question with the buttons given; Escape gives Cancel where there is one, else No. Returns
+// the button pressed.
+QMessageBox::StandardButton Ask(QWidget* parent, const QString& question,
+                                QMessageBox::StandardButtons buttons,
+                                QMessageBox::StandardButton defaultButton);
+
+// Shows a failure: the table's fixed texts as they are, any other failure as what happened;
+// below, what the designer can do, and last the failure's number.
 void ReportFailure(QWidget* parent, const Failure& failure);
 
 // The text of that report.

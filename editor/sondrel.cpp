@@ -8,6 +8,7 @@
 #include "logic/sound_list.h"
 #include "logic/units.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QLabel>
@@ -15,8 +16,11 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QShortcut>
+#include <QUndoStack>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace sondrel {
 namespace {
@@ -87,21 +91,6 @@ QString FromBytes(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// A field as the designer reads it beside its box.
-const char* FieldName(EditField field) {
-    switch (field) {
-    case EditField::Range:
-        return "RAD";
-    case EditField::Volume:
-        return "VOL";
-    case EditField::Pitch:
-        return "PIT";
-    case EditField::Chance:
-        return "CH";
-    }
-    return "";
-}
-
 // The sound list: once an entry is selected, one always is. A click on the blank area below
 // the entries, Ctrl+click on the selected entry or Ctrl+Space would clear the selection and
 // leave the fields showing a sound that Update could no longer store into; they change
@@ -110,7 +99,45 @@ class SoundListBox : public QListWidget {
 public:
     using QListWidget::QListWidget;
 
+    // Puts the selection back on the sound shown, when a question kept the designer there.
+    std::function<void()> settle;
+
+    // The designer stays on the sound shown. Within a key or mouse event the item view goes
+    // on moving the selection after the change it signalled, so the selection is put back once
+    // the event is handled, and the rest of a mouse gesture selects nothing.
+    void stay() {
+        if (handling_ == 0) {
+            settle();
+            return;
+        }
+        staying_ = true;
+        ignoreUntilRelease_ = pressing_;
+    }
+    // True while the selection is about to be put back: its changes mean nothing.
+    bool staying() const { return staying_; }
+
 protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        handle([&] { QListWidget::keyPressEvent(event); });
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        ignoreUntilRelease_ = false; // a release the question took is not waited for
+        pressing_ = true;
+        handle([&] { QListWidget::mousePressEvent(event); });
+        pressing_ = false;
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (!ignoreUntilRelease_) {
+            handle([&] { QListWidget::mouseMoveEvent(event); });
+        }
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (std::exchange(ignoreUntilRelease_, false)) {
+            return;
+        }
+        handle([&] { QListWidget::mouseReleaseEvent(event); });
+    }
+
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override {
         const QItemSelectionModel::SelectionFlags command =
@@ -122,9 +149,57 @@ protected:
         }
         return command;
     }
+
+private:
+    template <class Handler> void handle(Handler handler) {
+        ++handling_;
+        handler();
+        if (--handling_ == 0 && std::exchange(staying_, false)) {
+            settle();
+        }
+    }
+
+    int handling_ = 0;
+    bool staying_ = false;
+    bool pressing_ = false;
+    bool ignoreUntilRelease_ = false;
 };
 
 } // namespace
+
+// One Update: the detail's eight bytes before and after. Undoing or redoing it puts them back
+// and shows that sound.
+class Sondrel::UpdateCommand : public QUndoCommand {
+public:
+    UpdateCommand(Sondrel* window, std::size_t detail, const SoundDetail& before,
+                  const SoundDetail& after)
+        : window_(window), detail_(detail), before_(before), after_(after) {}
+
+    void undo() override { put(before_); }
+    void redo() override {
+        if (done_) {
+            put(after_);
+        }
+        done_ = true; // the first redo is the Update itself, which stored and shows it already
+    }
+
+private:
+    void put(const SoundDetail& bytes) {
+        window_->state_.Table.Details[detail_] = bytes;
+        const auto& rows = window_->state_.ListToDetail;
+        const auto row =
+            std::find(rows.begin(), rows.end(), static_cast<std::int32_t>(detail_ + 1));
+        if (row != rows.end()) {
+            window_->showRow(static_cast<int>(row - rows.begin()));
+        }
+    }
+
+    Sondrel* window_;
+    std::size_t detail_;
+    SoundDetail before_;
+    SoundDetail after_;
+    bool done_ = false;
+};
 
 Sondrel::Sondrel(StartOptions options) : options_(std::move(options)) {
     setObjectName("Sondrel");
@@ -139,10 +214,17 @@ Sondrel::Sondrel(StartOptions options) : options_(std::move(options)) {
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     setFont(DialogFont(kDialogFontPoints, false));
+    undo_ = new QUndoStack(this);
+    connect(undo_, &QUndoStack::cleanChanged, this,
+            [this](bool clean) { setWindowModified(!clean); });
     createControls();
 }
 
-Sondrel::~Sondrel() = default;
+Sondrel::~Sondrel() {
+    // The controls go after the window's own state: what they signal on the way is not heard.
+    SndLst->disconnect(this);
+    undo_->disconnect(this);
+}
 
 void Sondrel::createControls() {
     auto button = [this](const char* name, int top) {
@@ -191,7 +273,9 @@ void Sondrel::createControls() {
     Samples->setEditText("None");
     Samples->setForegroundRole(QPalette::ButtonText);
     PlaceInTwips(Samples, 0, 2760, 1695, 315);
-    SndLst = new SoundListBox(this);
+    auto* list = new SoundListBox(this);
+    list->settle = [this] { selectRow(shownRow_); };
+    SndLst = list;
     SndLst->setObjectName("SndLst");
     SndLst->setSelectionMode(QAbstractItemView::SingleSelection);
     SndLst->setSortingEnabled(false);
@@ -249,6 +333,13 @@ void Sondrel::createControls() {
     for (const auto& [sequence, button] : keys) {
         connect(new QShortcut(sequence, this), &QShortcut::activated, button, &QPushButton::click);
     }
+    // Undo and redo of Update; in a field, the field's own undo of the typing comes first.
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this), &QShortcut::activated, this,
+            &Sondrel::undoUpdate);
+    for (const QKeySequence& redo :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
+        connect(new QShortcut(redo, this), &QShortcut::activated, this, &Sondrel::redoUpdate);
+    }
     Save->setAccessibleDescription("Saves the table and its sample list (Ctrl+S).");
     Update->setAccessibleDescription(
         "Stores what you changed into the selected sound (Ctrl+Return).");
@@ -292,6 +383,8 @@ Sondrel::LoadResult Sondrel::Form_Load() {
         rememberFile(SampleListPath(table));
 
         BuildSoundList(AskYesNo(this, "Include KV4 sounds?"));
+        tablePath_ = table;
+        showTableName();
     } catch (const Failure& failure) {
         ReportFailure(this, failure);
         return LoadResult::Failed;
@@ -386,11 +479,59 @@ void Sondrel::setFlagColours(const FlagColours& colours) {
 }
 
 void Sondrel::SndLst_Click() {
-    if (!state_.ListLoaded) {
+    auto* list = static_cast<SoundListBox*>(SndLst);
+    if (!state_.ListLoaded || moving_ || list->staying()) {
         return;
     }
+    const int row = selectedIndex();
+    if (row == shownRow_) {
+        return;
+    }
+    if (!mayLeaveShownSound()) {
+        list->stay(); // on the sound with the edits, which stay in the fields
+        return;
+    }
+    display(row);
+}
+
+void Sondrel::selectRow(int row) {
+    moving_ = true;
+    SndLst->setCurrentRow(row);
+    moving_ = false;
+}
+
+void Sondrel::showRow(int row) {
+    selectRow(row);
+    display(row);
+}
+
+bool Sondrel::hasUnappliedEdits() const {
+    return shownRow_ >= 0 && editView() != shown_;
+}
+
+bool Sondrel::mayLeaveShownSound() {
+    if (!hasUnappliedEdits()) {
+        return true;
+    }
+    const QString sound = SndLst->item(shownRow_)->text();
+    switch (Ask(this,
+                QStringLiteral("You changed %1 without pressing Update.\n\nApply the changes to "
+                               "it?")
+                    .arg(sound),
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes)) {
+    case QMessageBox::Yes:
+        return ApplyEdits();
+    case QMessageBox::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Sondrel::display(int row) {
     Samples->clear();
-    const int d = detailAt(selectedIndex());
+    shownRow_ = -1;
+    const int d = detailAt(row);
     if (d < 0) {
         return;
     }
@@ -411,6 +552,7 @@ void Sondrel::SndLst_Click() {
     }
     setFlagColours(ColoursForFlags(detail.Flags));
     shown_ = editView();
+    shownRow_ = row;
 }
 
 void Sondrel::switchFlags(void (*click)(FlagColours&)) {
@@ -443,27 +585,82 @@ void Sondrel::Update_Click() {
     ApplyEdits();
 }
 
-void Sondrel::ApplyEdits() {
-    const int d = detailAt(selectedIndex());
+bool Sondrel::ApplyEdits() {
+    const int d = detailAt(shownRow_);
     if (d < 0) {
-        return; // no sound selected: nothing to store into
+        return true; // no sound shown: nothing to store into
     }
     SoundDetail& detail = state_.Table.Details[static_cast<std::size_t>(d)];
     const EditView now = editView();
     const EditResult result = StoreChanges(detail, shown_, now);
     if (!result.stored) {
-        ShowMessage(this, QStringLiteral("The value in %1 is outside the range that can be "
-                                         "stored. The sound was not changed.")
-                              .arg(QString::fromLatin1(FieldName(result.failed))));
+        const FieldLimits limits = LimitsOf(result.failed);
+        QLineEdit* fields[] = {SndRAD, SndVOL, SndPIT, SndCH};
+        QLineEdit* field = fields[static_cast<int>(result.failed)];
+        ShowMessage(this, QStringLiteral("The %1 must be a number from 0 to %2.\n\nThe sound was "
+                                         "not changed.")
+                              .arg(QString::fromLatin1(limits.name))
+                              .arg(limits.max));
+        field->setFocus();
+        field->selectAll();
+        return false;
+    }
+    if (result.detail != detail) {
+        const SoundDetail before = detail;
+        detail = result.detail;
+        undo_->push(new UpdateCommand(this, static_cast<std::size_t>(d), before, detail));
+    }
+    shown_ = now;
+    return true;
+}
+
+void Sondrel::undoUpdate() {
+    if (hasUnappliedEdits()) {
+        display(shownRow_); // the latest change is the one not yet stored: it goes first
+    } else {
+        undo_->undo();
+    }
+}
+
+void Sondrel::redoUpdate() {
+    if (!hasUnappliedEdits()) {
+        undo_->redo();
+    }
+}
+
+void Sondrel::showTableName() {
+    QString name = QStringFromPath(tablePath_.filename());
+    name.replace("[*]", "[*][*]"); // the caption's unsaved mark stands for the first "[*]"
+    setWindowTitle(name + "[*] - OBEL Sondrel");
+    setWindowModified(!undo_->isClean());
+}
+
+void Sondrel::closeEvent(QCloseEvent* event) {
+    if (!state_.ListLoaded || (undo_->isClean() && !hasUnappliedEdits())) {
+        event->accept();
         return;
     }
-    detail = result.detail;
-    shown_ = now;
+    const QMessageBox::StandardButton answer =
+        Ask(this,
+            QStringLiteral("The changes to %1 are not saved.\n\nSave them before closing?")
+                .arg(QStringFromPath(tablePath_.filename())),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    const bool close = answer == QMessageBox::Discard ||
+                       (answer == QMessageBox::Save && ApplyEdits() && saveTable());
+    if (close) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }
 
 void Sondrel::Save_Click() {
+    saveTable();
+}
+
+bool Sondrel::saveTable() {
     if (!FM->ShowSave() || FM->FileName().isEmpty()) {
-        return;
+        return false;
     }
     const std::filesystem::path table = FM->Path();
     const std::filesystem::path sampleList = SampleListPath(table);
@@ -474,7 +671,7 @@ void Sondrel::Save_Click() {
                                          "\"sam\", would be that same file and overwrite the "
                                          "table.\n\nNothing was written. Choose another name.")
                               .arg(QString::fromStdString(DisplayPath(table))));
-        return;
+        return false;
     }
     for (const std::filesystem::path& file : {table, sampleList}) {
         if (changedBehindOurBack(file) &&
@@ -484,7 +681,7 @@ void Sondrel::Save_Click() {
                                      "those changes?")
                           .arg(QString::fromStdString(DisplayPath(file))),
                       false)) {
-            return;
+            return false;
         }
     }
     try {
@@ -503,10 +700,14 @@ void Sondrel::Save_Click() {
         } else {
             ReportFailure(this, failure);
         }
-        return;
+        return false;
     }
     rememberFile(table);
     rememberFile(sampleList);
+    undo_->setClean();
+    tablePath_ = table;
+    showTableName();
+    return true;
 }
 
 } // namespace sondrel

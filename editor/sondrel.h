@@ -25,6 +25,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QUndoStack;
 
 namespace sondrel {
 
@@ -69,7 +70,19 @@ public:
 
     const EditorState& state() const { return state_; }
 
+    // Undo and redo of Update, as Ctrl+Z and Ctrl+Y (or Ctrl+Shift+Z) do them. Undo with
+    // changes not yet stored in the fields first puts the fields back as shown; redo waits
+    // until there are none.
+    void undoUpdate();
+    void redoUpdate();
+
+protected:
+    // Closing asks to save first when the table or the fields hold changes not saved.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    class UpdateCommand;
+
     void createControls();
     void BuildSoundList(bool IncludeNative);
     int selectedIndex() const;
@@ -82,6 +95,20 @@ private:
     // True when the file is one Sondrel read or wrote and another program has changed it since.
     bool changedBehindOurBack(const std::filesystem::path& path) const;
     void setFlagColours(const FlagColours& colours);
+    // Shows the sound of a list entry in the fields, the samples and the flags.
+    void display(int row);
+    // Selects a list entry, as the program's own move; showRow also shows its sound.
+    void selectRow(int row);
+    void showRow(int row);
+    // True when the fields or the flags differ from what was shown of the sound.
+    bool hasUnappliedEdits() const;
+    // Before another sound is shown: asks what to do with the unapplied edits. False to stay.
+    bool mayLeaveShownSound();
+    // The table's name in the caption, with the unsaved mark where it has changes.
+    void showTableName();
+    // Writes the table and its sample list under a name the designer chooses. True once both
+    // are written.
+    bool saveTable();
     // Reads the five labels, lets `click` switch them, and shows the result.
     void switchFlags(void (*click)(FlagColours&));
 
@@ -92,12 +119,17 @@ private:
     void SndL_Click();
     void SndN_Click();
     void Update_Click();
-    void ApplyEdits();
+    // Stores the edits into the shown sound; false, with a message, when a field is refused.
+    bool ApplyEdits();
     void Save_Click();
 
     StartOptions options_;
     EditorState state_;
-    EditView shown_; // what the window showed of the selected sound, or stored at Update
+    EditView shown_;    // what the window showed of the selected sound, or stored at Update
+    int shownRow_ = -1; // the list entry whose sound the fields show
+    std::filesystem::path tablePath_; // the table opened, or last saved
+    bool moving_ = false;             // the program itself moves the selection
+    QUndoStack* undo_ = nullptr;
     struct KnownFile {
         std::filesystem::path path;
         std::optional<FileStamp> stamp;

@@ -1,16 +1,18 @@
 // The number fields' text rule, and storing four such fields into a detail: never undefined
-// behaviour, whatever is typed; a value that cannot be stored changes nothing.
+// behaviour, whatever is typed; a refused field stores nothing; a whole number stored reads
+// back as typed.
 #include "logic/units.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const double value = sondrel::NumberFromText(text);
-    if (std::isnan(value)) {
+    const std::optional<double> value = sondrel::NumberFromText(text);
+    if (value && std::isnan(*value)) {
         __builtin_trap(); // the rule makes numbers, infinities at worst
     }
     // Split the text into the four fields at the first three unit separators (0x1F).
@@ -27,9 +29,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         .Sample = 3, .Volume = 1, .Radius = 2, .Chance = 3, .Pitch = 4, .Flags = 0x7C};
     const sondrel::EditResult result = sondrel::StoreEdits(
         before, {fields[0], fields[1], fields[2], fields[3]}, sondrel::FlagColours{});
-    if (result.stored &&
-        (result.detail.Sample != before.Sample || result.detail.sampleCount() != 31)) {
+    if (!result.stored) {
+        return 0;
+    }
+    if (result.detail.Sample != before.Sample || result.detail.sampleCount() != 31) {
         __builtin_trap();
+    }
+    const sondrel::ShownValues shown = sondrel::ShowDetail(result.detail);
+    const int values[] = {shown.Range, shown.Volume, shown.Pitch, shown.Chance};
+    for (std::size_t i = 0; i < 4; ++i) {
+        const double typed = *sondrel::NumberFromText(fields[i]); // stored, so a number
+        if (typed == std::floor(typed) && values[i] != typed) {
+            __builtin_trap();
+        }
     }
     return 0;
 }

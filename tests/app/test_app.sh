@@ -4,8 +4,9 @@
 #
 #   test_app.sh SONDREL EXAMPLES_FOLDER
 #
-# Checks: a table named on the command line opens after the question, shows its list and
-# ends with status 0 when closed, writing nothing; a missing table named is reported, ends
+# Checks: a table named on the command line opens after the question, shows its list, marks
+# its caption after an Update, asks before closing with it, and after undoing it ends with
+# status 0 when closed, writing nothing; a missing table named is reported, ends
 # with status 1 and is not created; a plain start asks for the table in the current folder;
 # cancelling that dialog ends quietly with status 0; --help needs no display; a screen reader
 # finds every control by its name and switches a flag through its press action.
@@ -38,7 +39,7 @@ finish() {
 }
 # The number of colours in the list's area of the window: text on white gives many.
 list_colours() {
-    import -window "$(window "OBEL Sondrel")" -crop 300x150+5+5 -format %k info:
+    import -window "$(window ".* - OBEL Sondrel")" -crop 300x150+5+5 -format %k info:
 }
 
 cp "$examples/city.sfx" "$examples/city.sam" "$work/"
@@ -46,9 +47,21 @@ before=$(cat "$work/city.sfx" "$work/city.sam" | md5sum)
 
 start city.sfx
 answer Sondrel Return # "Include KV4 sounds?": Yes
-window "OBEL Sondrel" >/dev/null
+main=$(window "city\.sfx - OBEL Sondrel")
 sleep 0.5
 [ "$(list_colours)" -gt 4 ] || fail "the list is empty"
+# An Update marks the caption; closing then asks, and Escape keeps the window; undone from the
+# list, the table is as read, and the window closes without a question.
+xdotool windowactivate "$main" >/dev/null 2>&1 || true
+sleep 0.5
+xdotool key --delay 100 Down Tab Tab Tab ctrl+a 4 2 ctrl+Return
+window "city\.sfx\* - OBEL Sondrel" >/dev/null
+wmctrl -c "OBEL Sondrel"
+answer Sondrel Escape
+xdotool windowactivate "$main" >/dev/null 2>&1 || true
+sleep 0.5
+xdotool key --delay 100 shift+Tab shift+Tab shift+Tab ctrl+z
+window "city\.sfx - OBEL Sondrel" >/dev/null
 wmctrl -c "OBEL Sondrel"
 status=$(finish)
 [ "$status" = 0 ] || fail "closing the window ended with status $status: $(cat "$work/out")"
@@ -63,7 +76,7 @@ status=$(finish)
 start
 answer Open c i t y period s f x Return
 answer Sondrel Tab Return # No
-window "OBEL Sondrel" >/dev/null
+window ".* - OBEL Sondrel" >/dev/null
 wmctrl -c "OBEL Sondrel"
 [ "$(finish)" = 0 ] || fail "the plain start did not end with status 0"
 
@@ -78,7 +91,7 @@ if /usr/bin/python3 -c "import pyatspi" 2>/dev/null && command -v dbus-launch >/
     export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
     start city.sfx
     answer Sondrel Return
-    window "OBEL Sondrel" >/dev/null
+    window ".* - OBEL Sondrel" >/dev/null
     /usr/bin/python3 "$(dirname "$0")/test_atspi.py" || fail "a screen reader cannot work the window"
     wmctrl -c "OBEL Sondrel"
     [ "$(finish)" = 0 ] || fail "the editor under a screen reader did not end with status 0"

@@ -32,9 +32,9 @@ def controls(node, found):
 
 def main():
     app = find_application("sondrel")
-    window = next((w for w in app if w is not None and w.name == "OBEL Sondrel"), None)
+    window = next((w for w in app if w is not None and w.name.endswith(" - OBEL Sondrel")), None)
     if window is None:
-        sys.exit("FAIL: no window 'OBEL Sondrel'")
+        sys.exit("FAIL: no window '... - OBEL Sondrel'")
     seen = controls(window, [])
     named = {(c.getRoleName(), c.name) for c in seen}
     wanted = {("list", "Sounds"), ("text", "Range"), ("text", "Volume"), ("text", "Pitch"),

@@ -27,7 +27,8 @@ start_x() {
     sleep 0.5
 }
 
-# Prints the id of a visible window whose whole title is $1, waiting up to 15 s for it.
+# Prints the id of a visible window whose whole title matches the pattern $1, waiting up to
+# 15 s for it.
 # (xdotool's own --sync trips over windows that vanish while it looks.)
 window() {
     local id

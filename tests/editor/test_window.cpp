@@ -29,6 +29,11 @@
 #include <map>
 #include <optional>
 
+// Texts as text in the failures' report.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 using namespace sondrel;
 using namespace sondrel::testing;
 namespace fs = std::filesystem;
@@ -141,6 +146,7 @@ public:
     void type(const char* field, const QString& text) {
         auto* edit = child<QLineEdit>(field);
         edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
         QTest::keyClicks(edit, text);
     }
     std::vector<ColourValue> colours() {
@@ -230,19 +236,22 @@ TEST_F(WindowTest, startUpEndsBeforeTheWindowWhenCancelledOrOnAFailure) {
     };
     const Steps chosen = {Script::chooseFile("city.sfx")};
     const Steps answered = {Script::chooseFile("city.sfx"), Script::press(QMessageBox::Yes)};
-    const QString ends = "Sondrel cannot go on: failure ";
+    const QString ends = "\n\nSondrel cannot go on (failure ";
     const std::vector<Case> cases = {
         {"the open dialog cancelled", [](EditorSession&) {}, {Script::cancel()}, ""},
         {"an empty table", [](EditorSession& t) { WriteAll(t.table(), {}); }, chosen,
-         ends + "10.\n\nThe table has a sample count of 0, so its sample list DIR/city.sam "
-                "cannot be read.\n\nThis table has no samples to edit: choose another table."},
+         "The table has a sample count of 0, so its sample list DIR/city.sam cannot be "
+         "read.\n\nThis table has no samples to edit: choose another table." +
+             ends + "10)."},
         {"a missing sample list", [](EditorSession& t) { fs::remove(t.sampleList()); }, chosen,
-         ends + "11.\n\nThe sample list DIR/city.sam is missing or cannot be opened.\n\nPut the "
-                "table's sample list (.sam, the same name) beside it, or choose another table."},
+         "The sample list DIR/city.sam is missing or cannot be opened.\n\nPut the table's "
+         "sample list (.sam, the same name) beside it, or choose another table." +
+             ends + "11)."},
         {"a short sample list", [](EditorSession& t) { WriteText(t.sampleList(), "a\r\nb\r\n"); },
          chosen,
-         ends + "12.\n\nThe sample list DIR/city.sam has 2 names, the table needs 8.\n\nPut the "
-                "sample list that belongs to this table beside it, or choose another table."},
+         "The sample list DIR/city.sam has 2 names, the table needs 8.\n\nPut the sample list "
+         "that belongs to this table beside it, or choose another table." +
+             ends + "12)."},
         {"a count too large",
          [](EditorSession& t) {
              Bytes bytes = SerializeSFX(MakeTable());
@@ -258,7 +267,7 @@ TEST_F(WindowTest, startUpEndsBeforeTheWindowWhenCancelledOrOnAFailure) {
              table.Details[2].Sample = 8;
              WriteAll(t.table(), SerializeSFX(table));
          },
-         answered, ends + "30."},
+         answered, "Sound detail 2, used by slot 4, starts at sample 8"},
         {"an object database with 542 names",
          [](EditorSession& t) {
              ObjectDatabase database;
@@ -266,7 +275,7 @@ TEST_F(WindowTest, startUpEndsBeforeTheWindowWhenCancelledOrOnAFailure) {
              WriteAll(t.dir / kObjectDatabaseName, database.bytes());
          },
          {},
-         ends + "22."},
+         "The object name database "},
     };
     for (const Case& c : cases) {
         EditorSession t;
@@ -311,14 +320,13 @@ TEST(WindowStart, aTableNamedAtStartOpensWithoutTheOpenDialogAndAMissingOneEnds)
     const auto before = gone.dir.entries();
     EXPECT_EQ(gone.start({Script::press(QMessageBox::Ok)}), Sondrel::LoadResult::Failed);
     EXPECT_EQ(gone.script->messages(),
-              QStringList{"Sondrel cannot go on: failure 4.\n\nThere is no sound table " +
-                          Q(gone.dir / "gone.sfx") +
+              QStringList{"There is no sound table " + Q(gone.dir / "gone.sfx") +
                           ".\n\nCheck the name, or start Sondrel without one and choose the "
-                          "table."});
+                          "table.\n\nSondrel cannot go on (failure 4)."});
     EXPECT_EQ(gone.dir.entries(), before);
 }
 
-TEST(WindowStart, aMissingObjectDatabaseGivesEmptyNamesAndCreatesNothing) {
+TEST(WindowStart, aMissingObjectDatabaseListsNativeSoundsBySlotAndCreatesNothing) {
     EditorSession session;
     const fs::path program = session.dir / "program";
     fs::create_directory(program);
@@ -327,7 +335,7 @@ TEST(WindowStart, aMissingObjectDatabaseGivesEmptyNamesAndCreatesNothing) {
         StartOptions{.objectDatabase = program / kObjectDatabaseName, .table = session.table()});
     session.start({Script::press(QMessageBox::Yes)});
     EXPECT_TRUE(fs::is_empty(program));
-    EXPECT_EQ(session.listTexts().at(1), ""); // the native sound, listed without a name
+    EXPECT_EQ(session.listTexts().at(1), "(no name) - 120"); // the native sound, by its slot
     fs::permissions(program, fs::perms::owner_all);
 }
 
@@ -491,17 +499,20 @@ TEST_F(WindowTest, updateStoresTheFieldsAndFlagsIntoTheSelectedSoundOnly) {
     EXPECT_EQ(shownTable(), MakeTable());
 
     select(2); // detail 2
-    type("SndRAD", "33");
-    type("SndVOL", "3");
+    type("SndRAD", "31");
+    type("SndVOL", "9E1");
     type("SndPIT", "50");
     type("SndCH", "1 2");
     clickLabel("SndV");
     clickLabel("SndR");
     press("Update");
     SoundTable expected = MakeTable();
-    expected.Details[2] = {3, 8, 1, 30, 63, 0x8F80 | 0x4000 | 12 | 2}; // the unshown bits stay
+    expected.Details[2] = {3, 226, 31, 30, 63, 0x8F80 | 0x4000 | 12 | 2}; // unshown bits stay
     EXPECT_EQ(shownTable(), expected);
-    EXPECT_EQ(fields(), (QStringList{"33", "3", "50", "1 2"})); // Update shows nothing anew
+    EXPECT_EQ(fields(), (QStringList{"31", "9E1", "50", "1 2"})); // Update shows nothing anew
+    select(0);
+    select(2);
+    EXPECT_EQ(fields(), (QStringList{"31", "90", "50", "12"})); // read back as typed
 }
 
 TEST_F(WindowTest, updateWithoutEditsChangesNoByteHoweverOften) {
@@ -516,23 +527,32 @@ TEST_F(WindowTest, updateWithoutEditsChangesNoByteHoweverOften) {
     EXPECT_EQ(shownTable(), MakeTable());
 }
 
-TEST_F(WindowTest, updateWithAValueThatCannotBeStoredChangesNothingAndSaysWhich) {
+TEST_F(WindowTest, updateRefusesTextThatIsNotANumberWithinTheFieldAndSaysWhich) {
     open();
     window->move(QGuiApplication::primaryScreen()->availableGeometry().topLeft() + QPoint(10, 20));
-    const std::pair<const char*, const char*> cases[] = {
-        {"SndVOL", "VOL"}, {"SndRAD", "RAD"}, {"SndPIT", "PIT"}, {"SndCH", "CH"}};
-    for (const auto& [field, name] : cases) {
-        select(1);
-        type("SndRAD", "7");
-        type(field, std::string_view(field) == "SndCH" ? "-1E10" : "1E300");
+    select(1);
+    const QStringList shown = fields();
+    const std::tuple<const char*, const char*, QString> cases[] = {
+        {"SndVOL", "", "volume must be a number from 0 to 101"},
+        {"SndRAD", "32", "range must be a number from 0 to 31"},
+        {"SndPIT", "abc", "pitch must be a number from 0 to 100"},
+        {"SndCH", "-5", "chance must be a number from 0 to 101"},
+        {"SndVOL", "1E300", "volume must be a number from 0 to 101"},
+    };
+    for (const auto& [field, text, message] : cases) {
+        type("SndRAD", "7"); // a good value before the bad one is not stored either
+        type(field, text);
         press("Update", {Script::press(QMessageBox::Ok)});
-        EXPECT_EQ(script->messages(), QStringList{QString("The value in %1 is outside the range "
-                                                          "that can be stored. The sound was "
-                                                          "not changed.")
-                                                      .arg(name)});
+        EXPECT_EQ(script->messages(),
+                  QStringList{"The " + message + ".\n\nThe sound was not changed."});
         EXPECT_EQ(shownTable(), MakeTable()) << field;
+        EXPECT_EQ(window->focusWidget(), child<QLineEdit>(field)) << field;
         // Over the window, now that it is shown.
         EXPECT_TRUE(window->geometry().contains(script->seen().at(0).frame.center()));
+        int i = 0;
+        for (const char* each : {"SndRAD", "SndVOL", "SndPIT", "SndCH"}) {
+            type(each, shown.at(i++)); // as shown, before the next case
+        }
     }
 }
 
@@ -561,7 +581,7 @@ TEST_F(WindowTest, theListKeepsItsSelectionOnceOneIsMade) {
         EXPECT_EQ(list->currentRow(), 1) << what;
         EXPECT_EQ(fields().at(1), QString::number(volume)) << what;
         press("Update");
-        EXPECT_EQ(shownTable().Details[1].Volume, volume * 5 / 2 & 0xFE) << what;
+        EXPECT_EQ(ShowDetail(shownTable().Details[1]).Volume, volume) << what;
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(2));
         EXPECT_EQ(list->currentRow(), 2) << what;
         volume += 10;
@@ -782,4 +802,166 @@ TEST_F(WindowTest, aSaveThatFailsSaysWhyAndKeepsTheOldFilesAndTheEdits) {
     press("Save", {Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes)});
     EXPECT_EQ(ReadSFX(table()), shownTable());
     EXPECT_EQ(ReadSampleNames(sampleList(), 8), kSampleNames);
+}
+
+TEST(WindowEdits, movingAwayFromUnappliedEditsAsksWhatToDoWithThem) {
+    for (const bool byKey : {false, true}) {
+        for (const auto answer : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}) {
+            const std::string what = (byKey ? "key, " : "click, ") + std::to_string(answer);
+            SCOPED_TRACE(what);
+            EditorSession t;
+            t.open();
+            t.select(0);
+            t.type("SndVOL", "90");
+            t.clickLabel("SndP");
+            auto* list = t.child<QListWidget>("SndLst");
+            t.script = std::make_unique<Script>(Steps{Script::press(answer)});
+            if (byKey) {
+                QTest::keyClick(list, Qt::Key_Down);
+            } else {
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                  list->visualItemRect(list->item(2)).center());
+            }
+            EXPECT_TRUE(t.script->finished()) << what;
+            EXPECT_EQ(t.script->messages(),
+                      QStringList{"You changed KV5 Sound 12 - 45 without pressing Update.\n\n"
+                                  "Apply the changes to it?"});
+            EXPECT_EQ(t.script->seen().at(0).defaultButton, QMessageBox::Yes);
+            SoundTable expected = MakeTable();
+            if (answer == QMessageBox::Yes) {
+                expected.Details[0].Volume = 226;
+                expected.Details[0].Flags |= kFlagP;
+            }
+            EXPECT_EQ(t.shownTable(), expected) << what;
+            const int row = answer == QMessageBox::Cancel ? 0 : byKey ? 1 : 2;
+            EXPECT_EQ(list->currentRow(), row) << what;
+            EXPECT_EQ(list->selectedItems(), QList{list->item(row)}) << what;
+            if (answer == QMessageBox::Cancel) { // still on the sound, edits and all
+                EXPECT_EQ(t.fields().at(1), "90");
+                EXPECT_EQ(t.colours().at(0), R);
+            } else {
+                const ShownValues shown = ShowDetail(MakeTable().Details[row]);
+                EXPECT_EQ(t.fields().at(1), QString::number(shown.Volume)) << what;
+            }
+        }
+    }
+    // A refused value keeps the designer on the sound.
+    EditorSession t;
+    t.open();
+    t.select(0);
+    t.type("SndVOL", "abc");
+    t.script = std::make_unique<Script>(
+        Steps{Script::press(QMessageBox::Yes), Script::press(QMessageBox::Ok)});
+    QTest::keyClick(t.child<QListWidget>("SndLst"), Qt::Key_Down);
+    EXPECT_TRUE(t.script->finished());
+    EXPECT_EQ(t.child<QListWidget>("SndLst")->currentRow(), 0);
+    EXPECT_EQ(t.fields().at(1), "abc");
+    EXPECT_EQ(t.shownTable(), MakeTable());
+}
+
+TEST(WindowEdits, closingAsksToSaveWhatIsNotSaved) {
+    struct Case {
+        const char* what;
+        bool update;    // an Update changed the table
+        bool unapplied; // the fields hold an edit not stored
+        Steps answers;
+        bool closes;
+        bool saved;
+    };
+    const auto closeAnd = [](QMessageBox::StandardButton answer, Steps then = {}) {
+        then.insert(then.begin(), Script::press(answer));
+        return then;
+    };
+    const Steps saveOver = {Script::chooseFile("city.sfx"), Script::press(QMessageBox::Yes)};
+    const Case cases[] = {
+        {"nothing changed", false, false, {}, true, false},
+        {"discarded", true, false, closeAnd(QMessageBox::Discard), true, false},
+        {"cancelled", true, true, closeAnd(QMessageBox::Cancel), false, false},
+        {"the save dialog cancelled", true, false, closeAnd(QMessageBox::Save, {Script::cancel()}),
+         false, false},
+        {"saved", true, false, closeAnd(QMessageBox::Save, saveOver), true, true},
+        {"saved with the fields' edit", false, true, closeAnd(QMessageBox::Save, saveOver), true,
+         true},
+    };
+    for (const Case& c : cases) {
+        EditorSession t;
+        t.open();
+        t.select(0);
+        t.type("SndVOL", "20");
+        if (c.update) {
+            t.press("Update");
+            t.type("SndVOL", c.unapplied ? "30" : "20");
+        } else if (!c.unapplied) {
+            t.type("SndVOL", "100"); // as shown
+        }
+        Steps steps = c.answers;
+        if (c.saved) {
+            steps.at(1) = Script::chooseFile(Q(t.table()));
+        }
+        t.script = std::make_unique<Script>(std::move(steps));
+        EXPECT_EQ(t.window->close(), c.closes) << c.what;
+        EXPECT_TRUE(t.script->finished()) << c.what;
+        if (!c.answers.empty()) {
+            EXPECT_EQ(t.script->messages().at(0),
+                      "The changes to city.sfx are not saved.\n\nSave them before closing?");
+            EXPECT_EQ(t.script->seen().at(0).defaultButton, QMessageBox::Save);
+        }
+        EXPECT_EQ(t.window->isVisible(), !c.closes) << c.what;
+        EXPECT_EQ(ReadSFX(t.table()).Details[0].Volume, c.saved ? 50 : 250) << c.what;
+        EXPECT_EQ(t.window->isWindowModified(), c.update && !c.saved) << c.what;
+    }
+}
+
+TEST_F(WindowTest, theCaptionMarksUnsavedChangesAndUndoRestoresExactBytes) {
+    open();
+    const auto caption = [this] { return window->windowHandle()->title(); };
+    auto* list = child<QListWidget>("SndLst");
+    const auto key = [this, list](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        window->activateWindow(); // as after a dialog
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        list->setFocus();
+        QTest::keyClick(list, key, modifiers);
+    };
+    EXPECT_EQ(caption(), "city.sfx - OBEL Sondrel");
+    select(2); // its unshown flag bits set
+    type("SndVOL", "90");
+    press("Update");
+    EXPECT_EQ(caption(), "city.sfx* - OBEL Sondrel");
+    const SoundTable first = shownTable();
+    select(0);
+    type("SndPIT", "50");
+    clickLabel("SndN");
+    press("Update");
+    const SoundTable second = shownTable();
+
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(shownTable(), first);
+    key(Qt::Key_Z, Qt::ControlModifier); // back to the table as read: selected and shown
+    EXPECT_EQ(shownTable(), MakeTable());
+    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_EQ(fields().at(1), QString::number(ShowDetail(MakeTable().Details[2]).Volume));
+    EXPECT_EQ(caption(), "city.sfx - OBEL Sondrel");
+    key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(shownTable(), first);
+    EXPECT_EQ(fields().at(1), "90");
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(shownTable(), second);
+    EXPECT_EQ(list->currentRow(), 0);
+
+    // An edit not yet stored is undone first, and waits for no redo.
+    type("SndCH", "7");
+    key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(fields().at(3), "7");
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(shownTable(), second);
+    EXPECT_EQ(fields().at(3), "4");
+
+    // A save clears the mark and names the file saved; the history goes on.
+    press("Save", {Script::chooseFile(Q(dir / "saved.sfx"))});
+    EXPECT_EQ(caption(), "saved.sfx - OBEL Sondrel");
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(shownTable(), first);
+    EXPECT_EQ(caption(), "saved.sfx* - OBEL Sondrel");
+    key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(caption(), "saved.sfx - OBEL Sondrel");
 }

@@ -42,7 +42,7 @@ edit_and_save() {
     pids+=($!)
     keys_in_next_window "" End shift+Home BackSpace c i t y period s f x Return
     answer Sondrel Return # "Include KV4 sounds?": Yes
-    main=$(window "OBEL Sondrel")
+    main=$(window ".* - OBEL Sondrel")
     xdotool windowactivate "$main" >/dev/null 2>&1 || true
     sleep 1
     xdotool mousemove 0 0 key --delay 150 Down Down
