@@ -377,8 +377,8 @@ Sondrel::LoadResult Sondrel::Form_Load() {
 
         const std::filesystem::path table = FM->Path();
         state_.Table = ReadSFX(table);
-        state_.SampleNames = ReadSampleNames(SampleListPath(table), state_.Table.NumSamples,
-                                             &state_.SampleListByteOrderMark);
+        state_.SampleNames =
+            ReadSampleNames(SampleListPath(table), state_.Table.NumSamples, &state_.ListForm);
         rememberFile(table);
         rememberFile(SampleListPath(table));
 
@@ -685,8 +685,7 @@ bool Sondrel::saveTable() {
         }
     }
     try {
-        WriteTableAndSampleList(table, state_.Table, state_.SampleNames,
-                                state_.SampleListByteOrderMark);
+        WriteTableAndSampleList(table, state_.Table, state_.SampleNames, state_.ListForm);
     } catch (const Failure& failure) {
         // Both old files are as they were, and the edits stay, so the designer can save
         // somewhere else.

@@ -9,6 +9,7 @@
 #include "editor/icon.h"
 #include "formats/file_io.h"
 #include "formats/object_names.h"
+#include "formats/sample_names.h"
 #include "formats/sound_table.h"
 #include "logic/flags.h"
 #include "logic/units.h"
@@ -36,7 +37,7 @@ class FlagLabel;
 struct EditorState {
     SoundTable Table;
     std::vector<std::string> SampleNames;
-    bool SampleListByteOrderMark = false; // kept, so that a save keeps the list's form
+    SampleListForm ListForm; // what the sample list holds besides the names, kept for a save
     ObjectNameTable ObjectNames;
     std::vector<std::int32_t> ListToDetail; // list position -> detail index + 1
     std::int32_t ListEntryCount = 0;

@@ -17,11 +17,11 @@ std::span<const std::uint8_t> Bytes(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
-// The names a reader has read, and whether the text began with a byte-order mark.
-std::vector<std::string> Finish(SampleListReader& reader, bool* byteOrderMark) {
+// The names a reader has read, and what the text holds besides them.
+std::vector<std::string> Finish(SampleListReader& reader, SampleListForm* form) {
     std::vector<std::string> names = reader.finish();
-    if (byteOrderMark != nullptr) {
-        *byteOrderMark = reader.byteOrderMark();
+    if (form != nullptr) {
+        *form = reader.takeForm();
     }
     return names;
 }
@@ -87,7 +87,31 @@ bool SampleListReader::feed(std::string_view piece) {
             consume(kByteOrderMark.substr(0, markMatched_)); // the start of a name after all
         }
     }
-    return markDecided_ ? consume(piece) : done();
+    if (!markDecided_) {
+        return done();
+    }
+    if (done()) {
+        keepRest(piece);
+        return true;
+    }
+    return consume(piece);
+}
+
+void SampleListReader::keepRest(std::string_view bytes) {
+    if (afterCr_ && !bytes.empty()) {
+        afterCr_ = false;
+        if (bytes.front() == '\n') {
+            bytes.remove_prefix(1); // the LF of the last name's CR LF
+        }
+    }
+    totalBytes_ += bytes.size();
+    if (totalBytes_ > kMaxSampleListNameBytes) {
+        throw Failure(FailureCode::SampleListTooLarge,
+                      "the sample list " + DisplayPath(file_) + " is larger than " +
+                          std::to_string(kMaxSampleListNameBytes >> 20) +
+                          " MiB, more than any table's samples can have");
+    }
+    rest_.append(bytes);
 }
 
 bool SampleListReader::consume(std::string_view piece) {
@@ -139,6 +163,9 @@ bool SampleListReader::consume(std::string_view piece) {
             checkNameLength();
         }
         ++pos;
+    }
+    if (done()) {
+        keepRest(piece.substr(pos));
     }
     return done();
 }
@@ -205,14 +232,14 @@ void SampleListReader::countLineBytes(std::size_t bytes) {
 }
 
 std::vector<std::string> ParseSampleNames(std::string_view text, std::int32_t count,
-                                          const fs::path& file, bool* byteOrderMark) {
+                                          const fs::path& file, SampleListForm* form) {
     SampleListReader reader(count, file);
     reader.feed(text);
-    return Finish(reader, byteOrderMark);
+    return Finish(reader, form);
 }
 
 std::vector<std::string> ReadSampleNames(const fs::path& path, std::int32_t count,
-                                         bool* byteOrderMark) {
+                                         SampleListForm* form) {
     SampleListReader reader(count, path);
     std::optional<InputFile> in;
     try {
@@ -221,9 +248,9 @@ std::vector<std::string> ReadSampleNames(const fs::path& path, std::int32_t coun
         throw Failure(FailureCode::SampleListOpen,
                       "the sample list " + DisplayPath(path) + " is missing or cannot be opened");
     }
-    // Pieces of the file until the last name is read, however long the file is.
+    // Pieces of the file to its end, the rest after the names included.
     std::string piece(kSampleListPieceBytes, '\0');
-    while (!reader.done()) {
+    for (;;) {
         std::size_t got = 0;
         try {
             got = in->read(piece.data(), piece.size());
@@ -236,14 +263,14 @@ std::vector<std::string> ReadSampleNames(const fs::path& path, std::int32_t coun
         }
         reader.feed(std::string_view(piece.data(), got));
     }
-    return Finish(reader, byteOrderMark);
+    return Finish(reader, form);
 }
 
 std::string SerializeSampleNames(const std::vector<std::string>& names, std::int32_t count,
-                                 bool byteOrderMark) {
+                                 const SampleListForm& form) {
     const std::size_t written =
         std::min(names.size(), static_cast<std::size_t>(std::max(count, 0)));
-    std::string text(byteOrderMark ? kByteOrderMark : std::string_view());
+    std::string text(form.byteOrderMark ? kByteOrderMark : std::string_view());
     for (std::size_t k = 0; k < written; ++k) {
         const std::string& name = names[k];
         if (NeedsQuotes(name)) {
@@ -255,12 +282,13 @@ std::string SerializeSampleNames(const std::vector<std::string>& names, std::int
         }
         text += "\r\n";
     }
+    text += form.rest;
     return text;
 }
 
 void WriteSampleNames(const fs::path& path, const std::vector<std::string>& names,
-                      std::int32_t count, bool byteOrderMark) {
-    const std::string text = SerializeSampleNames(names, count, byteOrderMark);
+                      std::int32_t count, const SampleListForm& form) {
+    const std::string text = SerializeSampleNames(names, count, form);
     try {
         SaveSafely(path, Bytes(text));
     } catch (const FileError& error) {
@@ -269,11 +297,11 @@ void WriteSampleNames(const fs::path& path, const std::vector<std::string>& name
 }
 
 void WriteTableAndSampleList(const fs::path& path, const SoundTable& table,
-                             const std::vector<std::string>& names, bool byteOrderMark,
+                             const std::vector<std::string>& names, const SampleListForm& form,
                              const SaveStepHook& hook) {
     try {
         const std::vector<std::uint8_t> tableBytes = SerializeSFX(table);
-        const std::string listText = SerializeSampleNames(names, table.NumSamples, byteOrderMark);
+        const std::string listText = SerializeSampleNames(names, table.NumSamples, form);
         SavePair(path, tableBytes, SampleListPath(path), Bytes(listText), hook);
     } catch (const PairError& error) {
         if (error.which() == 0) {

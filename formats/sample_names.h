@@ -10,12 +10,14 @@
 //   - a comma ends the field only: the next one begins right after it, so "a," is the names
 //     "a" and "";
 //   - CR LF, a lone LF and a lone CR each end a line; an empty line is an empty name;
-//   - exactly `count` names are read, and nothing after them.
+//   - exactly `count` names are read; what follows them (spare names, notes) is kept as it is,
+//     from the byte after the last name's comma or line end.
 // Names are byte strings in the system's 8-bit code page, kept and written back byte for byte.
 //
 // Writing puts each name on a line of its own ending in CR LF. A name that would read back
 // as something else bare (one holding a comma, or beginning with a space or a double quote)
 // is written between double quotes, so that every name the reader produces survives a save.
+// What followed the names is written after them, byte for byte.
 #pragma once
 
 #include "formats/failure.h"
@@ -35,7 +37,8 @@ namespace sondrel {
 inline constexpr std::size_t kMaxSampleLineBytes = 16u << 20;
 // Nor a longer name.
 inline constexpr std::size_t kMaxSampleNameBytes = 4096;
-// All the names of a list together: far above any table's, and a bound on the memory taken.
+// All the names of a list together, with what follows them: far above any table's, and a
+// bound on the memory taken.
 inline constexpr std::size_t kMaxSampleListNameBytes = 256u << 20;
 // A UTF-8 byte-order mark, which some editors put at the start of a text file.
 inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -43,6 +46,15 @@ inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // The sample list's path: the table's path less its last three characters, plus "sam".
 // The three characters are dropped whatever they are ("level.SFX" gives "level.sam").
 std::filesystem::path SampleListPath(const std::filesystem::path& table);
+
+// What a sample list holds besides the names the table uses, kept so that a save writes it
+// back: a byte-order mark at its start, and the bytes after the last name.
+struct SampleListForm {
+    bool byteOrderMark = false;
+    std::string rest;
+
+    friend bool operator==(const SampleListForm&, const SampleListForm&) = default;
+};
 
 // How much of a sample list the file reader takes at a time.
 inline constexpr std::size_t kSampleListPieceBytes = 1u << 16;
@@ -53,18 +65,19 @@ inline constexpr std::size_t kSampleListPieceBytes = 1u << 16;
 // at the very start is not part of the first name. `file` only names the list in a failure.
 // Throws NoSamples when `count` is 0 or less, SampleListLineTooLong for a line above
 // kMaxSampleLineBytes, SampleNameTooLong for a name above kMaxSampleNameBytes, and
-// SampleListTooLarge when the names add up to more than kMaxSampleListNameBytes.
+// SampleListTooLarge when the names and the rest add up to more than kMaxSampleListNameBytes.
 class SampleListReader {
 public:
     SampleListReader(std::int32_t count, const std::filesystem::path& file);
 
-    // Takes the next piece. True once `count` names are read: nothing after them is needed.
+    // Takes the next piece. True once `count` names are read; what follows is the rest.
     bool feed(std::string_view piece);
     bool done() const { return names_.size() == wanted_; }
     // The names, once the text has ended. Throws SampleListShort when it ended too early.
     std::vector<std::string> finish();
-    // Whether the text began with a byte-order mark.
-    bool byteOrderMark() const { return byteOrderMark_; }
+    // Whether the text began with a byte-order mark, and what followed the names: once, after
+    // finish().
+    SampleListForm takeForm() { return {byteOrderMark_, std::move(rest_)}; }
 
 private:
     enum class State {
@@ -74,6 +87,7 @@ private:
         AfterQuote,  // passed over up to a comma or the line end
     };
     bool consume(std::string_view piece);
+    void keepRest(std::string_view bytes);
     void endLine();
     void addName();
     void checkNameLength() const;
@@ -82,6 +96,7 @@ private:
     std::filesystem::path file_;
     std::size_t wanted_ = 0;
     std::vector<std::string> names_;
+    std::string rest_;
     std::string field_;
     State state_ = State::BeforeField;
     std::size_t lineBytes_ = 0;
@@ -95,25 +110,26 @@ private:
 };
 
 // Reads `count` names from the whole text of a sample list, as SampleListReader does, and
-// says in `byteOrderMark` (where given) whether it began with one.
+// gives in `form` (where given) what it holds besides them.
 std::vector<std::string> ParseSampleNames(std::string_view text, std::int32_t count,
                                           const std::filesystem::path& file,
-                                          bool* byteOrderMark = nullptr);
+                                          SampleListForm* form = nullptr);
 
-// Reads `count` names from the sample list at `path`, reading no further than the last of
-// them. Throws as SampleListReader does, and SampleListOpen when the file cannot be opened or
-// read, or is not a regular file.
+// Reads `count` names, and in `form` what follows them, from the sample list at `path`.
+// Throws as SampleListReader does, and SampleListOpen when the file cannot be opened or read,
+// or is not a regular file.
 std::vector<std::string> ReadSampleNames(const std::filesystem::path& path, std::int32_t count,
-                                         bool* byteOrderMark = nullptr);
+                                         SampleListForm* form = nullptr);
 
-// The text of a sample list holding names 0 to count - 1, after a byte-order mark where asked.
+// The text of a sample list holding names 0 to count - 1, in the form given: after a
+// byte-order mark where it had one, and before its rest.
 std::string SerializeSampleNames(const std::vector<std::string>& names, std::int32_t count,
-                                 bool byteOrderMark = false);
+                                 const SampleListForm& form = {});
 
 // Writes names 0 to count - 1 to `path` through a new file moved into place when complete.
 // Throws Failure(SampleListWrite), leaving any old file as it was.
 void WriteSampleNames(const std::filesystem::path& path, const std::vector<std::string>& names,
-                      std::int32_t count, bool byteOrderMark = false);
+                      std::int32_t count, const SampleListForm& form = {});
 
 // Saves a table and, beside it, its sample list as a pair (SavePair): both are written in
 // full first, then the sample list replaces its old file, then the table; a failure leaves
@@ -121,7 +137,7 @@ void WriteSampleNames(const std::filesystem::path& path, const std::vector<std::
 // "WriteSFX -> Can't write SFX", or Failure(SampleListWrite). `hook` is for tests that stop a
 // save half way.
 void WriteTableAndSampleList(const std::filesystem::path& path, const SoundTable& table,
-                             const std::vector<std::string>& names, bool byteOrderMark,
+                             const std::vector<std::string>& names, const SampleListForm& form,
                              const SaveStepHook& hook = {});
 
 // True when the name's first 9 characters are "KV1 Sound", "KV2 Sound", "KV3 Sound" or

@@ -1,6 +1,6 @@
 // The sample-list reader on any text and count, split into pieces as the file reader splits a
 // file, against the same text read at once; and the writer's promise: every list of names the
-// reader produces is written so that it reads back the same.
+// reader produces, with what followed them, is written so that it reads back the same.
 #include "formats/sample_names.h"
 
 #include <cstddef>
@@ -17,23 +17,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t piece = std::size_t{data[2]} + 1;
     const std::string_view text(reinterpret_cast<const char*>(data + 3), size - 3);
     std::vector<std::string> inPieces;
+    sondrel::SampleListForm piecesForm;
     bool piecesFailed = false;
     try {
         sondrel::SampleListReader reader(count, "fuzz.sam");
-        for (std::size_t at = 0; at < text.size() && !reader.done(); at += piece) {
+        for (std::size_t at = 0; at < text.size(); at += piece) {
             reader.feed(text.substr(at, piece));
         }
         inPieces = reader.finish();
+        piecesForm = reader.takeForm();
     } catch (const sondrel::Failure&) {
         piecesFailed = true;
     }
     try {
-        const std::vector<std::string> names = sondrel::ParseSampleNames(text, count, "fuzz.sam");
-        if (piecesFailed || inPieces != names) {
+        sondrel::SampleListForm form;
+        const std::vector<std::string> names =
+            sondrel::ParseSampleNames(text, count, "fuzz.sam", &form);
+        if (piecesFailed || inPieces != names || piecesForm != form) {
             __builtin_trap();
         }
-        const std::string written = sondrel::SerializeSampleNames(names, count);
-        if (sondrel::ParseSampleNames(written, count, "fuzz.sam") != names) {
+        const std::string written = sondrel::SerializeSampleNames(names, count, form);
+        sondrel::SampleListForm again;
+        if (sondrel::ParseSampleNames(written, count, "fuzz.sam", &again) != names ||
+            again != form) {
             __builtin_trap();
         }
     } catch (const sondrel::Failure&) {

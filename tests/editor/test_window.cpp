@@ -606,6 +606,8 @@ TEST_F(WindowTest, savingUnchangedToItsOwnNameIsByteIdentical) {
 }
 
 TEST_F(WindowTest, anEditIsSavedUnderANewNameOrOneWithoutAnExtensionAndReadsBack) {
+    const std::string spare = "spare.wav\r\n; a note\n"; // lines after the names in use
+    WriteText(sampleList(), SerializeSampleNames(kSampleNames, 8) + spare);
     openWithAnEdit();
     SoundTable expected = MakeTable();
     expected.Details[0].Volume = 50; // 20 * 2.5; nothing else changes
@@ -614,7 +616,7 @@ TEST_F(WindowTest, anEditIsSavedUnderANewNameOrOneWithoutAnExtensionAndReadsBack
         press("Save", {Script::chooseFile(Q(dir / typed))});
         EXPECT_EQ(ReadSFX(dir / saved), expected) << saved;
         const fs::path list = SampleListPath(dir / saved);
-        EXPECT_EQ(ReadText(list), SerializeSampleNames(kSampleNames, 8)) << saved;
+        EXPECT_EQ(ReadText(list), SerializeSampleNames(kSampleNames, 8) + spare) << saved;
     }
     EXPECT_EQ(dir.entries(), (Entries{"KV4Objects.dat", "city.sam", "city.sfx", "copy.SFX",
                                       "copy.sam", "newlevel.sam", "newlevel.sfx"}));

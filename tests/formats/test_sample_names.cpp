@@ -23,13 +23,15 @@ std::string ParseFailure(std::string_view text, std::int32_t count) {
     return FailureNumberOf([&] { Parse(text, count); });
 }
 
-// The names read, joined, or the number of the failure met instead.
+// The names read, joined, and what followed them, or the number of the failure met instead.
 template <class Read> std::string Outcome(Read read) {
     std::string joined;
     const std::string failure = FailureNumberOf([&] {
-        for (const std::string& name : read()) {
+        SampleListForm form;
+        for (const std::string& name : read(form)) {
             joined += "[" + name + "]";
         }
+        joined += "rest[" + form.rest + "]";
     });
     return failure == "no failure" ? joined : failure;
 }
@@ -84,9 +86,36 @@ TEST(SampleListGrammar, readsTheNamesItShould) {
         {"a\xEF\xBB\xBF\r\nb", 2, {"a\xEF\xBB\xBF", "b"}}, // and one after the start
     };
     for (const auto& [text, count, names] : cases) {
-        bool mark = false;
-        EXPECT_EQ(ParseSampleNames(text, count, "test.sam", &mark), names) << text.substr(0, 20);
-        EXPECT_EQ(mark, text.starts_with(kByteOrderMark)) << text.substr(0, 20);
+        SampleListForm form;
+        EXPECT_EQ(ParseSampleNames(text, count, "test.sam", &form), names) << text.substr(0, 20);
+        EXPECT_EQ(form.byteOrderMark, text.starts_with(kByteOrderMark)) << text.substr(0, 20);
+    }
+}
+
+TEST(SampleListGrammar, keepsWhatFollowsTheNamesFromTheByteAfterTheLastOnesEnd) {
+    const std::tuple<std::string, std::int32_t, std::string> cases[] = {
+        {"a\r\nb\r\n", 2, ""},
+        {"a\r\nb", 2, ""},
+        {"a\r\nb\r\nspare\r\n\r\nnote", 2, "spare\r\n\r\nnote"},
+        {"a\r\nb\r\n\r\n", 2, "\r\n"},
+        {"a\nb\rc", 1, "b\rc"},
+        {"a\r\rb", 1, "\rb"},
+        {"a,b,c\r\n", 2, "c\r\n"},
+        {"\"a\"x, b\r\n", 1, "x, b\r\n"},
+        {"\xEF\xBB\xBF"
+         "a\r\n\xEF\xBB\xBF",
+         1, "\xEF\xBB\xBF"},
+    };
+    for (const auto& [text, count, rest] : cases) {
+        SampleListForm form;
+        ParseSampleNames(text, count, "test.sam", &form);
+        EXPECT_EQ(form.rest, rest) << ::testing::PrintToString(text);
+        // Written back after the names, it reads as it was.
+        const Names names = Parse(text, count);
+        SampleListForm again;
+        EXPECT_EQ(ParseSampleNames(SerializeSampleNames(names, count, form), count, "t", &again),
+                  names);
+        EXPECT_EQ(again, form);
     }
 }
 
@@ -119,16 +148,19 @@ TEST(SampleListReader, givesTheSameNamesHoweverTheTextIsSplit) {
                                  "\xEF\xBB\xBFx", "\xEF\xBBx"};
     for (const std::string& text : texts) {
         for (const std::int32_t count : {1, 4, 8, 9}) {
-            const std::string whole = Outcome([&] { return Parse(text, count); });
+            const std::string whole = Outcome(
+                [&](SampleListForm& form) { return ParseSampleNames(text, count, "t", &form); });
             for (std::size_t split = 0; split <= text.size(); ++split) {
                 for (std::size_t second = split; second <= text.size(); ++second) {
-                    EXPECT_EQ(Outcome([&] {
+                    EXPECT_EQ(Outcome([&](SampleListForm& form) {
                                   SampleListReader reader(count, "test.sam");
                                   const std::string_view view(text);
                                   reader.feed(view.substr(0, split));
                                   reader.feed(view.substr(split, second - split));
                                   reader.feed(view.substr(second));
-                                  return reader.finish();
+                                  Names names = reader.finish();
+                                  form = reader.takeForm();
+                                  return names;
                               }),
                               whole)
                         << ::testing::PrintToString(text) << " split at " << split << " and "
@@ -152,8 +184,12 @@ TEST(SampleListFile, readsWhatTheWholeTextGivesWhereverItsPiecesEnd) {
                 const std::string text = "a\r\n" + std::string(boundary - before - 3, 'n') + tail;
                 WriteText(dir / "x.sam", text);
                 for (const std::int32_t count : {1, 2, 3, 4}) {
-                    EXPECT_EQ(Outcome([&] { return ReadSampleNames(dir / "x.sam", count); }),
-                              Outcome([&] { return Parse(text, count); }))
+                    EXPECT_EQ(Outcome([&](SampleListForm& form) {
+                                  return ReadSampleNames(dir / "x.sam", count, &form);
+                              }),
+                              Outcome([&](SampleListForm& form) {
+                                  return ParseSampleNames(text, count, "t", &form);
+                              }))
                         << "boundary " << boundary << " less " << before << " tail "
                         << ::testing::PrintToString(tail) << " count " << count;
                 }
@@ -168,7 +204,8 @@ TEST(SampleListFile, readsWhatTheWholeTextGivesWhereverItsPiecesEnd) {
 
 TEST(SampleListWrite, everyNameTheReaderProducesReadsBackTheSameFromCrLfLines) {
     EXPECT_EQ(SerializeSampleNames({"a.wav", "", "b.wav", "c.wav"}, 3), "a.wav\r\n\r\nb.wav\r\n");
-    EXPECT_EQ(SerializeSampleNames({"a,b", "c"}, 2, true), "\xEF\xBB\xBF\"a,b\"\r\nc\r\n");
+    EXPECT_EQ(SerializeSampleNames({"a,b", "c"}, 2, {.byteOrderMark = true, .rest = "d\ne"}),
+              "\xEF\xBB\xBF\"a,b\"\r\nc\r\nd\ne");
     // "\"quoted" cannot come from the reader (a leading quote always opens a field).
     const Names names = {"plain.wav",
                          "a,b.wav",
@@ -257,7 +294,7 @@ TEST(TableAndSampleList, aSaveStoppedAnywhereLeavesAPairThatOpens) {
         WriteText(dir / "city.sam", oldList);
         const pid_t child = fork();
         if (child == 0) {
-            WriteTableAndSampleList(table, edited, names, false, [stop](SaveStep reached) {
+            WriteTableAndSampleList(table, edited, names, {}, [stop](SaveStep reached) {
                 if (reached == stop) {
                     _exit(0); // as a kill would: nothing is cleaned up
                 }
@@ -276,7 +313,7 @@ TEST(TableAndSampleList, aSaveStoppedAnywhereLeavesAPairThatOpens) {
         EXPECT_EQ(ReadSampleNames(dir / "city.sam", ReadSFX(table).NumSamples), names) << at;
 
         // The next save removes whatever the stopped one left, and goes through.
-        WriteTableAndSampleList(table, edited, names, false);
+        WriteTableAndSampleList(table, edited, names, {});
         EXPECT_EQ(dir.entries(), (Names{"city.sam", "city.sfx"})) << at;
         EXPECT_EQ(ReadSFX(table), edited);
     }
@@ -289,7 +326,7 @@ TEST(TableAndSampleList, aTableThatCannotBeReplacedPutsTheOldListBack) {
     WriteAll(table, SerializeSFX(TableOf({}, {}, 1)));
     WriteText(dir / "city.sam", "old.wav\n");
     EXPECT_EQ(FailureNumberOf([&] {
-                  WriteTableAndSampleList(table, TableOf({}, {}, 1), {"a.wav"}, false,
+                  WriteTableAndSampleList(table, TableOf({}, {}, 1), {"a.wav"}, {},
                                           [&](SaveStep reached) {
                                               if (reached == SaveStep::SecondReplaced) {
                                                   // A folder that cannot be replaced takes the
@@ -304,12 +341,14 @@ TEST(TableAndSampleList, aTableThatCannotBeReplacedPutsTheOldListBack) {
     EXPECT_EQ(dir.entries(), (Names{"city.sam", "city.sfx"}));
 }
 
-TEST(TableAndSampleList, aLongNameSavesAndTheListKeepsItsByteOrderMark) {
+TEST(TableAndSampleList, aLongNameSavesAndTheListKeepsItsMarkAndTheLinesAfterItsNames) {
     TempDir dir;
     const fs::path table = dir / (std::string(251, 't') + ".sfx"); // 255 bytes
-    WriteTableAndSampleList(table, TableOf({}, {}, 1), {"a.wav"}, true);
-    EXPECT_EQ(ReadText(SampleListPath(table)), std::string(kByteOrderMark) + "a.wav\r\n");
-    bool mark = false;
-    EXPECT_EQ(ReadSampleNames(SampleListPath(table), 1, &mark), Names{"a.wav"});
-    EXPECT_TRUE(mark);
+    const SampleListForm form{.byteOrderMark = true, .rest = "spare.wav\r\nnote\n,"};
+    WriteTableAndSampleList(table, TableOf({}, {}, 1), {"a.wav"}, form);
+    EXPECT_EQ(ReadText(SampleListPath(table)),
+              std::string(kByteOrderMark) + "a.wav\r\nspare.wav\r\nnote\n,");
+    SampleListForm read;
+    EXPECT_EQ(ReadSampleNames(SampleListPath(table), 1, &read), Names{"a.wav"});
+    EXPECT_EQ(read, form);
 }
