@@ -36,10 +36,12 @@ namespace {
     throw FileError(text);
 }
 
-// Follows a chain of symbolic links to the file that is finally written.
-fs::path ResolveLinks(fs::path path) {
+// Follows a chain of symbolic links to the file that is finally written, also where it does
+// not exist yet. `check` sees each link before it is followed.
+template <class Check> fs::path ResolveLinks(fs::path path, Check check) {
     std::error_code ec;
     for (int hops = 0; hops < 40 && fs::is_symlink(path, ec); ++hops) {
+        check(path);
         fs::path next = fs::read_symlink(path, ec);
         if (ec) {
             Fail("Cannot follow the link", path, ec.value());
@@ -271,8 +273,20 @@ bool SameFile(const fs::path& a, const fs::path& b) {
             return same;
         }
     }
-    const fs::path::string_type left = fs::absolute(a, ec).lexically_normal().native();
-    const fs::path::string_type right = fs::absolute(b, ec).lexically_normal().native();
+    // Where one does not exist: where a write to each would land, through links that point
+    // nowhere yet and through the folders' links.
+    const auto landing = [](const fs::path& path) {
+        std::error_code error;
+        fs::path resolved = path;
+        try {
+            resolved = ResolveLinks(path, [](const fs::path&) {});
+        } catch (const FileError&) {
+        }
+        const fs::path canonical = fs::weakly_canonical(fs::absolute(resolved, error), error);
+        return (error ? fs::absolute(resolved, error) : canonical).lexically_normal().native();
+    };
+    const fs::path::string_type left = landing(a);
+    const fs::path::string_type right = landing(b);
 #if defined(_WIN32)
     return left.size() == right.size() &&
            CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
@@ -283,7 +297,7 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 }
 
 StagedFile::StagedFile(const fs::path& requested, std::span<const std::uint8_t> bytes)
-    : target_(ResolveLinks(requested)) {
+    : target_(ResolveLinks(requested, [](const fs::path&) {})) {
     std::error_code ec;
     const fs::file_status status = fs::status(target_, ec);
     replaces_ = fs::exists(status);

@@ -62,8 +62,9 @@ struct FileStamp {
 std::optional<FileStamp> StampFile(const std::filesystem::path& path);
 
 // True when the two paths name one file: by identity where both exist (a link, another
-// spelling of the same folder), otherwise by their names as the system compares them (without
-// regard to case on Windows).
+// spelling of the same folder), otherwise by where a write to each would land, links that
+// point to no file yet followed, compared as the system compares names (without regard to
+// case on Windows).
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // A complete new file beside its target, flushed to the disk but not yet in its place. Where

@@ -190,7 +190,8 @@ std::vector<fs::path> ObjectDatabaseFolders() {
 fs::path FindObjectDatabase(const std::vector<fs::path>& folders) {
     std::error_code ec;
     for (const fs::path& folder : folders) {
-        if (fs::exists(folder / kObjectDatabaseName, ec)) {
+        // Only a file can be the database: a folder of its name does not hide a later one.
+        if (fs::is_regular_file(folder / kObjectDatabaseName, ec)) {
             return folder / kObjectDatabaseName;
         }
     }

@@ -31,9 +31,11 @@ bool NeedsQuotes(std::string_view name) {
            (!name.empty() && (name.front() == ' ' || name.front() == '"'));
 }
 
-// Drops the last three characters of a path: UTF-8 code points where the platform's paths
-// are bytes, UTF-16 code points where they are wide.
-template <class Char> std::basic_string<Char> DropThreeCharacters(std::basic_string<Char> text) {
+// The position in a path where its last three characters begin: UTF-8 code points where the
+// platform's paths are bytes, UTF-16 code points where they are wide. Nothing when the path has
+// fewer.
+template <class Char>
+std::optional<std::size_t> LastThreeCharacters(const std::basic_string<Char>& text) {
     auto isContinuation = [](Char c) {
         const auto unit = static_cast<std::make_unsigned_t<Char>>(c);
         if constexpr (sizeof(Char) == 1) {
@@ -42,13 +44,17 @@ template <class Char> std::basic_string<Char> DropThreeCharacters(std::basic_str
             return unit >= 0xDC00 && unit <= 0xDFFF;
         }
     };
-    for (int dropped = 0; dropped < 3 && !text.empty(); ++dropped) {
-        while (text.size() > 1 && isContinuation(text.back())) {
-            text.pop_back();
+    std::size_t end = text.size();
+    for (int character = 0; character < 3; ++character) {
+        while (end > 1 && isContinuation(text[end - 1])) {
+            --end;
         }
-        text.pop_back();
+        if (end == 0) {
+            return std::nullopt;
+        }
+        --end;
     }
-    return text;
+    return end;
 }
 
 bool IsDigit(char c) {
@@ -58,7 +64,14 @@ bool IsDigit(char c) {
 } // namespace
 
 fs::path SampleListPath(const fs::path& table) {
-    auto text = DropThreeCharacters(table.native());
+    auto text = table.native();
+    const auto extension = LastThreeCharacters(text);
+    const std::size_t nameStart = text.size() - table.filename().native().size();
+    if (extension && *extension > nameStart && text[*extension - 1] == '.') {
+        text.resize(*extension); // "level.sfx" gives "level.sam"
+    } else {
+        text.push_back('.'); // "sounds" gives "sounds.sam", beside it
+    }
     for (const char c : std::string_view("sam")) {
         text.push_back(static_cast<fs::path::value_type>(c));
     }

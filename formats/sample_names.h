@@ -43,8 +43,9 @@ inline constexpr std::size_t kMaxSampleListNameBytes = 256u << 20;
 // A UTF-8 byte-order mark, which some editors put at the start of a text file.
 inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// The sample list's path: the table's path less its last three characters, plus "sam".
-// The three characters are dropped whatever they are ("level.SFX" gives "level.sam").
+// The sample list's path, always beside the table: where the table's file name ends in a dot
+// and three characters, those three are replaced by "sam", whatever they are ("level.SFX"
+// gives "level.sam"); any other name gets ".sam" added ("sounds" gives "sounds.sam").
 std::filesystem::path SampleListPath(const std::filesystem::path& table);
 
 // What a sample list holds besides the names the table uses, kept so that a save writes it

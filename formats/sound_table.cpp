@@ -108,9 +108,18 @@ std::uintmax_t TableBytes(const SoundTable& table) {
 }
 
 void RequireTable(const std::filesystem::path& path) {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status)) {
         throw Failure(FailureCode::TableNotFound, "there is no sound table " + DisplayPath(path));
+    }
+    if (!fs::is_regular_file(status)) {
+        const char* kind = fs::is_directory(status) ? "a folder"
+                           : fs::is_fifo(status)    ? "a named pipe"
+                                                    : "not a regular file";
+        throw Failure(FailureCode::TableNotFound,
+                      DisplayPath(path) + " is " + kind + ", not a sound table file");
     }
 }
 

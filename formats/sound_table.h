@@ -89,8 +89,8 @@ std::uintmax_t TableBytes(const SoundTable& table);
 std::vector<std::uint8_t> SerializeSFX(const SoundTable& table);
 
 // A table the designer named (on a command line) stands for a choice in the open dialog, so
-// it must be an existing file: throws Failure(TableNotFound) otherwise, where ReadSFX would
-// create it.
+// it must be an existing regular file: throws Failure(TableNotFound) otherwise, saying which
+// (none there, a folder, a named pipe), where ReadSFX would create it.
 void RequireTable(const std::filesystem::path& path);
 
 // Reads the table at `path`. A missing file is created empty and reads as an empty table; an

@@ -216,6 +216,10 @@ TEST(SameFile, tellsOneFileFromTwo) {
 #if !defined(_WIN32)
     fs::create_symlink(dir / "a.sfx", dir / "link.sam");
     EXPECT_TRUE(SameFile(dir / "link.sam", dir / "a.sfx"));
+    // A link to a file not there yet is where a write through it lands.
+    fs::create_symlink("n.sfx", dir / "n.sam");
+    EXPECT_TRUE(SameFile(dir / "n.sfx", dir / "n.sam"));
+    EXPECT_FALSE(SameFile(dir / "n.sam", dir / "other.sfx"));
 #endif
 }
 

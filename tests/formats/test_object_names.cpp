@@ -145,7 +145,8 @@ TEST(ObjectNames, theDatabaseIsLookedForBesideTheProgramThenInTheDataFolders) {
     EXPECT_TRUE(fs::exists(ProgramFolder() / "test_object_names"));
     folders.erase(folders.begin()); // this program's folder holds the example database
     EXPECT_EQ(FindObjectDatabase(folders), fs::path());
-    for (const fs::path& folder : {system2, system1, user}) {
+    fs::create_directories(system1 / "sondrel" / kObjectDatabaseName); // a folder, no database
+    for (const fs::path& folder : {system2, user}) {
         fs::create_directories(folder / "sondrel");
         WriteAll(folder / "sondrel" / kObjectDatabaseName, {});
         EXPECT_EQ(FindObjectDatabase(folders), folder / "sondrel" / kObjectDatabaseName);

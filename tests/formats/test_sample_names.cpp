@@ -38,12 +38,17 @@ template <class Read> std::string Outcome(Read read) {
 
 } // namespace
 
-TEST(SampleListPath, dropsTheLastThreeCharactersWhateverTheyAre) {
+TEST(SampleListPath, replacesAThreeCharacterExtensionOrAddsOneBesideTheTable) {
     const std::pair<std::u8string, std::u8string> cases[] = {
         {u8"C:\\levels\\city.sfx", u8"C:\\levels\\city.sam"},
         {u8"CITY.SFX", u8"CITY.sam"},
         {u8"/x/level.SFX", u8"/x/level.sam"},
-        {u8"C:\\x\\sounds", u8"C:\\x\\sousam"},
+        {u8"/x/.sfx", u8"/x/.sam"},
+        {u8"C:\\x\\sounds", u8"C:\\x\\sounds.sam"}, // no extension: one is added
+        {u8"lvl/ab", u8"lvl/ab.sam"},               // not "lvlsam" in the folder above
+        {u8"/x/a.sf", u8"/x/a.sf.sam"},
+        {u8"/x/a.b/cd", u8"/x/a.b/cd.sam"}, // a dot in a folder's name is no extension
+        {u8"/x/a.sfx2", u8"/x/a.sfx2.sam"},
         {u8"/x/city.sf\u00E9", u8"/x/city.sam"},        // a last character beyond ASCII
         {u8"/x/\u266A.sfx", u8"/x/\u266A.sam"},         // beyond ASCII before the extension
         {u8"/x/\U0001F3B5.sfx", u8"/x/\U0001F3B5.sam"}, // beyond 16 bits, too

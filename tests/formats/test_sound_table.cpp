@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 using namespace sondrel;
 using namespace sondrel::testing;
 namespace fs = std::filesystem;
@@ -116,6 +120,15 @@ TEST(SoundTable, filesAreCreatedWhenMissingReadWhenReadOnlyAndRefusedWhenNoFile)
     }
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"folder.sfx", "locked.sfx", "new.sfx"}));
     EXPECT_EQ(FailureNumberOf([&] { RequireTable(dir / "gone.sfx"); }), "failure 4");
+    EXPECT_EQ(FailureOf([&] { RequireTable(dir / "folder.sfx"); }),
+              "failure 4: " + DisplayPath(dir / "folder.sfx") +
+                  " is a folder, not a sound table file");
+#if !defined(_WIN32)
+    ASSERT_EQ(mkfifo((dir / "pipe.sfx").c_str(), 0666), 0);
+    EXPECT_EQ(FailureOf([&] { RequireTable(dir / "pipe.sfx"); }),
+              "failure 4: " + DisplayPath(dir / "pipe.sfx") +
+                  " is a named pipe, not a sound table file");
+#endif
     RequireTable(dir / "new.sfx");
 }
 
