@@ -684,8 +684,23 @@ bool Sondrel::saveTable() {
             return false;
         }
     }
+    // A sample list Sondrel never read or wrote may be the only copy of another level's.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(sampleList, ec) && knownFile(sampleList) == known_.end() &&
+        !AskYesNo(this,
+                  QStringLiteral("The sample list %1 already exists, and Sondrel has not read "
+                                 "it: it may belong to another table.\n\nReplace it with the "
+                                 "sample list of this table?")
+                      .arg(QString::fromStdString(DisplayPath(sampleList))),
+                  false)) {
+        return false;
+    }
+    // What the two files hold now that the designer has decided: a file another program
+    // changes while the save goes on stops it before that file is replaced.
+    const PairStamps decided{StampFile(table), StampFile(sampleList)};
     try {
-        WriteTableAndSampleList(table, state_.Table, state_.SampleNames, state_.ListForm);
+        WriteTableAndSampleList(table, state_.Table, state_.SampleNames, state_.ListForm, {},
+                                &decided);
     } catch (const Failure& failure) {
         // Both old files are as they were, and the edits stay, so the designer can save
         // somewhere else.

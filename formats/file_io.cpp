@@ -435,10 +435,22 @@ void SaveSafely(const fs::path& target, std::span<const std::uint8_t> bytes) {
 
 void SavePair(const fs::path& first, std::span<const std::uint8_t> firstBytes,
               const fs::path& second, std::span<const std::uint8_t> secondBytes,
-              const SaveStepHook& hook) {
+              const SaveStepHook& hook, const PairStamps* expected) {
     const auto step = [&hook](SaveStep reached) {
         if (hook) {
             hook(reached);
+        }
+    };
+    // A target another program changed since the save was decided on is not replaced. One
+    // that cannot be read now may be unchanged: replacing it finds out whether it may be.
+    const auto requireUnchanged = [expected](const StagedFile& file, bool isFirst) {
+        if (expected == nullptr) {
+            return;
+        }
+        const std::optional<FileStamp> now = StampFile(file.target());
+        if (now && now != (isFirst ? expected->first : expected->second)) {
+            throw FileError("Another program changed " + DisplayPath(file.target()) +
+                            " during the save");
         }
     };
     // Runs one part of the save, naming the file a failure concerns.
@@ -477,7 +489,10 @@ void SavePair(const fs::path& first, std::span<const std::uint8_t> firstBytes,
     });
     try {
         step(SaveStep::OldSecondKept);
-        part(1, [&] { secondFile->replaceTarget(); });
+        part(1, [&] {
+            requireUnchanged(*secondFile, false);
+            secondFile->replaceTarget();
+        });
     } catch (...) {
         if (!backup.empty()) {
             fs::remove(backup, ec);
@@ -486,7 +501,10 @@ void SavePair(const fs::path& first, std::span<const std::uint8_t> firstBytes,
     }
     try {
         step(SaveStep::SecondReplaced);
-        part(0, [&] { firstFile->replaceTarget(); });
+        part(0, [&] {
+            requireUnchanged(*firstFile, true);
+            firstFile->replaceTarget();
+        });
     } catch (...) {
         // The pair as it was: the second's old file back in its place.
         if (!backup.empty()) {

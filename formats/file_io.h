@@ -118,13 +118,22 @@ private:
     int which_;
 };
 
+// What the two targets of SavePair held when the designer decided to save: StampFile of
+// each, nothing where there was no file.
+struct PairStamps {
+    std::optional<FileStamp> first;
+    std::optional<FileStamp> second;
+};
+
 // Saves two files that belong together. Both new files are written and flushed first; a
 // failure until then leaves both old files as they were. Then the second replaces its old
 // file, then the first; should the first fail, the second's old file is put back. Only a
 // program killed, or a power cut, between the two replacements leaves the new second file
-// beside the old first one. Throws PairError.
+// beside the old first one. With `expected`, a target that holds something else right before
+// its turn (another program changed it meanwhile) stops the save the same way. Throws
+// PairError.
 void SavePair(const std::filesystem::path& first, std::span<const std::uint8_t> firstBytes,
               const std::filesystem::path& second, std::span<const std::uint8_t> secondBytes,
-              const SaveStepHook& hook = {});
+              const SaveStepHook& hook = {}, const PairStamps* expected = nullptr);
 
 } // namespace sondrel

@@ -311,11 +311,11 @@ void WriteSampleNames(const fs::path& path, const std::vector<std::string>& name
 
 void WriteTableAndSampleList(const fs::path& path, const SoundTable& table,
                              const std::vector<std::string>& names, const SampleListForm& form,
-                             const SaveStepHook& hook) {
+                             const SaveStepHook& hook, const PairStamps* expected) {
     try {
         const std::vector<std::uint8_t> tableBytes = SerializeSFX(table);
         const std::string listText = SerializeSampleNames(names, table.NumSamples, form);
-        SavePair(path, tableBytes, SampleListPath(path), Bytes(listText), hook);
+        SavePair(path, tableBytes, SampleListPath(path), Bytes(listText), hook, expected);
     } catch (const PairError& error) {
         if (error.which() == 0) {
             throw TableWriteFailure(error.what());

@@ -136,10 +136,11 @@ void WriteSampleNames(const std::filesystem::path& path, const std::vector<std::
 // full first, then the sample list replaces its old file, then the table; a failure leaves
 // both old files as they were. Throws Failure(TableWrite), whose text begins with the fixed
 // "WriteSFX -> Can't write SFX", or Failure(SampleListWrite). `hook` is for tests that stop a
-// save half way.
+// save half way; `expected`, where given, stops it before a file another program changed
+// since is replaced (see SavePair; first the table, second its sample list).
 void WriteTableAndSampleList(const std::filesystem::path& path, const SoundTable& table,
                              const std::vector<std::string>& names, const SampleListForm& form,
-                             const SaveStepHook& hook = {});
+                             const SaveStepHook& hook = {}, const PairStamps* expected = nullptr);
 
 // True when the name's first 9 characters are "KV1 Sound", "KV2 Sound", "KV3 Sound" or
 // "KV5 Sound": a sound taken over from one of the series' other games.

@@ -669,6 +669,26 @@ TEST_F(WindowTest, aTableChangedByAnotherProgramIsReplacedOnlyWhenTheDesignerSay
     EXPECT_TRUE(script->messages().last().startsWith("The file " + Q(sampleList()) + " has"));
 }
 
+TEST_F(WindowTest, aSampleListSondrelNeverReadIsReplacedOnlyWhenTheDesignerSaysSo) {
+    openWithAnEdit();
+    WriteText(dir / "other.sam", "their.wav\r\n"); // another level's, beside no table
+    const Script::Step saveAsOther = Script::chooseFile(Q(dir / "other.sfx"));
+    press("Save", {saveAsOther, Script::press(QMessageBox::No)});
+    EXPECT_EQ(script->messages(),
+              QStringList{"The sample list " + Q(dir / "other.sam") +
+                          " already exists, and Sondrel has not read it: it may belong to "
+                          "another table.\n\nReplace it with the sample list of this table?"});
+    EXPECT_EQ(script->seen().back().defaultButton, QMessageBox::No);
+    EXPECT_FALSE(fs::exists(dir / "other.sfx"));
+    EXPECT_EQ(ReadText(dir / "other.sam"), "their.wav\r\n");
+
+    press("Save", {saveAsOther, Script::press(QMessageBox::Yes)});
+    EXPECT_EQ(ReadSFX(dir / "other.sfx"), shownTable());
+    // Sondrel wrote it now: only the dialog asks about replacing the table.
+    press("Save", {saveAsOther, Script::press(QMessageBox::Yes)});
+    EXPECT_EQ(script->seen().size(), 2u);
+}
+
 TEST_F(WindowTest, cancellingTheSaveDialogWritesNothing) {
     openWithAnEdit(); // an edit a save would write over the table the dialog offers
     const Bytes table = ReadAll(this->table());

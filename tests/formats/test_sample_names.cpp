@@ -346,6 +346,44 @@ TEST(TableAndSampleList, aTableThatCannotBeReplacedPutsTheOldListBack) {
     EXPECT_EQ(dir.entries(), (Names{"city.sam", "city.sfx"}));
 }
 
+TEST(TableAndSampleList, aFileAnotherProgramChangesDuringTheSaveIsNotReplaced) {
+    // The other program changes the sample list before its turn, or the table before its.
+    const std::pair<SaveStep, int> cases[] = {
+        {SaveStep::BothWritten, 3}, {SaveStep::OldSecondKept, 3}, {SaveStep::SecondReplaced, 2}};
+    for (const auto& [when, failure] : cases) {
+        TempDir dir;
+        const fs::path table = dir / "city.sfx";
+        WriteAll(table, SerializeSFX(TableOf({}, {}, 1)));
+        WriteText(dir / "city.sam", "old.wav\n");
+        const PairStamps decided{StampFile(table), StampFile(dir / "city.sam")};
+        const fs::path changed = failure == 3 ? dir / "city.sam" : table;
+        const Bytes theirs = {'t', 'h', 'e', 'i', 'r', 's'};
+        const std::string reported = FailureOf([&] {
+            WriteTableAndSampleList(
+                table, TableOf({}, {}, 1), {"a.wav"}, {},
+                [&](SaveStep reached) {
+                    if (reached == when) {
+                        WriteAll(changed, theirs);
+                    }
+                },
+                &decided);
+        });
+        EXPECT_TRUE(reported.starts_with("failure " + std::to_string(failure) + ": ")) << reported;
+        EXPECT_NE(
+            reported.find("Another program changed " + DisplayPath(changed) + " during the save"),
+            std::string::npos)
+            << reported;
+        // Both files as they are now: the other program's change, and the other file as it was.
+        EXPECT_EQ(ReadAll(changed), theirs);
+        if (failure == 3) {
+            EXPECT_EQ(ReadAll(table), SerializeSFX(TableOf({}, {}, 1)));
+        } else {
+            EXPECT_EQ(ReadText(dir / "city.sam"), "old.wav\n");
+        }
+        EXPECT_EQ(dir.entries(), (Names{"city.sam", "city.sfx"}));
+    }
+}
+
 TEST(TableAndSampleList, aLongNameSavesAndTheListKeepsItsMarkAndTheLinesAfterItsNames) {
     TempDir dir;
     const fs::path table = dir / (std::string(251, 't') + ".sfx"); // 255 bytes
