@@ -97,7 +97,44 @@ fs::path TemporaryNameBeside(const fs::path& target) {
            (kTemporaryPrefix + std::to_string(ProcessId()) + "-" + random + kTemporarySuffix);
 }
 
-// Removes the temporary files beside `target` that a save killed half way left behind.
+#if !defined(_WIN32)
+// True when the folder holding `path` is sticky and anyone may write it, as the system's
+// shared temporary folder: there, only a file's owner (or the folder's) may rename or remove
+// it. `folder` receives the folder's status.
+bool InSharedFolder(const fs::path& path, struct stat& folder) {
+    const fs::path parent = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    return ::stat(parent.c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) != 0 &&
+           (folder.st_mode & S_IWOTH) != 0;
+}
+#endif
+
+// In a shared folder, a link is followed only when it is the saving user's or the folder
+// owner's, as the kernel's protected symlinks do: another user may have planted it there to
+// turn a save against a file of their choosing.
+void RefuseOthersLinkInSharedFolder([[maybe_unused]] const fs::path& link) {
+#if !defined(_WIN32)
+    struct stat folder {};
+    struct stat self {};
+    if (InSharedFolder(link, folder) && ::lstat(link.c_str(), &self) == 0 &&
+        self.st_uid != ::geteuid() && self.st_uid != folder.st_uid) {
+        throw FileError("Cannot follow " + DisplayPath(link) +
+                        ": it is a link another user made in a shared folder");
+    }
+#endif
+}
+
+// True when the file at `path` belongs to the user running Sondrel (always on Windows).
+bool OwnFile([[maybe_unused]] const fs::path& path) {
+#if defined(_WIN32)
+    return true;
+#else
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && info.st_uid == ::geteuid();
+#endif
+}
+
+// Removes the temporary files beside `target` that a save killed half way left behind: only
+// this user's, never another's that merely carries the same kind of name.
 void RemoveStaleTemporaries(const fs::path& target) {
     std::error_code ec;
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
@@ -114,7 +151,8 @@ void RemoveStaleTemporaries(const fs::path& target) {
         const long pid = std::strtol(name.c_str() + prefix, &afterPid, 10);
         std::error_code removeError;
         if (afterPid != nullptr && *afterPid == '-' && pid != ProcessId() && ProcessIsGone(pid) &&
-            entry->is_regular_file(removeError)) {
+            entry->is_regular_file(removeError) && !entry->is_symlink(removeError) &&
+            OwnFile(entry->path())) {
             fs::remove(entry->path(), removeError);
         }
     }
@@ -297,7 +335,7 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 }
 
 StagedFile::StagedFile(const fs::path& requested, std::span<const std::uint8_t> bytes)
-    : target_(ResolveLinks(requested, [](const fs::path&) {})) {
+    : target_(ResolveLinks(requested, RefuseOthersLinkInSharedFolder)) {
     std::error_code ec;
     const fs::file_status status = fs::status(target_, ec);
     replaces_ = fs::exists(status);
@@ -318,6 +356,14 @@ StagedFile::StagedFile(const fs::path& requested, std::span<const std::uint8_t> 
     }
     struct stat old {};
     const bool knowsOld = replaces_ && ::stat(target_.c_str(), &old) == 0;
+    // In a shared folder only the owner may replace a file: found out now, before anything is
+    // made beside it that this user could then not remove.
+    struct stat shared {};
+    if (knowsOld && ::geteuid() != 0 && old.st_uid != ::geteuid() &&
+        InSharedFolder(target_, shared) && shared.st_uid != ::geteuid()) {
+        throw FileError("Cannot replace " + DisplayPath(target_) +
+                        ": in a shared folder only its owner may replace it");
+    }
 #endif
     RemoveStaleTemporaries(target_);
 

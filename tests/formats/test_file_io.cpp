@@ -150,6 +150,60 @@ TEST(SaveSafely, theSystemDecidesWhoMayReplaceAFileAndTheOwnerStays) {
     EXPECT_EQ(info.st_gid, 65534u);
     EXPECT_EQ(fs::status(dir / "theirs.sfx").permissions(), readOnly);
 }
+
+TEST(SaveSafely, inASharedFolderAnotherUsersLinksAndFilesAreLeftAlone) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give files to other users";
+    }
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms::all);
+    const fs::path shared = dir / "shared"; // as the system's temporary folder
+    fs::create_directory(shared);
+    ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+    const auto giveAway = [](const fs::path& path) {
+        ASSERT_EQ(lchown(path.c_str(), 65534, 65534), 0);
+    };
+
+    // A link another user planted is not followed by the administrator's save, nor replaced;
+    // the administrator's own is.
+    fs::create_symlink(dir / "victim.sam", shared / "n.sam");
+    giveAway(shared / "n.sam");
+    EXPECT_THROW(SaveSafely(shared / "n.sam", Pattern(4, 1)), FileError);
+    EXPECT_FALSE(fs::exists(dir / "victim.sam"));
+    ASSERT_EQ(lchown((shared / "n.sam").c_str(), 0, 0), 0);
+    SaveSafely(shared / "n.sam", Pattern(4, 1));
+    EXPECT_EQ(ReadAll(dir / "victim.sam"), Pattern(4, 1));
+
+    // Stale temporary files of a program no longer running: only this user's are removed.
+    const std::string stale = ".sondrel-999999999-0000000000000000.tmp";
+    const std::string theirs = ".sondrel-999999999-1111111111111111.tmp";
+    WriteAll(shared / stale, {1});
+    WriteAll(shared / theirs, {2});
+    giveAway(shared / theirs);
+    SaveSafely(shared / "t.sfx", Pattern(4, 2));
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"shared", "victim.sam"}));
+    EXPECT_EQ(TempDir::entriesOf(shared), (std::vector<std::string>{theirs, "n.sam", "t.sfx"}));
+
+    // A save another user may not make leaves nothing behind, not even a link to the old file.
+    fs::remove(shared / "n.sam");
+    WriteAll(shared / "n.sam", Pattern(4, 3)); // root's, which anyone may write
+    fs::permissions(shared / "n.sam", fs::perms::all);
+    WriteAll(shared / "n.sfx", Pattern(4, 4));
+    giveAway(shared / "n.sfx");
+    EXPECT_EQ(AsOrdinaryUser([&] {
+                  try {
+                      SavePair(shared / "n.sfx", Pattern(8, 5), shared / "n.sam", Pattern(8, 6));
+                      return 0;
+                  } catch (const PairError& error) {
+                      return error.which() == 1 ? 1 : 2;
+                  }
+              }),
+              1);
+    EXPECT_EQ(ReadAll(shared / "n.sam"), Pattern(4, 3));
+    EXPECT_EQ(ReadAll(shared / "n.sfx"), Pattern(4, 4));
+    // (The stale file was that user's own, so their save removed it.)
+    EXPECT_EQ(TempDir::entriesOf(shared), (std::vector<std::string>{"n.sam", "n.sfx", "t.sfx"}));
+}
 #endif
 
 TEST(ReadFileHead, readsNoMoreThanTheLimit) {

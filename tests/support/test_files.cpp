@@ -30,9 +30,9 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-std::vector<std::string> TempDir::entries() const {
+std::vector<std::string> TempDir::entriesOf(const fs::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
         const std::u8string name = entry.path().filename().u8string();
         names.emplace_back(name.begin(), name.end());
     }

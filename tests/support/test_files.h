@@ -25,8 +25,9 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-    // The names of the entries in the folder, sorted.
-    std::vector<std::string> entries() const;
+    // The names of the entries in the folder, or in another, sorted.
+    std::vector<std::string> entries() const { return entriesOf(path_); }
+    static std::vector<std::string> entriesOf(const std::filesystem::path& folder);
 
 private:
     std::filesystem::path path_;
