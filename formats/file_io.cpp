@@ -334,7 +334,7 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 #endif
 }
 
-StagedFile::StagedFile(const fs::path& requested, std::span<const std::uint8_t> bytes)
+StagedFile::StagedFile(const fs::path& requested, const ByteSource& bytes)
     : target_(ResolveLinks(requested, RefuseOthersLinkInSharedFolder)) {
     std::error_code ec;
     const fs::file_status status = fs::status(target_, ec);
@@ -400,7 +400,16 @@ StagedFile::StagedFile(const fs::path& requested, std::span<const std::uint8_t> 
         (void)::fchmod(fd_, old.st_mode & 07777);
     }
 #endif
-    if (!WriteAll(fd_, bytes, error) || !FlushToDisk(fd_)) {
+    bool written = true;
+    try {
+        bytes([&](std::span<const std::uint8_t> piece) {
+            written = written && WriteAll(fd_, piece, error); // after a failure, nothing more
+        });
+    } catch (...) {
+        discard(); // out of memory making the bytes, say
+        throw;
+    }
+    if (!written || !FlushToDisk(fd_)) {
         error = error != 0 ? error : errno;
         discard();
         Fail("Cannot write", target_, error);
@@ -476,12 +485,11 @@ void StagedFile::replaceTarget() {
 }
 
 void SaveSafely(const fs::path& target, std::span<const std::uint8_t> bytes) {
-    StagedFile(target, bytes).replaceTarget();
+    StagedFile(target, AllOf(bytes)).replaceTarget();
 }
 
-void SavePair(const fs::path& first, std::span<const std::uint8_t> firstBytes,
-              const fs::path& second, std::span<const std::uint8_t> secondBytes,
-              const SaveStepHook& hook, const PairStamps* expected) {
+void SavePair(const fs::path& first, const ByteSource& firstBytes, const fs::path& second,
+              const ByteSource& secondBytes, const SaveStepHook& hook, const PairStamps* expected) {
     const auto step = [&hook](SaveStep reached) {
         if (hook) {
             hook(reached);

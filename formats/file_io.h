@@ -67,6 +67,16 @@ std::optional<FileStamp> StampFile(const std::filesystem::path& path);
 // case on Windows).
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// The bytes of a new file, handed piece by piece to the sink a writer gives: a large file need
+// not be held whole in memory.
+using ByteSink = std::function<void(std::span<const std::uint8_t>)>;
+using ByteSource = std::function<void(const ByteSink&)>;
+
+// A source of bytes already in memory; they must outlive it.
+inline ByteSource AllOf(std::span<const std::uint8_t> bytes) {
+    return [bytes](const ByteSink& sink) { sink(bytes); };
+}
+
 // A complete new file beside its target, flushed to the disk but not yet in its place. Where
 // the target is a symbolic link, the file it points to is the target. A target that is not a
 // regular file (a folder, a device, a named pipe), or one this user may not write, is
@@ -77,7 +87,7 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 // longer run. Throws FileError, leaving nothing behind.
 class StagedFile {
 public:
-    StagedFile(const std::filesystem::path& target, std::span<const std::uint8_t> bytes);
+    StagedFile(const std::filesystem::path& target, const ByteSource& bytes);
     ~StagedFile(); // a file never put in place is removed
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
@@ -132,8 +142,8 @@ struct PairStamps {
 // beside the old first one. With `expected`, a target that holds something else right before
 // its turn (another program changed it meanwhile) stops the save the same way. Throws
 // PairError.
-void SavePair(const std::filesystem::path& first, std::span<const std::uint8_t> firstBytes,
-              const std::filesystem::path& second, std::span<const std::uint8_t> secondBytes,
+void SavePair(const std::filesystem::path& first, const ByteSource& firstBytes,
+              const std::filesystem::path& second, const ByteSource& secondBytes,
               const SaveStepHook& hook = {}, const PairStamps* expected = nullptr);
 
 } // namespace sondrel

@@ -279,31 +279,46 @@ std::vector<std::string> ReadSampleNames(const fs::path& path, std::int32_t coun
     return Finish(reader, form);
 }
 
+ByteSource SampleNamesText(const std::vector<std::string>& names, std::int32_t count,
+                           const SampleListForm& form) {
+    return [&names, count, &form](const ByteSink& sink) {
+        const std::size_t written =
+            std::min(names.size(), static_cast<std::size_t>(std::max(count, 0)));
+        std::string piece(form.byteOrderMark ? kByteOrderMark : std::string_view());
+        piece.reserve(kSampleListPieceBytes + kMaxSampleNameBytes + 4);
+        for (std::size_t k = 0; k < written; ++k) {
+            const std::string& name = names[k];
+            if (NeedsQuotes(name)) {
+                piece += '"';
+                piece += name;
+                piece += '"';
+            } else {
+                piece += name;
+            }
+            piece += "\r\n";
+            if (piece.size() >= kSampleListPieceBytes) {
+                sink(Bytes(piece));
+                piece.clear();
+            }
+        }
+        sink(Bytes(piece));
+        sink(Bytes(form.rest));
+    };
+}
+
 std::string SerializeSampleNames(const std::vector<std::string>& names, std::int32_t count,
                                  const SampleListForm& form) {
-    const std::size_t written =
-        std::min(names.size(), static_cast<std::size_t>(std::max(count, 0)));
-    std::string text(form.byteOrderMark ? kByteOrderMark : std::string_view());
-    for (std::size_t k = 0; k < written; ++k) {
-        const std::string& name = names[k];
-        if (NeedsQuotes(name)) {
-            text += '"';
-            text += name;
-            text += '"';
-        } else {
-            text += name;
-        }
-        text += "\r\n";
-    }
-    text += form.rest;
+    std::string text;
+    SampleNamesText(names, count, form)([&text](std::span<const std::uint8_t> piece) {
+        text.append(reinterpret_cast<const char*>(piece.data()), piece.size());
+    });
     return text;
 }
 
 void WriteSampleNames(const fs::path& path, const std::vector<std::string>& names,
                       std::int32_t count, const SampleListForm& form) {
-    const std::string text = SerializeSampleNames(names, count, form);
     try {
-        SaveSafely(path, Bytes(text));
+        StagedFile(path, SampleNamesText(names, count, form)).replaceTarget();
     } catch (const FileError& error) {
         throw Failure(FailureCode::SampleListWrite, error.what());
     }
@@ -314,8 +329,8 @@ void WriteTableAndSampleList(const fs::path& path, const SoundTable& table,
                              const SaveStepHook& hook, const PairStamps* expected) {
     try {
         const std::vector<std::uint8_t> tableBytes = SerializeSFX(table);
-        const std::string listText = SerializeSampleNames(names, table.NumSamples, form);
-        SavePair(path, tableBytes, SampleListPath(path), Bytes(listText), hook, expected);
+        SavePair(path, AllOf(tableBytes), SampleListPath(path),
+                 SampleNamesText(names, table.NumSamples, form), hook, expected);
     } catch (const PairError& error) {
         if (error.which() == 0) {
             throw TableWriteFailure(error.what());

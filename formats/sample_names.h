@@ -123,9 +123,12 @@ std::vector<std::string> ReadSampleNames(const std::filesystem::path& path, std:
                                          SampleListForm* form = nullptr);
 
 // The text of a sample list holding names 0 to count - 1, in the form given: after a
-// byte-order mark where it had one, and before its rest.
+// byte-order mark where it had one, and before its rest. SampleNamesText hands it over in
+// pieces of about kSampleListPieceBytes, for a file written without holding it whole.
 std::string SerializeSampleNames(const std::vector<std::string>& names, std::int32_t count,
                                  const SampleListForm& form = {});
+ByteSource SampleNamesText(const std::vector<std::string>& names, std::int32_t count,
+                           const SampleListForm& form);
 
 // Writes names 0 to count - 1 to `path` through a new file moved into place when complete.
 // Throws Failure(SampleListWrite), leaving any old file as it was.

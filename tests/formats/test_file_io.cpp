@@ -192,7 +192,9 @@ TEST(SaveSafely, inASharedFolderAnotherUsersLinksAndFilesAreLeftAlone) {
     giveAway(shared / "n.sfx");
     EXPECT_EQ(AsOrdinaryUser([&] {
                   try {
-                      SavePair(shared / "n.sfx", Pattern(8, 5), shared / "n.sam", Pattern(8, 6));
+                      const Bytes table = Pattern(8, 5);
+                      const Bytes list = Pattern(8, 6);
+                      SavePair(shared / "n.sfx", AllOf(table), shared / "n.sam", AllOf(list));
                       return 0;
                   } catch (const PairError& error) {
                       return error.which() == 1 ? 1 : 2;
