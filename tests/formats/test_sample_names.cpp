@@ -350,7 +350,9 @@ TEST(TableAndSampleList, aFileAnotherProgramChangesDuringTheSaveIsNotReplaced) {
     // The other program changes the sample list before its turn, or the table before its.
     const std::pair<SaveStep, int> cases[] = {
         {SaveStep::BothWritten, 3}, {SaveStep::OldSecondKept, 3}, {SaveStep::SecondReplaced, 2}};
-    for (const auto& [when, failure] : cases) {
+    for (const auto& [step, number] : cases) {
+        const SaveStep when = step; // named anew: clang++ captures no structured binding
+        const int failure = number;
         TempDir dir;
         const fs::path table = dir / "city.sfx";
         WriteAll(table, SerializeSFX(TableOf({}, {}, 1)));
