@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QShortcut>
 #include <QUndoStack>
 
@@ -205,11 +206,13 @@ Sondrel::Sondrel(StartOptions options) : options_(std::move(options)) {
     setObjectName("Sondrel");
     setWindowTitle("OBEL Sondrel");
     setWindowIcon(SondrelIcon());
-    // A fixed single border with the close button and system menu, no minimize or maximize.
+    // The close button, the system menu and a maximize button; no minimize button. The window
+    // opens at its laid-out size and grows from there, never below it.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(Px(4980), Px(3690));
+                   Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setMinimumSize(Px(4980), Px(3690));
+    resize(minimumSize());
     setPalette(LightPalette());
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
@@ -348,6 +351,11 @@ void Sondrel::createControls() {
     QWidget* tabOrder[] = {SndLst, Samples, SndRAD, SndVOL, SndPIT, SndCH, Update, Save};
     for (std::size_t i = 0; i + 1 < std::size(tabOrder); ++i) {
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
+    }
+
+    // Where each control stands at the laid-out size, for resizeEvent.
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        laidOut_.emplace_back(control, control->geometry());
     }
 
     connect(SndLst, &QListWidget::itemSelectionChanged, this, &Sondrel::SndLst_Click);
@@ -633,6 +641,18 @@ void Sondrel::showTableName() {
     name.replace("[*]", "[*][*]"); // the caption's unsaved mark stands for the first "[*]"
     setWindowTitle(name + "[*] - OBEL Sondrel");
     setWindowModified(!undo_->isClean());
+}
+
+void Sondrel::resizeEvent(QResizeEvent* event) {
+    // The list takes what the window has beyond its laid-out size; the controls below it keep
+    // their arrangement along its bottom edge.
+    const QSize extra = size() - minimumSize();
+    for (const auto& [control, geometry] : laidOut_) {
+        control->setGeometry(control == SndLst
+                                 ? geometry.adjusted(0, 0, extra.width(), extra.height())
+                                 : geometry.translated(0, extra.height()));
+    }
+    QWidget::resizeEvent(event);
 }
 
 void Sondrel::closeEvent(QCloseEvent* event) {

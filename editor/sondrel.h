@@ -14,6 +14,7 @@
 #include "logic/flags.h"
 #include "logic/units.h"
 
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -80,6 +81,8 @@ public:
 protected:
     // Closing asks to save first when the table or the fields hold changes not saved.
     void closeEvent(QCloseEvent* event) override;
+    // The list grows with the window; the rest keeps its place along the bottom.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     class UpdateCommand;
@@ -131,6 +134,7 @@ private:
     std::filesystem::path tablePath_; // the table opened, or last saved
     bool moving_ = false;             // the program itself moves the selection
     QUndoStack* undo_ = nullptr;
+    std::vector<std::pair<QWidget*, QRect>> laidOut_; // each control at the laid-out size
     struct KnownFile {
         std::filesystem::path path;
         std::optional<FileStamp> stamp;

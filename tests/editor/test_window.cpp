@@ -995,3 +995,28 @@ TEST_F(WindowTest, theCaptionMarksUnsavedChangesAndUndoRestoresExactBytes) {
     key(Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(caption(), "saved.sfx - OBEL Sondrel");
 }
+
+TEST_F(WindowTest, theWindowGrowsTheListAndKeepsTheRestAlongItsBottom) {
+    open();
+    const QSize laidOut(4980 / 15, 3690 / 15); // twips, 15 to a pixel
+    ASSERT_EQ(window->size(), laidOut);
+    std::map<QWidget*, QRect> before;
+    for (QWidget* control : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        before[control] = control->geometry();
+    }
+    auto* list = child<QListWidget>("SndLst");
+    EXPECT_EQ(before[list], QRect(0, 0, 4935 / 15, 2370 / 15));
+    EXPECT_EQ(before[child<QWidget>("SndCH")], QRect(4200 / 15, 3240 / 15, 735 / 15, 285 / 15));
+
+    window->resize(laidOut + QSize(200, 100));
+    for (const auto& [control, geometry] : before) {
+        EXPECT_EQ(control->geometry(),
+                  control == list ? geometry.adjusted(0, 0, 200, 100) : geometry.translated(0, 100))
+            << control->objectName().toStdString();
+    }
+    window->resize(100, 100); // never below the laid-out size
+    EXPECT_EQ(window->size(), laidOut);
+    for (const auto& [control, geometry] : before) {
+        EXPECT_EQ(control->geometry(), geometry) << control->objectName().toStdString();
+    }
+}
