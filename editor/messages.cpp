@@ -68,7 +68,7 @@ bool AskYesNo(QWidget* parent, const QString& question, bool yesIsDefault) {
                yesIsDefault ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
 }
 
-QString FailureReport(const Failure& failure) {
+QString FailureReport(const Failure& failure, FailureMoment moment) {
     QString report;
     switch (failure.code()) {
     case FailureCode::TableRead:
@@ -88,14 +88,19 @@ QString FailureReport(const Failure& failure) {
         report += "\n\n" + hint;
     }
     // The number, which support asks for, last; the fixed texts are known by themselves.
-    if (failure.code() != FailureCode::TableRead && failure.code() != FailureCode::TableWrite) {
+    const bool numbered =
+        failure.code() != FailureCode::TableRead && failure.code() != FailureCode::TableWrite;
+    if (moment == FailureMoment::WhileATableIsOpen && failure.code() != FailureCode::TableWrite) {
+        report += QStringLiteral("\n\nThe table that was open stays open");
+        report += numbered ? QStringLiteral(" (failure %1).").arg(failure.number()) : ".";
+    } else if (numbered) {
         report += QStringLiteral("\n\nSondrel cannot go on (failure %1).").arg(failure.number());
     }
     return report;
 }
 
-void ReportFailure(QWidget* parent, const Failure& failure) {
-    ShowMessage(parent, FailureReport(failure));
+void ReportFailure(QWidget* parent, const Failure& failure, FailureMoment moment) {
+    ShowMessage(parent, FailureReport(failure, moment));
 }
 
 } // namespace sondrel

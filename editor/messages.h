@@ -26,11 +26,14 @@ QMessageBox::StandardButton Ask(QWidget* parent, const QString& question,
                                 QMessageBox::StandardButtons buttons,
                                 QMessageBox::StandardButton defaultButton);
 
+// When a failure comes: at start-up Sondrel then ends; with a table open, that table stays.
+enum class FailureMoment { AtStartUp, WhileATableIsOpen };
+
 // Shows a failure: the table's fixed texts as they are, any other failure as what happened;
-// below, what the designer can do, and last the failure's number.
-void ReportFailure(QWidget* parent, const Failure& failure);
+// below, what the designer can do, and last what happens now, with the failure's number.
+void ReportFailure(QWidget* parent, const Failure& failure, FailureMoment moment);
 
 // The text of that report.
-QString FailureReport(const Failure& failure);
+QString FailureReport(const Failure& failure, FailureMoment moment);
 
 } // namespace sondrel

@@ -8,6 +8,7 @@
 #include "logic/sound_list.h"
 #include "logic/units.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -328,21 +329,29 @@ void Sondrel::createControls() {
             QKeySequence("Alt+" + flag.label->text(), QKeySequence::PortableText), this);
         connect(shortcut, &QShortcut::activated, flag.label, &FlagLabel::click);
     }
-    // Ctrl+S saves, Ctrl+Return presses Update; neither button is the window's default.
-    const std::pair<QKeySequence, QPushButton*> keys[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_S), Save},
-        {QKeySequence(Qt::CTRL | Qt::Key_Return), Update},
-        {QKeySequence(Qt::CTRL | Qt::Key_Enter), Update}};
-    for (const auto& [sequence, button] : keys) {
-        connect(new QShortcut(sequence, this), &QShortcut::activated, button, &QPushButton::click);
+    // Ctrl+Return presses Update; neither button is the window's default.
+    for (const QKeyCombination key : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}) {
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, Update,
+                &QPushButton::click);
     }
-    // Undo and redo of Update; in a field, the field's own undo of the typing comes first.
-    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this), &QShortcut::activated, this,
-            &Sondrel::undoUpdate);
-    for (const QKeySequence& redo :
-         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
-        connect(new QShortcut(redo, this), &QShortcut::activated, this, &Sondrel::redoUpdate);
-    }
+    // What the keys do beyond the buttons, also offered by the list's context menu. In a
+    // field, the field's own undo of the typing comes before the undo of Update.
+    const auto action = [this](const char* text, QList<QKeySequence> keys, auto slot) {
+        auto* created = new QAction(QString::fromLatin1(text), this);
+        created->setShortcuts(keys);
+        connect(created, &QAction::triggered, this, slot);
+        addAction(created);
+        SndLst->addAction(created);
+        return created;
+    };
+    action("Undo", {Qt::CTRL | Qt::Key_Z}, &Sondrel::undoUpdate);
+    action("Redo", {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z}, &Sondrel::redoUpdate);
+    action("Save...", {Qt::CTRL | Qt::Key_S}, [this] { Save->click(); });
+    action("Open another table...", {Qt::CTRL | Qt::Key_O}, &Sondrel::openAnother);
+    action("Read the table again", {Qt::Key_F5}, &Sondrel::readAgain);
+    NativeSwitch = action("Include KV4 sounds", {Qt::CTRL | Qt::Key_I}, &Sondrel::switchNative);
+    NativeSwitch->setCheckable(true);
+    SndLst->setContextMenuPolicy(Qt::ActionsContextMenu);
     Save->setAccessibleDescription("Saves the table and its sample list (Ctrl+S).");
     Update->setAccessibleDescription(
         "Stores what you changed into the selected sound (Ctrl+Return).");
@@ -390,14 +399,16 @@ Sondrel::LoadResult Sondrel::Form_Load() {
         rememberFile(table);
         rememberFile(SampleListPath(table));
 
-        BuildSoundList(AskYesNo(this, "Include KV4 sounds?"));
+        state_.IncludeNative = AskYesNo(this, "Include KV4 sounds?");
+        NativeSwitch->setChecked(state_.IncludeNative);
+        BuildSoundList(state_.IncludeNative);
         tablePath_ = table;
         showTableName();
     } catch (const Failure& failure) {
-        ReportFailure(this, failure);
+        ReportFailure(this, failure, FailureMoment::AtStartUp);
         return LoadResult::Failed;
     } catch (const std::bad_alloc&) {
-        ReportFailure(this, OutOfMemoryFailure());
+        ReportFailure(this, OutOfMemoryFailure(), FailureMoment::AtStartUp);
         return LoadResult::Failed;
     }
     SndLst->setFocus();
@@ -410,6 +421,7 @@ void Sondrel::BuildSoundList(bool IncludeNative) {
     const std::vector<SoundListEntry> entries =
         ComputeSoundList(state_.Table, state_.SampleNames, state_.ObjectNames, IncludeNative,
                          DisplayPath(SampleListPath(FM->Path())));
+    shownRow_ = -1;
     state_.ListToDetail.clear();
     state_.ListToDetail.reserve(entries.size());
     state_.ListEntryCount = 0;
@@ -655,23 +667,107 @@ void Sondrel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
 }
 
-void Sondrel::closeEvent(QCloseEvent* event) {
+bool Sondrel::mayPutTableAside(const QString& when) {
     if (!state_.ListLoaded || (undo_->isClean() && !hasUnappliedEdits())) {
-        event->accept();
-        return;
+        return true;
     }
     const QMessageBox::StandardButton answer =
         Ask(this,
-            QStringLiteral("The changes to %1 are not saved.\n\nSave them before closing?")
-                .arg(QStringFromPath(tablePath_.filename())),
+            QStringLiteral("The changes to %1 are not saved.\n\nSave them %2?")
+                .arg(QStringFromPath(tablePath_.filename()), when),
             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
-    const bool close = answer == QMessageBox::Discard ||
-                       (answer == QMessageBox::Save && ApplyEdits() && saveTable());
-    if (close) {
+    return answer == QMessageBox::Discard ||
+           (answer == QMessageBox::Save && ApplyEdits() && saveTable());
+}
+
+void Sondrel::closeEvent(QCloseEvent* event) {
+    if (mayPutTableAside("before closing")) {
         event->accept();
     } else {
         event->ignore();
     }
+}
+
+void Sondrel::openAnother() {
+    if (!mayPutTableAside("first")) {
+        return;
+    }
+    const std::filesystem::path before = FM->Path();
+    if (!FM->ShowOpen() || FM->FileName().isEmpty()) {
+        return;
+    }
+    if (!takeTable(FM->Path(), Keep::SameText)) {
+        FM->setPath(before);
+    }
+}
+
+void Sondrel::readAgain() {
+    if (mayPutTableAside("first")) {
+        takeTable(tablePath_, Keep::SameDetail);
+    }
+}
+
+void Sondrel::switchNative() {
+    // The table stays as it is; only a sound's unapplied edits are at stake.
+    if (!mayLeaveShownSound()) {
+        NativeSwitch->setChecked(state_.IncludeNative);
+        return;
+    }
+    const int detail = detailAt(shownRow_);
+    state_.IncludeNative = NativeSwitch->isChecked();
+    BuildSoundList(state_.IncludeNative);
+    reselect(detail, {});
+}
+
+bool Sondrel::takeTable(const std::filesystem::path& table, Keep keep) {
+    const int detail = detailAt(shownRow_);
+    const QString text = shownRow_ >= 0 ? SndLst->item(shownRow_)->text() : QString();
+    try {
+        RequireTable(table); // read, never created
+        SoundTable read = ReadSFX(table);
+        SampleListForm form;
+        std::vector<std::string> names =
+            ReadSampleNames(SampleListPath(table), read.NumSamples, &form);
+        ComputeSoundList(read, names, state_.ObjectNames, state_.IncludeNative,
+                         DisplayPath(SampleListPath(table))); // refuses before anything changes
+        state_.Table = std::move(read);
+        state_.SampleNames = std::move(names);
+        state_.ListForm = std::move(form);
+    } catch (const Failure& failure) {
+        ReportFailure(this, failure, FailureMoment::WhileATableIsOpen);
+        return false;
+    } catch (const std::bad_alloc&) {
+        ReportFailure(this, OutOfMemoryFailure(), FailureMoment::WhileATableIsOpen);
+        return false;
+    }
+    rememberFile(table);
+    rememberFile(SampleListPath(table));
+    tablePath_ = table;
+    FM->setPath(table);
+    undo_->clear(); // the history was the other table's
+    undo_->setClean();
+    shownRow_ = -1;
+    BuildSoundList(state_.IncludeNative);
+    showTableName();
+    reselect(keep == Keep::SameDetail ? detail : -1, keep == Keep::SameText ? text : QString());
+    return true;
+}
+
+void Sondrel::reselect(int detail, const QString& text) {
+    for (int row = 0; row < SndLst->count(); ++row) {
+        if ((detail >= 0 && detailAt(row) == detail) ||
+            (!text.isEmpty() && SndLst->item(row)->text() == text)) {
+            showRow(row);
+            SndLst->scrollToItem(SndLst->item(row));
+            return;
+        }
+    }
+    // The sound is not listed any more: nothing is shown, as after start-up.
+    for (QLineEdit* field : {SndRAD, SndVOL, SndPIT, SndCH}) {
+        field->clear();
+    }
+    Samples->clear();
+    shownRow_ = -1;
 }
 
 void Sondrel::Save_Click() {
@@ -732,7 +828,7 @@ bool Sondrel::saveTable() {
                                        QString::fromStdString(DisplayPath(sampleList)),
                                        QString::fromUtf8(failure.what())));
         } else {
-            ReportFailure(this, failure);
+            ReportFailure(this, failure, FailureMoment::WhileATableIsOpen);
         }
         return false;
     }

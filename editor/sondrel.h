@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -43,6 +44,7 @@ struct EditorState {
     std::vector<std::int32_t> ListToDetail; // list position -> detail index + 1
     std::int32_t ListEntryCount = 0;
     bool ListLoaded = false;
+    bool IncludeNative = false; // the answer to "Include KV4 sounds?", or the switch since
 };
 
 // How the window starts.
@@ -77,6 +79,13 @@ public:
     // until there are none.
     void undoUpdate();
     void redoUpdate();
+    // Another table (Ctrl+O, the open dialog), the same table read again from the disk (F5),
+    // and the native sounds listed or not (Ctrl+I). The first two ask first when there are
+    // changes not saved, the switch when the fields hold edits not stored; each shows the
+    // same sound again where it is still listed.
+    void openAnother();
+    void readAgain();
+    void switchNative();
 
 protected:
     // Closing asks to save first when the table or the fields hold changes not saved.
@@ -113,6 +122,16 @@ private:
     // Writes the table and its sample list under a name the designer chooses. True once both
     // are written.
     bool saveTable();
+    // Before the table is closed or replaced: asks to save what is not saved ("Save them
+    // `when`?"). False to keep it.
+    bool mayPutTableAside(const QString& when);
+    // Which sound to show again once another table, or the same one anew, is listed.
+    enum class Keep { SameDetail, SameText };
+    // Reads a table and its sample list in place of the window's; on a failure, says so and
+    // keeps the table that was open.
+    bool takeTable(const std::filesystem::path& table, Keep keep);
+    // Shows the entry of `detail`, or else the one reading `text`, where the list has it.
+    void reselect(int detail, const QString& text);
     // Reads the five labels, lets `click` switch them, and shows the result.
     void switchFlags(void (*click)(FlagColours&));
 
@@ -142,6 +161,7 @@ private:
     std::vector<KnownFile> known_; // the files read or written, as they were then
     std::vector<KnownFile>::const_iterator knownFile(const std::filesystem::path& path) const;
 
+    QAction* NativeSwitch = nullptr;
     QPushButton* Save = nullptr;
     QPushButton* Update = nullptr;
     FileDialog* FM = nullptr;

@@ -157,6 +157,18 @@ public:
         return values;
     }
     void clickLabel(const char* name) { QTest::mouseClick(child<FlagLabel>(name), Qt::LeftButton); }
+    // Presses a key in the list, as after a dialog the window is active again first, answering
+    // the dialogs it opens with `steps`.
+    void key(QKeyCombination combination, Steps steps = {}) {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        script = std::make_unique<Script>(std::move(steps));
+        auto* list = child<QListWidget>("SndLst");
+        list->setFocus();
+        QTest::keyClick(list, combination.key(), combination.keyboardModifiers());
+        EXPECT_TRUE(script->finished()) << QKeySequence(combination).toString().toStdString();
+    }
+    QString caption() { return window->windowHandle()->title(); }
     const SoundTable& shownTable() { return window->state().Table; }
 
     bool named_;
@@ -944,14 +956,7 @@ TEST(WindowEdits, closingAsksToSaveWhatIsNotSaved) {
 
 TEST_F(WindowTest, theCaptionMarksUnsavedChangesAndUndoRestoresExactBytes) {
     open();
-    const auto caption = [this] { return window->windowHandle()->title(); };
     auto* list = child<QListWidget>("SndLst");
-    const auto key = [this, list](Qt::Key key, Qt::KeyboardModifiers modifiers) {
-        window->activateWindow(); // as after a dialog
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        list->setFocus();
-        QTest::keyClick(list, key, modifiers);
-    };
     EXPECT_EQ(caption(), "city.sfx - OBEL Sondrel");
     select(2); // its unshown flag bits set
     type("SndVOL", "90");
@@ -964,35 +969,35 @@ TEST_F(WindowTest, theCaptionMarksUnsavedChangesAndUndoRestoresExactBytes) {
     press("Update");
     const SoundTable second = shownTable();
 
-    key(Qt::Key_Z, Qt::ControlModifier);
+    key(Qt::CTRL | Qt::Key_Z);
     EXPECT_EQ(shownTable(), first);
-    key(Qt::Key_Z, Qt::ControlModifier); // back to the table as read: selected and shown
+    key(Qt::CTRL | Qt::Key_Z); // back to the table as read: selected and shown
     EXPECT_EQ(shownTable(), MakeTable());
     EXPECT_EQ(list->currentRow(), 2);
     EXPECT_EQ(fields().at(1), QString::number(ShowDetail(MakeTable().Details[2]).Volume));
     EXPECT_EQ(caption(), "city.sfx - OBEL Sondrel");
-    key(Qt::Key_Y, Qt::ControlModifier);
+    key(Qt::CTRL | Qt::Key_Y);
     EXPECT_EQ(shownTable(), first);
     EXPECT_EQ(fields().at(1), "90");
-    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    key(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
     EXPECT_EQ(shownTable(), second);
     EXPECT_EQ(list->currentRow(), 0);
 
     // An edit not yet stored is undone first, and waits for no redo.
     type("SndCH", "7");
-    key(Qt::Key_Y, Qt::ControlModifier);
+    key(Qt::CTRL | Qt::Key_Y);
     EXPECT_EQ(fields().at(3), "7");
-    key(Qt::Key_Z, Qt::ControlModifier);
+    key(Qt::CTRL | Qt::Key_Z);
     EXPECT_EQ(shownTable(), second);
     EXPECT_EQ(fields().at(3), "4");
 
     // A save clears the mark and names the file saved; the history goes on.
     press("Save", {Script::chooseFile(Q(dir / "saved.sfx"))});
     EXPECT_EQ(caption(), "saved.sfx - OBEL Sondrel");
-    key(Qt::Key_Z, Qt::ControlModifier);
+    key(Qt::CTRL | Qt::Key_Z);
     EXPECT_EQ(shownTable(), first);
     EXPECT_EQ(caption(), "saved.sfx* - OBEL Sondrel");
-    key(Qt::Key_Y, Qt::ControlModifier);
+    key(Qt::CTRL | Qt::Key_Y);
     EXPECT_EQ(caption(), "saved.sfx - OBEL Sondrel");
 }
 
@@ -1019,4 +1024,71 @@ TEST_F(WindowTest, theWindowGrowsTheListAndKeepsTheRestAlongItsBottom) {
     for (const auto& [control, geometry] : before) {
         EXPECT_EQ(control->geometry(), geometry) << control->objectName().toStdString();
     }
+}
+
+TEST(WindowTables, openReadAgainAndTheNativeSwitchShowTheSameSoundAndAskAboutChanges) {
+    EditorSession t;
+    t.open();
+    auto* list = t.child<QListWidget>("SndLst");
+    t.select(2); // KV3 Sound 45 - 4, detail 2
+    // The level editor changes the table: F5 reads it again, showing the same sound.
+    SoundTable theirs = MakeTable();
+    theirs.Details[2].Volume = 100;
+    WriteAll(t.table(), SerializeSFX(theirs));
+    t.key(Qt::Key_F5);
+    EXPECT_EQ(t.shownTable(), theirs);
+    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_EQ(t.fields().at(1), "40");
+    // Ctrl+I lists the native sounds no more, then again; the sound stays shown.
+    t.key(Qt::CTRL | Qt::Key_I);
+    EXPECT_EQ(t.listTexts(),
+              (QStringList{"KV5 Sound 12 - 45", "KV3 Sound 45 - 4", "KV2 Sound 45 - 300"}));
+    EXPECT_EQ(list->currentRow(), 1);
+    t.key(Qt::CTRL | Qt::Key_I);
+    EXPECT_EQ(list->count(), 4);
+    EXPECT_EQ(list->currentRow(), 2);
+    // Ctrl+O opens another table, where the same entry is shown again.
+    WriteAll(t.dir / "other.sfx", SerializeSFX(MakeTable()));
+    WriteText(t.dir / "other.sam", SerializeSampleNames(kSampleNames, 8));
+    t.key(Qt::CTRL | Qt::Key_O, {Script::chooseFile(Q(t.dir / "other.sfx"))});
+    EXPECT_EQ(t.script->seen().at(0).kind, "open");
+    EXPECT_EQ(t.caption(), "other.sfx - OBEL Sondrel");
+    EXPECT_EQ(t.shownTable(), MakeTable());
+    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_EQ(t.fields().at(1), "1");
+
+    // With an Update not saved, each asks first; Cancel keeps everything.
+    t.type("SndVOL", "20");
+    t.press("Update");
+    const QString question = "The changes to other.sfx are not saved.\n\nSave them first?";
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_F5), Qt::CTRL | Qt::Key_O}) {
+        t.key(key, {Script::press(QMessageBox::Cancel)});
+        EXPECT_EQ(t.script->messages(), QStringList{question});
+        EXPECT_EQ(t.shownTable().Details[2].Volume, 50);
+        EXPECT_EQ(t.caption(), "other.sfx* - OBEL Sondrel");
+    }
+    // The fields' edit not stored: the switch asks about it, and Cancel keeps the list.
+    t.type("SndVOL", "30");
+    t.key(Qt::CTRL | Qt::Key_I, {Script::press(QMessageBox::Cancel)});
+    EXPECT_TRUE(t.script->messages().at(0).startsWith("You changed KV3 Sound 45 - 4"));
+    EXPECT_EQ(list->count(), 4);
+    EXPECT_EQ(t.fields().at(1), "30");
+    // Discard reads the table again as it is on the disk; its history goes with it.
+    t.key(Qt::Key_F5, {Script::press(QMessageBox::Discard)});
+    EXPECT_EQ(t.shownTable(), MakeTable());
+    EXPECT_EQ(t.caption(), "other.sfx - OBEL Sondrel");
+    EXPECT_EQ(t.fields().at(1), "1");
+    t.key(Qt::CTRL | Qt::Key_Z);
+    EXPECT_EQ(t.shownTable(), MakeTable());
+
+    // A table that cannot be read is reported, and the one open stays.
+    WriteAll(t.dir / "bad.sfx", {1, 2, 3});
+    t.key(Qt::CTRL | Qt::Key_O,
+          {Script::chooseFile(Q(t.dir / "bad.sfx")), Script::press(QMessageBox::Ok)});
+    EXPECT_TRUE(
+        t.script->messages().at(0).endsWith("\n\nThe table that was open stays open (failure 10)."))
+        << t.script->messages().at(0).toStdString();
+    EXPECT_EQ(t.caption(), "other.sfx - OBEL Sondrel");
+    EXPECT_EQ(t.child<FileDialog>("FM")->FileName(), Q(t.dir / "other.sfx")); // Save offers it
+    EXPECT_EQ(list->count(), 4);
 }
