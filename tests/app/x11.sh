@@ -1,6 +1,7 @@
 # Shared by the end-to-end tests: a virtual X server with a window manager, windows found by
-# title, keys pressed as a user presses them. Sourced; expects $work, a folder of the test's
-# own, which is removed at the end with every process listed in $pids.
+# title, keys pressed as a user presses them, and a Wine prefix for the Windows runs. Sourced;
+# expects $work, a folder of the test's own, which is removed at the end with every process
+# listed in $pids.
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -80,4 +81,13 @@ keys_in_next_window() {
         fi
     done
     fail "no window took the keys $*"
+}
+
+# A Wine prefix of the test's own, started, with Wine's TrueType fonts (its MS Sans Serif has
+# the size the window's captions were laid out for); its server ends with the test.
+start_wine() {
+    export WINEPREFIX=$work/wine WINEDEBUG=-all
+    trap 'wineserver -k 2>/dev/null; cleanup' EXIT
+    wineboot -i >/dev/null 2>&1 || fail "Wine did not start"
+    cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 }

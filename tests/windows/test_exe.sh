@@ -20,12 +20,7 @@ work=$(mktemp -d)
 # shellcheck source=tests/app/x11.sh
 source "$(dirname "$0")/../app/x11.sh"
 start_x
-
-export WINEPREFIX=$work/wine WINEDEBUG=-all
-trap 'wineserver -k 2>/dev/null; cleanup' EXIT
-wineboot -i >/dev/null 2>&1 || fail "Wine did not start"
-# Wine's TrueType fonts: its MS Sans Serif has the size the window's captions were laid out for.
-cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+start_wine
 
 # Runs the program $2 (with its runner before it) from the folder $1 as a designer would:
 # chooses city.sfx, includes the series' sounds, selects a sound, gives it volume 42 and the

@@ -14,10 +14,7 @@ work=$(mktemp -d)
 # shellcheck source=tests/app/x11.sh
 source "$(dirname "$0")/../app/x11.sh"
 start_x
-export WINEPREFIX=$work/wine WINEDEBUG=-all
-trap 'wineserver -k 2>/dev/null; cleanup' EXIT
-wineboot -i >/dev/null 2>&1 || fail "Wine did not start"
-cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+start_wine
 
 user=$(whoami)
 installed="$WINEPREFIX/drive_c/users/$user/AppData/Local/Programs/Sondrel"
