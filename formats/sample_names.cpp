@@ -103,7 +103,7 @@ bool SampleListReader::feed(std::string_view piece) {
     if (!markDecided_) {
         return done();
     }
-    if (done()) {
+    if (restBegun()) {
         keepRest(piece);
         return true;
     }
@@ -129,7 +129,7 @@ void SampleListReader::keepRest(std::string_view bytes) {
 
 bool SampleListReader::consume(std::string_view piece) {
     std::size_t pos = 0;
-    while (pos < piece.size() && !done()) {
+    while (pos < piece.size() && !restBegun()) {
         const char c = piece[pos];
         if (afterCr_) {
             afterCr_ = false;
@@ -177,7 +177,7 @@ bool SampleListReader::consume(std::string_view piece) {
         }
         ++pos;
     }
-    if (done()) {
+    if (restBegun()) {
         keepRest(piece.substr(pos));
     }
     return done();

@@ -88,6 +88,9 @@ private:
         AfterQuote,  // passed over up to a comma or the line end
     };
     bool consume(std::string_view piece);
+    // The names are read, and so is the last one's end: after a closing quote, what is passed
+    // over up to the comma or line end belongs to the name, not to the rest.
+    bool restBegun() const { return done() && state_ != State::AfterQuote; }
     void keepRest(std::string_view bytes);
     void endLine();
     void addName();

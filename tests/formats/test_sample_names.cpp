@@ -106,7 +106,8 @@ TEST(SampleListGrammar, keepsWhatFollowsTheNamesFromTheByteAfterTheLastOnesEnd) 
         {"a\nb\rc", 1, "b\rc"},
         {"a\r\rb", 1, "\rb"},
         {"a,b,c\r\n", 2, "c\r\n"},
-        {"\"a\"x, b\r\n", 1, "x, b\r\n"},
+        {"\"a\"x, b\r\n", 1, " b\r\n"}, // what follows a quote belongs to its name
+        {"\"a\"x\r\nb", 1, "b"},
         {"\xEF\xBB\xBF"
          "a\r\n\xEF\xBB\xBF",
          1, "\xEF\xBB\xBF"},
