@@ -88,7 +88,7 @@ SampleListReader::SampleListReader(std::int32_t count, const fs::path& file) : f
     names_.reserve(std::min<std::size_t>(wanted_, 1 << 16));
 }
 
-bool SampleListReader::feed(std::string_view piece) {
+void SampleListReader::feed(std::string_view piece) {
     // A UTF-8 byte-order mark at the very start is not part of the first name.
     while (!markDecided_ && !piece.empty()) {
         if (piece.front() == kByteOrderMark[markMatched_]) {
@@ -101,13 +101,13 @@ bool SampleListReader::feed(std::string_view piece) {
         }
     }
     if (!markDecided_) {
-        return done();
+        return;
     }
     if (restBegun()) {
         keepRest(piece);
-        return true;
+    } else {
+        consume(piece);
     }
-    return consume(piece);
 }
 
 void SampleListReader::keepRest(std::string_view bytes) {
@@ -127,7 +127,7 @@ void SampleListReader::keepRest(std::string_view bytes) {
     rest_.append(bytes);
 }
 
-bool SampleListReader::consume(std::string_view piece) {
+void SampleListReader::consume(std::string_view piece) {
     std::size_t pos = 0;
     while (pos < piece.size() && !restBegun()) {
         const char c = piece[pos];
@@ -180,7 +180,6 @@ bool SampleListReader::consume(std::string_view piece) {
     if (restBegun()) {
         keepRest(piece.substr(pos));
     }
-    return done();
 }
 
 std::vector<std::string> SampleListReader::finish() {

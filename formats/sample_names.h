@@ -71,8 +71,8 @@ class SampleListReader {
 public:
     SampleListReader(std::int32_t count, const std::filesystem::path& file);
 
-    // Takes the next piece. True once `count` names are read; what follows is the rest.
-    bool feed(std::string_view piece);
+    // Takes the next piece; what follows the `count` names is the rest.
+    void feed(std::string_view piece);
     bool done() const { return names_.size() == wanted_; }
     // The names, once the text has ended. Throws SampleListShort when it ended too early.
     std::vector<std::string> finish();
@@ -87,7 +87,7 @@ private:
         Quoted,      // up to the closing quote or the line end
         AfterQuote,  // passed over up to a comma or the line end
     };
-    bool consume(std::string_view piece);
+    void consume(std::string_view piece);
     // The names are read, and so is the last one's end: after a closing quote, what is passed
     // over up to the comma or line end belongs to the name, not to the rest.
     bool restBegun() const { return done() && state_ != State::AfterQuote; }

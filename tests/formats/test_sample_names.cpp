@@ -77,6 +77,7 @@ TEST(SampleListGrammar, readsTheNamesItShould) {
         {"a,\r\nb\r\n", 3, {"a", "", "b"}},  // a trailing comma ends with an empty name
         {"a\nb\n", 2, {"a", "b"}},           // LF alone ends a line
         {"a\rb\r", 2, {"a", "b"}},           // CR alone too
+        {"a\rb\nc", 3, {"a", "b", "c"}},     // a LF after a CR and a name is a line end
         {"a\r\r\nb", 3, {"a", "", "b"}},     // CR CR LF is two line ends
         {"a\r\nb", 2, {"a", "b"}},           // the last line needs no line end
         {"a" + std::string(100000, ',') + "\r\nb", 3, {"a", "", ""}}, // a long line of names

@@ -18,11 +18,12 @@ TEST(NumberFromText, readsTheNumberAtTheStartOfTheText) {
         {"&", none},      {"&X1", none},   {"&H 1 F", 31}, {"1.2.3", 1.2}, {"--1", none},
         {"\r1", none},    {"1\r2", 1},     {"007", 7},     {"1,000", 1},   {"\xC2\xBD", none},
         {"0.1", 0.1},     {"101", 101},    {"1E-400", 0},  {".", none},    {"-", none},
-        {"&H0", 0},
+        {"&H0", 0},       {"&H1_", 1},     {"&o7a", 7},
     };
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(NumberFromText(text), value) << '"' << text << '"';
     }
+    EXPECT_EQ(NumberFromText(std::string_view("12345").substr(0, 2)), 12); // not a byte more
     EXPECT_TRUE(std::isinf(*NumberFromText("1E400")));
     EXPECT_TRUE(std::isinf(*NumberFromText("9" + std::string(500, '9'))));
 }
