@@ -2,6 +2,7 @@
 
 #include <QAccessibleWidget>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <mutex>
 
@@ -17,8 +18,14 @@ public:
         QAccessible::State state = QAccessibleWidget::state();
         state.checkable = true;
         state.checked = label()->isSet();
+        state.checkStateMixed = label()->isMixed();
         state.focusable = false;
         return state;
+    }
+    QString text(QAccessible::Text kind) const override {
+        const QString text = QAccessibleWidget::text(kind);
+        // Said first: the selected sounds differ in this flag.
+        return kind == QAccessible::Description && label()->isMixed() ? "Mixed. " + text : text;
     }
     QStringList actionNames() const override { return {pressAction(), toggleAction()}; }
     void doAction(const QString& action) override {
@@ -54,13 +61,25 @@ FlagLabel::FlagLabel(const QString& caption, QWidget* parent) : QLabel(caption, 
 
 void FlagLabel::setColour(ColourValue colour) {
     const bool wasSet = isSet();
+    const bool wasMixed = isMixed();
     colour_ = colour;
     applyColour();
-    if (wasSet != isSet()) {
+    if (wasSet != isSet() || wasMixed != isMixed()) {
         QAccessible::State changed;
-        changed.checked = true;
+        changed.checked = wasSet != isSet();
+        changed.checkStateMixed = wasMixed != isMixed();
         QAccessibleStateChangeEvent event(this, changed);
         QAccessible::updateAccessibility(&event);
+    }
+}
+
+void FlagLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (isMixed()) {
+        // Not by its grey alone: a dotted frame says the sounds differ.
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 }
 

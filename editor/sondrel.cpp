@@ -3,6 +3,7 @@
 #include "editor/file_dialog.h"
 #include "editor/flag_label.h"
 #include "editor/messages.h"
+#include "editor/sound_list_box.h"
 #include "formats/file_io.h"
 #include "formats/sample_names.h"
 #include "logic/sound_list.h"
@@ -12,9 +13,9 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShortcut>
@@ -93,113 +94,43 @@ QString FromBytes(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The sound list: once an entry is selected, one always is. A click on the blank area below
-// the entries, Ctrl+click on the selected entry or Ctrl+Space would clear the selection and
-// leave the fields showing a sound that Update could no longer store into; they change
-// nothing. The mouse and the keyboard move the selection as ever.
-class SoundListBox : public QListWidget {
-public:
-    using QListWidget::QListWidget;
-
-    // Puts the selection back on the sound shown, when a question kept the designer there.
-    std::function<void()> settle;
-
-    // The designer stays on the sound shown. Within a key or mouse event the item view goes
-    // on moving the selection after the change it signalled, so the selection is put back once
-    // the event is handled, and the rest of a mouse gesture selects nothing.
-    void stay() {
-        if (handling_ == 0) {
-            settle();
-            return;
-        }
-        staying_ = true;
-        ignoreUntilRelease_ = pressing_;
-    }
-    // True while the selection is about to be put back: its changes mean nothing.
-    bool staying() const { return staying_; }
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        handle([&] { QListWidget::keyPressEvent(event); });
-    }
-    void mousePressEvent(QMouseEvent* event) override {
-        ignoreUntilRelease_ = false; // a release the question took is not waited for
-        pressing_ = true;
-        handle([&] { QListWidget::mousePressEvent(event); });
-        pressing_ = false;
-    }
-    void mouseMoveEvent(QMouseEvent* event) override {
-        if (!ignoreUntilRelease_) {
-            handle([&] { QListWidget::mouseMoveEvent(event); });
-        }
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (std::exchange(ignoreUntilRelease_, false)) {
-            return;
-        }
-        handle([&] { QListWidget::mouseReleaseEvent(event); });
-    }
-
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
-                                                         const QEvent* event) const override {
-        const QItemSelectionModel::SelectionFlags command =
-            QListWidget::selectionCommand(index, event);
-        const bool clears = !index.isValid() || command.testFlag(QItemSelectionModel::Deselect) ||
-                            command.testFlag(QItemSelectionModel::Toggle);
-        if (clears && selectionModel()->hasSelection()) {
-            return QItemSelectionModel::NoUpdate;
-        }
-        return command;
-    }
-
-private:
-    template <class Handler> void handle(Handler handler) {
-        ++handling_;
-        handler();
-        if (--handling_ == 0 && std::exchange(staying_, false)) {
-            settle();
-        }
-    }
-
-    int handling_ = 0;
-    bool staying_ = false;
-    bool pressing_ = false;
-    bool ignoreUntilRelease_ = false;
-};
-
 } // namespace
 
-// One Update: the detail's eight bytes before and after. Undoing or redoing it puts them back
-// and shows that sound.
+// One Update, of one sound or several: each detail's eight bytes before and after. Undoing or
+// redoing it puts them back and shows those sounds.
 class Sondrel::UpdateCommand : public QUndoCommand {
 public:
-    UpdateCommand(Sondrel* window, std::size_t detail, const SoundDetail& before,
-                  const SoundDetail& after)
-        : window_(window), detail_(detail), before_(before), after_(after) {}
+    struct Change {
+        int detail;
+        SoundDetail before;
+        SoundDetail after;
+    };
+    UpdateCommand(Sondrel* window, std::vector<Change> changes)
+        : window_(window), changes_(std::move(changes)) {}
 
-    void undo() override { put(before_); }
+    void undo() override { put(&Change::before); }
     void redo() override {
         if (done_) {
-            put(after_);
+            put(&Change::after);
         }
         done_ = true; // the first redo is the Update itself, which stored and shows it already
     }
 
 private:
-    void put(const SoundDetail& bytes) {
-        window_->state_.Table.Details[detail_] = bytes;
-        const auto& rows = window_->state_.ListToDetail;
-        const auto row =
-            std::find(rows.begin(), rows.end(), static_cast<std::int32_t>(detail_ + 1));
-        if (row != rows.end()) {
-            window_->showRow(static_cast<int>(row - rows.begin()));
+    void put(SoundDetail Change::*bytes) {
+        std::vector<int> details;
+        for (const Change& change : changes_) {
+            window_->state_.Table.Details[static_cast<std::size_t>(change.detail)] = change.*bytes;
+            details.push_back(change.detail);
+        }
+        window_->SndLst->sounds()->refresh();
+        if (const std::vector<int> rows = window_->rowsOfDetails(details); !rows.empty()) {
+            window_->showRows(rows);
         }
     }
 
     Sondrel* window_;
-    std::size_t detail_;
-    SoundDetail before_;
-    SoundDetail after_;
+    std::vector<Change> changes_;
     bool done_ = false;
 };
 
@@ -277,14 +208,12 @@ void Sondrel::createControls() {
     Samples->setEditText("None");
     Samples->setForegroundRole(QPalette::ButtonText);
     PlaceInTwips(Samples, 0, 2760, 1695, 315);
-    auto* list = new SoundListBox(this);
-    list->settle = [this] { selectRow(shownRow_); };
-    SndLst = list;
+    SndLst = new SoundListBox(state_.Table, state_.SampleNames, this);
+    SndLst->settle = [this] { selectRows(shownRows_); };
     SndLst->setObjectName("SndLst");
-    SndLst->setSelectionMode(QAbstractItemView::SingleSelection);
-    SndLst->setSortingEnabled(false);
     SndLst->setForegroundRole(QPalette::ButtonText);
     PlaceInTwips(SndLst, 0, 0, 4935, 2370);
+    SndLst->setLaidOutWidth(SndLst->width());
     Label4 = caption("Label4", "CH:", 3840, 375, 255);
     SndN = flag("SndN", "N", 3240, 180);
     Label3 = caption("Label3", "PIT:", 1320, 300, 195);
@@ -351,23 +280,42 @@ void Sondrel::createControls() {
     action("Read the table again", {Qt::Key_F5}, &Sondrel::readAgain);
     NativeSwitch = action("Include KV4 sounds", {Qt::CTRL | Qt::Key_I}, &Sondrel::switchNative);
     NativeSwitch->setCheckable(true);
+    action("Find a sound...", {Qt::CTRL | Qt::Key_F}, &Sondrel::showFilter);
     SndLst->setContextMenuPolicy(Qt::ActionsContextMenu);
     Save->setAccessibleDescription("Saves the table and its sample list (Ctrl+S).");
     Update->setAccessibleDescription(
         "Stores what you changed into the selected sound (Ctrl+Return).");
 
+    // The filter, hidden until Ctrl+F, takes a line at the top of the list.
+    SndFilter = new QLineEdit(this);
+    SndFilter->setObjectName("SndFilter");
+    SndFilter->setAccessibleName("Find a sound");
+    SndFilter->setAccessibleDescription(
+        "Lists only the sounds whose name, sample names or slots contain what you type. Escape "
+        "clears it.");
+    SndFilter->setPlaceholderText("Find a sound: name, sample or slot");
+    SndFilter->setClearButtonEnabled(true);
+    SndFilter->hide();
+    connect(SndFilter, &QLineEdit::textChanged, SndLst, &SoundListBox::setFilter);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), SndFilter);
+    escape->setContext(Qt::WidgetShortcut);
+    connect(escape, &QShortcut::activated, this, &Sondrel::hideFilter);
+
     // Labels never take the focus; the rest in tab order, SndVOL before SndPIT.
-    QWidget* tabOrder[] = {SndLst, Samples, SndRAD, SndVOL, SndPIT, SndCH, Update, Save};
+    QWidget* tabOrder[] = {SndFilter, SndLst, Samples, SndRAD, SndVOL, SndPIT, SndCH, Update, Save};
     for (std::size_t i = 0; i + 1 < std::size(tabOrder); ++i) {
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
     }
 
     // Where each control stands at the laid-out size, for resizeEvent.
     for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        laidOut_.emplace_back(control, control->geometry());
+        if (control != SndFilter) {
+            laidOut_.emplace_back(control, control->geometry());
+        }
     }
 
-    connect(SndLst, &QListWidget::itemSelectionChanged, this, &Sondrel::SndLst_Click);
+    connect(SndLst->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &Sondrel::SndLst_Click);
     connect(SndP, &FlagLabel::clicked, this, &Sondrel::SndP_Click);
     connect(SndV, &FlagLabel::clicked, this, &Sondrel::SndV_Click);
     connect(SndR, &FlagLabel::clicked, this, &Sondrel::SndR_Click);
@@ -417,30 +365,20 @@ Sondrel::LoadResult Sondrel::Form_Load() {
 
 void Sondrel::BuildSoundList(bool IncludeNative) {
     state_.ListLoaded = false;
-    SndLst->clear();
-    const std::vector<SoundListEntry> entries =
+    std::vector<SoundListEntry> entries =
         ComputeSoundList(state_.Table, state_.SampleNames, state_.ObjectNames, IncludeNative,
                          DisplayPath(SampleListPath(FM->Path())));
-    shownRow_ = -1;
+    shownRows_.clear();
     state_.ListToDetail.clear();
     state_.ListToDetail.reserve(entries.size());
-    state_.ListEntryCount = 0;
     for (const SoundListEntry& entry : entries) {
-        SndLst->addItem(FromBytes(entry.Text));
-        SndLst->setCurrentRow(state_.ListEntryCount);
         state_.ListToDetail.push_back(entry.ListToDetail);
-        ++state_.ListEntryCount;
     }
-    SndLst->clearSelection();
-    SndLst->setCurrentIndex(QModelIndex());
-    // Each entry was brought into view as it was added, so the list ends on its last ones.
+    state_.ListEntryCount = static_cast<std::int32_t>(entries.size());
+    SndLst->setEntries(std::move(entries));
+    // The list ends on its last entries, as if each had been brought into view as it came.
     SndLst->scrollToBottom();
     state_.ListLoaded = true;
-}
-
-int Sondrel::selectedIndex() const {
-    const QModelIndexList rows = SndLst->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.constFirst().row();
 }
 
 int Sondrel::detailAt(int listIndex) const {
@@ -499,46 +437,58 @@ void Sondrel::setFlagColours(const FlagColours& colours) {
 }
 
 void Sondrel::SndLst_Click() {
-    auto* list = static_cast<SoundListBox*>(SndLst);
-    if (!state_.ListLoaded || moving_ || list->staying()) {
+    if (!state_.ListLoaded || moving_ || SndLst->staying()) {
         return;
     }
-    const int row = selectedIndex();
-    if (row == shownRow_) {
+    const std::vector<int> rows = SndLst->selectedPositions();
+    if (rows == shownRows_) {
         return;
     }
     if (!mayLeaveShownSound()) {
-        list->stay(); // on the sound with the edits, which stay in the fields
+        SndLst->stay(); // on the sounds with the edits, which stay in the fields
         return;
     }
-    display(row);
+    display(rows);
 }
 
-void Sondrel::selectRow(int row) {
+void Sondrel::selectRows(const std::vector<int>& rows) {
     moving_ = true;
-    SndLst->setCurrentRow(row);
+    SndLst->selectPositions(rows);
     moving_ = false;
 }
 
-void Sondrel::showRow(int row) {
-    selectRow(row);
-    display(row);
+void Sondrel::showRows(const std::vector<int>& rows) {
+    selectRows(rows);
+    display(rows);
+}
+
+std::vector<int> Sondrel::rowsOfDetails(const std::vector<int>& details) const {
+    std::vector<int> rows;
+    for (int row = 0; row < state_.ListEntryCount; ++row) {
+        if (std::find(details.begin(), details.end(), detailAt(row)) != details.end()) {
+            rows.push_back(row);
+        }
+    }
+    return rows;
 }
 
 bool Sondrel::hasUnappliedEdits() const {
-    return shownRow_ >= 0 && editView() != shown_;
+    return !shownRows_.empty() && editView() != shown_;
 }
 
 bool Sondrel::mayLeaveShownSound() {
     if (!hasUnappliedEdits()) {
         return true;
     }
-    const QString sound = SndLst->item(shownRow_)->text();
-    switch (Ask(this,
-                QStringLiteral("You changed %1 without pressing Update.\n\nApply the changes to "
-                               "it?")
-                    .arg(sound),
-                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes)) {
+    const QString question =
+        shownRows_.size() == 1
+            ? QStringLiteral("You changed %1 without pressing Update.\n\nApply the changes to it?")
+                  .arg(FromBytes(SndLst->entry(shownRows_.front()).Text))
+            : QStringLiteral("You changed %1 sounds without pressing Update.\n\nApply the "
+                             "changes to them?")
+                  .arg(shownRows_.size());
+    switch (Ask(this, question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                QMessageBox::Yes)) {
     case QMessageBox::Yes:
         return ApplyEdits();
     case QMessageBox::No:
@@ -548,31 +498,43 @@ bool Sondrel::mayLeaveShownSound() {
     }
 }
 
-void Sondrel::display(int row) {
+void Sondrel::display(std::vector<int> rows) {
     Samples->clear();
-    shownRow_ = -1;
-    const int d = detailAt(row);
-    if (d < 0) {
+    shownRows_.clear();
+    std::vector<const SoundDetail*> details;
+    std::vector<EditView> views;
+    std::erase_if(rows, [this](int row) { return detailAt(row) < 0; });
+    for (const int row : rows) {
+        details.push_back(&state_.Table.Details[static_cast<std::size_t>(detailAt(row))]);
+        views.push_back(ViewOfDetail(*details.back()));
+    }
+    if (details.empty()) {
         return;
     }
-    const SoundDetail& detail = state_.Table.Details[static_cast<std::size_t>(d)];
-    for (const DetailSample& sample : SamplesOfDetail(detail, state_.SampleNames)) {
-        if (sample.Name != nullptr) { // a damaged table shows what there is
-            Samples->addItem(FromBytes(*sample.Name));
+    // The samples, where the sounds all play the same ones.
+    const SoundDetail& first = *details.front();
+    const bool sameSamples = std::all_of(details.begin(), details.end(), [&](const auto* detail) {
+        return detail->Sample == first.Sample && detail->sampleCount() == first.sampleCount();
+    });
+    if (sameSamples) {
+        for (const DetailSample& sample : SamplesOfDetail(first, state_.SampleNames)) {
+            if (sample.Name != nullptr) { // a damaged table shows what there is
+                Samples->addItem(FromBytes(*sample.Name));
+            }
         }
     }
-    const ShownValues shown = ShowDetail(detail);
-    SndRAD->setText(QString::number(shown.Range));
-    SndVOL->setText(QString::number(shown.Volume));
-    SndPIT->setText(QString::number(shown.Pitch));
-    SndCH->setText(QString::number(shown.Chance));
+    const EditView shared = SharedView(views);
+    SndRAD->setText(QString::fromStdString(shared.Texts.Range));
+    SndVOL->setText(QString::fromStdString(shared.Texts.Volume));
+    SndPIT->setText(QString::fromStdString(shared.Texts.Pitch));
+    SndCH->setText(QString::fromStdString(shared.Texts.Chance));
     if (Samples->count() > 0) {
         Samples->setCurrentIndex(0);
         Samples->lineEdit()->setCursorPosition(0); // show a long name from its start
     }
-    setFlagColours(ColoursForFlags(detail.Flags));
+    setFlagColours(shared.Colours);
     shown_ = editView();
-    shownRow_ = row;
+    shownRows_ = std::move(rows);
 }
 
 void Sondrel::switchFlags(void (*click)(FlagColours&)) {
@@ -606,29 +568,36 @@ void Sondrel::Update_Click() {
 }
 
 bool Sondrel::ApplyEdits() {
-    const int d = detailAt(shownRow_);
-    if (d < 0) {
-        return true; // no sound shown: nothing to store into
-    }
-    SoundDetail& detail = state_.Table.Details[static_cast<std::size_t>(d)];
     const EditView now = editView();
-    const EditResult result = StoreChanges(detail, shown_, now);
-    if (!result.stored) {
-        const FieldLimits limits = LimitsOf(result.failed);
-        QLineEdit* fields[] = {SndRAD, SndVOL, SndPIT, SndCH};
-        QLineEdit* field = fields[static_cast<int>(result.failed)];
-        ShowMessage(this, QStringLiteral("The %1 must be a number from 0 to %2.\n\nThe sound was "
-                                         "not changed.")
-                              .arg(QString::fromLatin1(limits.name))
-                              .arg(limits.max));
-        field->setFocus();
-        field->selectAll();
-        return false;
+    std::vector<UpdateCommand::Change> changes;
+    for (const int row : shownRows_) {
+        const int d = detailAt(row);
+        const SoundDetail& detail = state_.Table.Details[static_cast<std::size_t>(d)];
+        const EditResult result = StoreChanges(detail, shown_, now);
+        if (!result.stored) {
+            // The fields are the same for every sound: the first refusal stops them all.
+            const FieldLimits limits = LimitsOf(result.failed);
+            QLineEdit* fields[] = {SndRAD, SndVOL, SndPIT, SndCH};
+            QLineEdit* field = fields[static_cast<int>(result.failed)];
+            ShowMessage(this, QStringLiteral("The %1 must be a number from 0 to %2.\n\nThe %3 not "
+                                             "changed.")
+                                  .arg(QString::fromLatin1(limits.name))
+                                  .arg(limits.max)
+                                  .arg(shownRows_.size() == 1 ? "sound was" : "sounds were"));
+            field->setFocus();
+            field->selectAll();
+            return false;
+        }
+        if (result.detail != detail) {
+            changes.push_back({d, detail, result.detail});
+        }
     }
-    if (result.detail != detail) {
-        const SoundDetail before = detail;
-        detail = result.detail;
-        undo_->push(new UpdateCommand(this, static_cast<std::size_t>(d), before, detail));
+    if (!changes.empty()) {
+        for (const UpdateCommand::Change& change : changes) {
+            state_.Table.Details[static_cast<std::size_t>(change.detail)] = change.after;
+        }
+        undo_->push(new UpdateCommand(this, std::move(changes)));
+        SndLst->sounds()->refresh();
     }
     shown_ = now;
     return true;
@@ -636,7 +605,7 @@ bool Sondrel::ApplyEdits() {
 
 void Sondrel::undoUpdate() {
     if (hasUnappliedEdits()) {
-        display(shownRow_); // the latest change is the one not yet stored: it goes first
+        display(shownRows_); // the latest change is the one not yet stored: it goes first
     } else {
         undo_->undo();
     }
@@ -656,6 +625,11 @@ void Sondrel::showTableName() {
 }
 
 void Sondrel::resizeEvent(QResizeEvent* event) {
+    layOut();
+    QWidget::resizeEvent(event);
+}
+
+void Sondrel::layOut() {
     // The list takes what the window has beyond its laid-out size; the controls below it keep
     // their arrangement along its bottom edge.
     const QSize extra = size() - minimumSize();
@@ -664,7 +638,29 @@ void Sondrel::resizeEvent(QResizeEvent* event) {
                                  ? geometry.adjusted(0, 0, extra.width(), extra.height())
                                  : geometry.translated(0, extra.height()));
     }
-    QWidget::resizeEvent(event);
+    if (SndFilter->isVisible()) {
+        const QRect list = SndLst->geometry();
+        const int line = SndFilter->sizeHint().height();
+        SndFilter->setGeometry(list.left(), list.top(), list.width(), line);
+        SndLst->setGeometry(list.adjusted(0, line, 0, 0));
+    }
+}
+
+void Sondrel::showFilter() {
+    SndFilter->show();
+    layOut();
+    SndFilter->setFocus();
+    SndFilter->selectAll();
+}
+
+void Sondrel::hideFilter() {
+    SndFilter->clear();
+    SndFilter->hide();
+    layOut();
+    SndLst->setFocus();
+    if (SndLst->currentIndex().isValid()) {
+        SndLst->scrollTo(SndLst->currentIndex());
+    }
 }
 
 bool Sondrel::mayPutTableAside(const QString& when) {
@@ -708,20 +704,31 @@ void Sondrel::readAgain() {
 }
 
 void Sondrel::switchNative() {
-    // The table stays as it is; only a sound's unapplied edits are at stake.
+    // The table stays as it is; only the sounds' unapplied edits are at stake.
     if (!mayLeaveShownSound()) {
         NativeSwitch->setChecked(state_.IncludeNative);
         return;
     }
-    const int detail = detailAt(shownRow_);
+    const std::vector<int> details = shownDetails();
     state_.IncludeNative = NativeSwitch->isChecked();
     BuildSoundList(state_.IncludeNative);
-    reselect(detail, {});
+    reselect(details, {});
+}
+
+std::vector<int> Sondrel::shownDetails() const {
+    std::vector<int> details;
+    for (const int row : shownRows_) {
+        details.push_back(detailAt(row));
+    }
+    return details;
 }
 
 bool Sondrel::takeTable(const std::filesystem::path& table, Keep keep) {
-    const int detail = detailAt(shownRow_);
-    const QString text = shownRow_ >= 0 ? SndLst->item(shownRow_)->text() : QString();
+    const std::vector<int> details = shownDetails();
+    QStringList texts;
+    for (const int row : shownRows_) {
+        texts << FromBytes(SndLst->entry(row).Text);
+    }
     try {
         RequireTable(table); // read, never created
         SoundTable read = ReadSFX(table);
@@ -746,28 +753,33 @@ bool Sondrel::takeTable(const std::filesystem::path& table, Keep keep) {
     FM->setPath(table);
     undo_->clear(); // the history was the other table's
     undo_->setClean();
-    shownRow_ = -1;
+    shownRows_.clear();
     BuildSoundList(state_.IncludeNative);
     showTableName();
-    reselect(keep == Keep::SameDetail ? detail : -1, keep == Keep::SameText ? text : QString());
+    reselect(keep == Keep::SameDetail ? details : std::vector<int>{},
+             keep == Keep::SameText ? texts : QStringList{});
     return true;
 }
 
-void Sondrel::reselect(int detail, const QString& text) {
-    for (int row = 0; row < SndLst->count(); ++row) {
-        if ((detail >= 0 && detailAt(row) == detail) ||
-            (!text.isEmpty() && SndLst->item(row)->text() == text)) {
-            showRow(row);
-            SndLst->scrollToItem(SndLst->item(row));
-            return;
+void Sondrel::reselect(const std::vector<int>& details, const QStringList& texts) {
+    std::vector<int> rows;
+    for (int row = 0; row < state_.ListEntryCount; ++row) {
+        if (std::find(details.begin(), details.end(), detailAt(row)) != details.end() ||
+            texts.contains(FromBytes(SndLst->entry(row).Text))) {
+            rows.push_back(row);
         }
     }
-    // The sound is not listed any more: nothing is shown, as after start-up.
+    if (!rows.empty()) {
+        showRows(rows);
+        SndLst->scrollTo(SndLst->currentIndex());
+        return;
+    }
+    // The sounds are not listed any more: nothing is shown, as after start-up.
     for (QLineEdit* field : {SndRAD, SndVOL, SndPIT, SndCH}) {
         field->clear();
     }
     Samples->clear();
-    shownRow_ = -1;
+    shownRows_.clear();
 }
 
 void Sondrel::Save_Click() {

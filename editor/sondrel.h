@@ -16,6 +16,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <filesystem>
@@ -26,7 +27,6 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QUndoStack;
 
@@ -34,6 +34,7 @@ namespace sondrel {
 
 class FileDialog;
 class FlagLabel;
+class SoundListBox;
 
 // What the window holds for the run.
 struct EditorState {
@@ -98,7 +99,6 @@ private:
 
     void createControls();
     void BuildSoundList(bool IncludeNative);
-    int selectedIndex() const;
     // The detail behind a list position, or -1 where the table does not hold it.
     int detailAt(int listIndex) const;
     FlagColours flagColours() const;
@@ -108,11 +108,16 @@ private:
     // True when the file is one Sondrel read or wrote and another program has changed it since.
     bool changedBehindOurBack(const std::filesystem::path& path) const;
     void setFlagColours(const FlagColours& colours);
-    // Shows the sound of a list entry in the fields, the samples and the flags.
-    void display(int row);
-    // Selects a list entry, as the program's own move; showRow also shows its sound.
-    void selectRow(int row);
-    void showRow(int row);
+    // Shows the sounds of list entries in the fields, the samples and the flags: one sound's
+    // values, or what several share.
+    void display(std::vector<int> rows);
+    // Selects list entries, as the program's own move; showRows also shows their sounds.
+    void selectRows(const std::vector<int>& rows);
+    void showRows(const std::vector<int>& rows);
+    // The details of the sounds shown.
+    std::vector<int> shownDetails() const;
+    // The list entries of these details, where they are listed.
+    std::vector<int> rowsOfDetails(const std::vector<int>& details) const;
     // True when the fields or the flags differ from what was shown of the sound.
     bool hasUnappliedEdits() const;
     // Before another sound is shown: asks what to do with the unapplied edits. False to stay.
@@ -130,8 +135,14 @@ private:
     // Reads a table and its sample list in place of the window's; on a failure, says so and
     // keeps the table that was open.
     bool takeTable(const std::filesystem::path& table, Keep keep);
-    // Shows the entry of `detail`, or else the one reading `text`, where the list has it.
-    void reselect(int detail, const QString& text);
+    // Shows the entries of `details`, or else those reading `texts`, where the list has them.
+    void reselect(const std::vector<int>& details, const QStringList& texts);
+    // The filter over the list (Ctrl+F), and Escape in it.
+    void showFilter();
+    void hideFilter();
+    // Places the controls for the window's size: the list takes what the window has beyond its
+    // laid-out size, less the filter's line while it shows.
+    void layOut();
     // Reads the five labels, lets `click` switch them, and shows the result.
     void switchFlags(void (*click)(FlagColours&));
 
@@ -148,8 +159,8 @@ private:
 
     StartOptions options_;
     EditorState state_;
-    EditView shown_;    // what the window showed of the selected sound, or stored at Update
-    int shownRow_ = -1; // the list entry whose sound the fields show
+    EditView shown_; // what the window showed of the selected sounds, or stored at Update
+    std::vector<int> shownRows_;      // the list entries whose sounds the fields show
     std::filesystem::path tablePath_; // the table opened, or last saved
     bool moving_ = false;             // the program itself moves the selection
     QUndoStack* undo_ = nullptr;
@@ -170,7 +181,8 @@ private:
     QLineEdit* SndVOL = nullptr;
     QLineEdit* SndRAD = nullptr;
     QComboBox* Samples = nullptr;
-    QListWidget* SndLst = nullptr;
+    SoundListBox* SndLst = nullptr;
+    QLineEdit* SndFilter = nullptr;
     QLabel* Label4 = nullptr;
     FlagLabel* SndN = nullptr;
     QLabel* Label3 = nullptr;

@@ -14,6 +14,8 @@ inline constexpr ColourValue kBlack = 0;
 inline constexpr ColourValue kRed = 255;
 inline constexpr ColourValue kButtonTextColour = 0x80000012; // a system colour
 inline constexpr ColourValue kSystemColourBit = 0x80000000;
+// Grey: a flag set in some of the selected sounds and clear in others. A click turns it black.
+inline constexpr ColourValue kMixed = 0x808080;
 
 inline constexpr std::uint16_t kFlagV = 0x4000;
 inline constexpr std::uint16_t kFlagP = 0x2000;

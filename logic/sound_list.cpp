@@ -14,18 +14,14 @@ std::vector<SoundListEntry> ComputeSoundList(const SoundTable& table,
     const std::size_t details = table.Details.size();
     // The details some slot uses, each with its first slot, in the order of the details: one
     // pass over the slots, whatever the number of details.
-    std::vector<std::pair<std::int16_t, std::int16_t>> used; // detail, first slot
+    std::vector<std::pair<std::int16_t, std::int16_t>> used; // detail, slot
     for (int slot = 0; slot < kSoundSlots; ++slot) {
         const std::int16_t detail = table.SoundMap[static_cast<std::size_t>(slot)];
         if (detail >= 0 && static_cast<std::size_t>(detail) < details) {
             used.emplace_back(detail, static_cast<std::int16_t>(slot));
         }
     }
-    std::sort(used.begin(),
-              used.end()); // by detail, then slot: the first of each is its first slot
-    used.erase(std::unique(used.begin(), used.end(),
-                           [](const auto& a, const auto& b) { return a.first == b.first; }),
-               used.end());
+    std::sort(used.begin(), used.end()); // by detail, then slot: its first is its first slot
 
     // A detail's sample number, where its first sample is in the list and has one.
     auto extracted = [&](std::size_t d) -> std::optional<std::int32_t> {
@@ -43,7 +39,12 @@ std::vector<SoundListEntry> ComputeSoundList(const SoundTable& table,
     std::vector<SoundListEntry> entries;
     std::optional<std::int32_t> sampleNumber;
     std::size_t known = 0; // the details before this one have been looked at
-    for (const auto& [detail, slot] : used) {
+    for (auto use = used.begin(); use != used.end();) {
+        const auto [detail, slot] = *use;
+        std::vector<std::int16_t> slots;
+        for (; use != used.end() && use->first == detail; ++use) {
+            slots.push_back(use->second);
+        }
         const auto d = static_cast<std::size_t>(detail);
         for (std::size_t back = d + 1; back > known; --back) {
             if (const auto number = extracted(back - 1)) {
@@ -75,7 +76,7 @@ std::vector<SoundListEntry> ComputeSoundList(const SoundTable& table,
         } else {
             continue;
         }
-        entries.push_back({std::move(text), static_cast<std::int32_t>(d + 1)});
+        entries.push_back({std::move(text), static_cast<std::int32_t>(d + 1), std::move(slots)});
     }
     return entries;
 }

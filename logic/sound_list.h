@@ -20,7 +20,8 @@ namespace sondrel {
 
 struct SoundListEntry {
     std::string Text;
-    std::int32_t ListToDetail = 0; // the detail's index plus one
+    std::int32_t ListToDetail = 0;   // the detail's index plus one
+    std::vector<std::int16_t> Slots; // every slot that uses the detail, lowest first
 };
 
 // The entries of the list for a table, its sample names and the object names. Throws

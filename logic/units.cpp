@@ -146,11 +146,62 @@ EditResult StoreChanges(const SoundDetail& detail, const EditView& shown, const 
     if (!result.stored) {
         return result;
     }
-    const bool loopChanged = now.Colours.L != shown.Colours.L || now.Colours.R != shown.Colours.R;
-    const auto kept = static_cast<std::uint16_t>(kUnshownFlags | (loopChanged ? 0 : kLoopModeMask));
-    const std::uint16_t rebuilt = FlagsFromColours(detail.Flags, now.Colours);
+    // A label left mixed stands for each sound's own bit.
+    const FlagColours own = ColoursForFlags(detail.Flags);
+    FlagColours colours = now.Colours;
+    std::uint16_t kept = kUnshownFlags;
+    const struct {
+        ColourValue FlagColours::*label;
+        std::uint16_t bits;
+    } labels[] = {{&FlagColours::V, kFlagV},
+                  {&FlagColours::P, kFlagP},
+                  {&FlagColours::N, kFlagN},
+                  {&FlagColours::L, kLoopModeMask},
+                  {&FlagColours::R, kLoopModeMask}};
+    for (const auto& [label, bits] : labels) {
+        if (colours.*label == kMixed) {
+            colours.*label = own.*label;
+        }
+        if (now.Colours.*label == shown.Colours.*label) {
+            kept |= bits;
+        }
+    }
+    // The loop mode is rebuilt when L or R changed; kept only when both stayed.
+    if (now.Colours.L != shown.Colours.L || now.Colours.R != shown.Colours.R) {
+        kept &= static_cast<std::uint16_t>(~kLoopModeMask);
+    }
+    const std::uint16_t rebuilt = FlagsFromColours(detail.Flags, colours);
     result.detail.Flags = static_cast<std::uint16_t>((rebuilt & ~kept) | (detail.Flags & kept));
     return result;
+}
+
+EditView ViewOfDetail(const SoundDetail& detail) {
+    const ShownValues shown = ShowDetail(detail);
+    return {{std::to_string(shown.Range), std::to_string(shown.Volume), std::to_string(shown.Pitch),
+             std::to_string(shown.Chance)},
+            ColoursForFlags(detail.Flags)};
+}
+
+EditView SharedView(const std::vector<EditView>& views) {
+    if (views.empty()) {
+        return {};
+    }
+    EditView shared = views.front();
+    for (const EditView& view : views) {
+        for (auto field :
+             {&EditTexts::Range, &EditTexts::Volume, &EditTexts::Pitch, &EditTexts::Chance}) {
+            if (view.Texts.*field != shared.Texts.*field) {
+                shared.Texts.*field = {};
+            }
+        }
+        for (auto label : {&FlagColours::V, &FlagColours::P, &FlagColours::N, &FlagColours::L,
+                           &FlagColours::R}) {
+            if (view.Colours.*label != shared.Colours.*label) {
+                shared.Colours.*label = kMixed;
+            }
+        }
+    }
+    return shared;
 }
 
 } // namespace sondrel

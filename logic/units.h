@@ -17,6 +17,7 @@
 #include "logic/text_rule.h"
 
 #include <string>
+#include <vector>
 
 namespace sondrel {
 
@@ -76,11 +77,19 @@ EditResult StoreEdits(const SoundDetail& detail, const EditTexts& texts,
 inline constexpr std::uint16_t kUnshownFlags = 0x8F80;
 
 // Update's store: what the designer changed since the window showed `shown` (the sound's
-// display, or the last Update), stored as StoreEdits stores it, and nothing else. A field
-// whose text is as shown keeps its stored byte, and is not checked; V, P and N are stored from
-// their labels; the loop mode is kept unless L or R changed colour; the sample count and the
-// unshown flag bits always stay. So storing an unchanged view changes no byte, however often
-// it is done.
+// display, what several sounds share, or the last Update), stored as StoreEdits stores it, and
+// nothing else. A field whose text is as shown keeps its stored byte, and is not checked; V, P
+// and N are stored from their labels where these changed colour; the loop mode is kept unless
+// L or R changed colour; a label still mixed counts as the sound's own; the sample count and
+// the unshown flag bits always stay. So storing an unchanged view changes no byte, however
+// often it is done, and storing into several sounds changes in each only what was changed.
 EditResult StoreChanges(const SoundDetail& detail, const EditView& shown, const EditView& now);
+
+// What the fields and the labels show of one sound.
+EditView ViewOfDetail(const SoundDetail& detail);
+
+// What the fields and labels show for several sounds at once: each text and colour they all
+// share; where they differ, an empty field and a mixed label.
+EditView SharedView(const std::vector<EditView>& views);
 
 } // namespace sondrel

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""The running editor as a screen reader sees it over AT-SPI: every control has its name, and a
-flag label is a check box whose press action switches it and whose checked state follows.
+"""The running editor as a screen reader sees it over AT-SPI: every control has its name, the
+list is a table whose columns have headings, and a flag label is a check box whose press
+action switches it and whose checked state follows.
 
     test_atspi.py    (with the editor running in this D-Bus session)
 """
@@ -37,15 +38,24 @@ def main():
         sys.exit("FAIL: no window '... - OBEL Sondrel'")
     seen = controls(window, [])
     named = {(c.getRoleName(), c.name) for c in seen}
-    wanted = {("list", "Sounds"), ("text", "Range"), ("text", "Volume"), ("text", "Pitch"),
+    wanted = {("tree", "Sounds"), ("text", "Find a sound"), ("text", "Range"), ("text", "Volume"), ("text", "Pitch"),
               ("text", "Chance"), ("push button", "Save"), ("push button", "Update"),
               ("check box", "P flag"), ("check box", "V flag"), ("check box", "Loop mode R"),
-              ("check box", "Loop mode L"), ("check box", "N flag")}
+              ("check box", "Loop mode L"), ("check box", "N flag"),
+              ("table cell", "KV5 Sound 12 - 45")}
+    wanted |= {("table column header", heading) for heading in
+               ("Sound", "Range", "Volume", "Pitch", "Chance", "Flags", "Samples", "Slots")}
     missing = wanted - named
     if missing:
         sys.exit(f"FAIL: not announced: {sorted(missing)}; seen: {sorted(named)}")
     if not any(c.getRoleName() == "combo box" for c in seen):
         sys.exit("FAIL: no combo box for the samples")
+
+    # The list is a table: each cell is read with its column's heading.
+    table = next(c for c in seen if c.name == "Sounds").queryTable()
+    headings = [table.getColumnHeader(i).name for i in range(table.nColumns)]
+    if headings[:3] != ["Sound", "Range", "Volume"] or table.nRows < 10:
+        sys.exit(f"FAIL: the list's columns read {headings}, {table.nRows} rows")
 
     flag = next(c for c in seen if c.name == "V flag")
     action = flag.queryAction()

@@ -4,6 +4,7 @@
 #include "editor/file_dialog.h"
 #include "editor/flag_label.h"
 #include "editor/sondrel.h"
+#include "editor/sound_list_box.h"
 #include "formats/sample_names.h"
 #include "tests/editor/modal_script.h"
 #include "tests/support/file_size_limit.h"
@@ -12,8 +13,8 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -125,19 +126,19 @@ public:
     }
     QStringList listTexts() {
         QStringList texts;
-        for (int row = 0; row < child<QListWidget>("SndLst")->count(); ++row) {
-            texts << child<QListWidget>("SndLst")->item(row)->text();
+        for (int row = 0; row < child<SoundListBox>("SndLst")->count(); ++row) {
+            texts << child<SoundListBox>("SndLst")->model()->index(row, 0).data().toString();
         }
         return texts;
     }
     void select(int row) {
-        auto* list = child<QListWidget>("SndLst");
+        auto* list = child<SoundListBox>("SndLst");
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Home);
         for (int i = 0; i < row; ++i) {
             QTest::keyClick(list, Qt::Key_Down);
         }
-        ASSERT_EQ(list->currentRow(), row);
+        ASSERT_EQ(list->currentIndex().row(), row);
     }
     QStringList fields() {
         return {child<QLineEdit>("SndRAD")->text(), child<QLineEdit>("SndVOL")->text(),
@@ -163,7 +164,7 @@ public:
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         script = std::make_unique<Script>(std::move(steps));
-        auto* list = child<QListWidget>("SndLst");
+        auto* list = child<SoundListBox>("SndLst");
         list->setFocus();
         QTest::keyClick(list, combination.key(), combination.keyboardModifiers());
         EXPECT_TRUE(script->finished()) << QKeySequence(combination).toString().toStdString();
@@ -198,7 +199,7 @@ TEST_F(WindowTest, startUpAsksThenListsSeriesSoundsAndNativeOnesOnlyWhenAskedTo)
         EXPECT_EQ(t.listTexts(), texts);
         EXPECT_EQ(t.window->state().ListToDetail, details);
         // Building the list selected each entry, but nothing is selected or shown.
-        EXPECT_TRUE(t.child<QListWidget>("SndLst")->selectedItems().isEmpty());
+        EXPECT_TRUE(t.child<SoundListBox>("SndLst")->selectionModel()->selectedRows().isEmpty());
         EXPECT_EQ(t.fields(), (QStringList{"", "", "", ""}));
         EXPECT_EQ(t.child<QComboBox>("Samples")->currentText(), "None");
         EXPECT_EQ(t.colours(), (std::vector<ColourValue>{S, S, S, S, S}));
@@ -226,12 +227,13 @@ TEST_F(WindowTest, startUpAsksThenListsSeriesSoundsAndNativeOnesOnlyWhenAskedTo)
 TEST_F(WindowTest, tabVisitsTheControlsInOrder) {
     open();
     QStringList order;
-    QWidget* focus = child<QListWidget>("SndLst");
+    QWidget* focus = child<SoundListBox>("SndLst");
     EXPECT_EQ(QApplication::focusWidget(), focus);
     for (int i = 0; i < 9; ++i) {
         order << focus->objectName();
         focus = focus->nextInFocusChain();
-        while (!(focus->focusPolicy() & Qt::TabFocus) || focus->objectName().isEmpty()) {
+        while (!(focus->focusPolicy() & Qt::TabFocus) || focus->objectName().isEmpty() ||
+               !focus->isVisible()) {
             focus = focus->nextInFocusChain();
         }
     }
@@ -373,7 +375,7 @@ TEST_F(WindowTest, selectingShowsTheSoundAndItsSamples) {
     EXPECT_EQ(samples->count(), 1);
     EXPECT_EQ(samples->currentText(), "KV5 Sound 12.wav");
 
-    QTest::keyClick(child<QListWidget>("SndLst"), Qt::Key_Down);
+    QTest::keyClick(child<SoundListBox>("SndLst"), Qt::Key_Down);
     EXPECT_EQ(fields(), (QStringList{"31", "101", "100", "101"}));
     EXPECT_EQ(colours(), (std::vector<ColourValue>{R, B, B, R, R}));
     EXPECT_EQ(samples->count(), 2);
@@ -412,10 +414,10 @@ TEST_F(WindowTest, aLongListOpensOnItsLastEntriesWithNoneSelected) {
     WriteAll(table(),
              SerializeSFX(TableOf(used, std::vector(40, SoundDetail{0, 0, 0, 0, 0, 4}), 8)));
     open();
-    auto* list = child<QListWidget>("SndLst");
-    EXPECT_TRUE(list->selectedItems().isEmpty());
-    EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(39))));
-    EXPECT_FALSE(list->viewport()->rect().intersects(list->visualItemRect(list->item(0))));
+    auto* list = child<SoundListBox>("SndLst");
+    EXPECT_TRUE(list->selectionModel()->selectedRows().isEmpty());
+    EXPECT_TRUE(list->viewport()->rect().contains(list->visualRect(list->model()->index(39, 0))));
+    EXPECT_FALSE(list->viewport()->rect().intersects(list->visualRect(list->model()->index(0, 0))));
 }
 
 TEST_F(WindowTest, flagLabelsSwitchOnClicksAndArePaintedInTheirColour) {
@@ -454,7 +456,7 @@ TEST_F(WindowTest, flagLabelsSwitchOnClicksAndArePaintedInTheirColour) {
 TEST_F(WindowTest, theKeyboardSwitchesFlagsUpdatesAndSaves) {
     open();
     select(2); // L lit; the unshown flag bits set
-    auto* list = child<QListWidget>("SndLst");
+    auto* list = child<SoundListBox>("SndLst");
     QTest::keyClick(list, Qt::Key_P, Qt::AltModifier);
     QTest::keyClick(list, Qt::Key_R, Qt::AltModifier);
     type("SndVOL", "3");
@@ -570,8 +572,10 @@ TEST_F(WindowTest, updateRefusesTextThatIsNotANumberWithinTheFieldAndSaysWhich) 
 
 TEST_F(WindowTest, theListKeepsItsSelectionOnceOneIsMade) {
     open();
-    auto* list = child<QListWidget>("SndLst");
-    auto rowCentre = [list](int row) { return list->visualItemRect(list->item(row)).center(); };
+    auto* list = child<SoundListBox>("SndLst");
+    auto rowCentre = [list](int row) {
+        return list->visualRect(list->model()->index(row, 0)).center();
+    };
     const std::pair<const char*, std::function<void()>> gestures[] = {
         {"a click below the entries",
          [&] {
@@ -589,13 +593,13 @@ TEST_F(WindowTest, theListKeepsItsSelectionOnceOneIsMade) {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(1)); // the mouse selects
         type("SndVOL", QString::number(volume));
         gesture();
-        EXPECT_EQ(list->selectedItems().size(), 1) << what;
-        EXPECT_EQ(list->currentRow(), 1) << what;
+        EXPECT_EQ(list->selectedPositions().size(), 1u) << what;
+        EXPECT_EQ(list->currentIndex().row(), 1) << what;
         EXPECT_EQ(fields().at(1), QString::number(volume)) << what;
         press("Update");
         EXPECT_EQ(ShowDetail(shownTable().Details[1]).Volume, volume) << what;
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(2));
-        EXPECT_EQ(list->currentRow(), 2) << what;
+        EXPECT_EQ(list->currentIndex().row(), 2) << what;
         volume += 10;
     }
 }
@@ -634,7 +638,8 @@ TEST_F(WindowTest, anEditIsSavedUnderANewNameOrOneWithoutAnExtensionAndReadsBack
                                       "copy.sam", "newlevel.sam", "newlevel.sfx"}));
     EXPECT_EQ(ReadSFX(table()), MakeTable());
     EXPECT_EQ(shownTable(), expected);
-    EXPECT_EQ(child<QListWidget>("SndLst")->currentRow(), 0); // saving changes nothing shown
+    EXPECT_EQ(child<SoundListBox>("SndLst")->currentIndex().row(),
+              0); // saving changes nothing shown
     EXPECT_EQ(fields().at(1), "20");
 }
 
@@ -856,13 +861,13 @@ TEST(WindowEdits, movingAwayFromUnappliedEditsAsksWhatToDoWithThem) {
             t.select(0);
             t.type("SndVOL", "90");
             t.clickLabel("SndP");
-            auto* list = t.child<QListWidget>("SndLst");
+            auto* list = t.child<SoundListBox>("SndLst");
             t.script = std::make_unique<Script>(Steps{Script::press(answer)});
             if (byKey) {
                 QTest::keyClick(list, Qt::Key_Down);
             } else {
                 QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                                  list->visualItemRect(list->item(2)).center());
+                                  list->visualRect(list->model()->index(2, 0)).center());
             }
             EXPECT_TRUE(t.script->finished()) << what;
             EXPECT_EQ(t.script->messages(),
@@ -876,8 +881,8 @@ TEST(WindowEdits, movingAwayFromUnappliedEditsAsksWhatToDoWithThem) {
             }
             EXPECT_EQ(t.shownTable(), expected) << what;
             const int row = answer == QMessageBox::Cancel ? 0 : byKey ? 1 : 2;
-            EXPECT_EQ(list->currentRow(), row) << what;
-            EXPECT_EQ(list->selectedItems(), QList{list->item(row)}) << what;
+            EXPECT_EQ(list->currentIndex().row(), row) << what;
+            EXPECT_EQ(list->selectedPositions(), std::vector<int>{row}) << what;
             if (answer == QMessageBox::Cancel) { // still on the sound, edits and all
                 EXPECT_EQ(t.fields().at(1), "90");
                 EXPECT_EQ(t.colours().at(0), R);
@@ -894,9 +899,9 @@ TEST(WindowEdits, movingAwayFromUnappliedEditsAsksWhatToDoWithThem) {
     t.type("SndVOL", "abc");
     t.script = std::make_unique<Script>(
         Steps{Script::press(QMessageBox::Yes), Script::press(QMessageBox::Ok)});
-    QTest::keyClick(t.child<QListWidget>("SndLst"), Qt::Key_Down);
+    QTest::keyClick(t.child<SoundListBox>("SndLst"), Qt::Key_Down);
     EXPECT_TRUE(t.script->finished());
-    EXPECT_EQ(t.child<QListWidget>("SndLst")->currentRow(), 0);
+    EXPECT_EQ(t.child<SoundListBox>("SndLst")->currentIndex().row(), 0);
     EXPECT_EQ(t.fields().at(1), "abc");
     EXPECT_EQ(t.shownTable(), MakeTable());
 }
@@ -956,7 +961,7 @@ TEST(WindowEdits, closingAsksToSaveWhatIsNotSaved) {
 
 TEST_F(WindowTest, theCaptionMarksUnsavedChangesAndUndoRestoresExactBytes) {
     open();
-    auto* list = child<QListWidget>("SndLst");
+    auto* list = child<SoundListBox>("SndLst");
     EXPECT_EQ(caption(), "city.sfx - OBEL Sondrel");
     select(2); // its unshown flag bits set
     type("SndVOL", "90");
@@ -973,7 +978,7 @@ TEST_F(WindowTest, theCaptionMarksUnsavedChangesAndUndoRestoresExactBytes) {
     EXPECT_EQ(shownTable(), first);
     key(Qt::CTRL | Qt::Key_Z); // back to the table as read: selected and shown
     EXPECT_EQ(shownTable(), MakeTable());
-    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_EQ(list->currentIndex().row(), 2);
     EXPECT_EQ(fields().at(1), QString::number(ShowDetail(MakeTable().Details[2]).Volume));
     EXPECT_EQ(caption(), "city.sfx - OBEL Sondrel");
     key(Qt::CTRL | Qt::Key_Y);
@@ -981,7 +986,7 @@ TEST_F(WindowTest, theCaptionMarksUnsavedChangesAndUndoRestoresExactBytes) {
     EXPECT_EQ(fields().at(1), "90");
     key(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
     EXPECT_EQ(shownTable(), second);
-    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(list->currentIndex().row(), 0);
 
     // An edit not yet stored is undone first, and waits for no redo.
     type("SndCH", "7");
@@ -1007,9 +1012,11 @@ TEST_F(WindowTest, theWindowGrowsTheListAndKeepsTheRestAlongItsBottom) {
     ASSERT_EQ(window->size(), laidOut);
     std::map<QWidget*, QRect> before;
     for (QWidget* control : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        before[control] = control->geometry();
+        if (control->isVisible()) { // the filter shows only when asked for
+            before[control] = control->geometry();
+        }
     }
-    auto* list = child<QListWidget>("SndLst");
+    auto* list = child<SoundListBox>("SndLst");
     EXPECT_EQ(before[list], QRect(0, 0, 4935 / 15, 2370 / 15));
     EXPECT_EQ(before[child<QWidget>("SndCH")], QRect(4200 / 15, 3240 / 15, 735 / 15, 285 / 15));
 
@@ -1029,7 +1036,7 @@ TEST_F(WindowTest, theWindowGrowsTheListAndKeepsTheRestAlongItsBottom) {
 TEST(WindowTables, openReadAgainAndTheNativeSwitchShowTheSameSoundAndAskAboutChanges) {
     EditorSession t;
     t.open();
-    auto* list = t.child<QListWidget>("SndLst");
+    auto* list = t.child<SoundListBox>("SndLst");
     t.select(2); // KV3 Sound 45 - 4, detail 2
     // The level editor changes the table: F5 reads it again, showing the same sound.
     SoundTable theirs = MakeTable();
@@ -1037,16 +1044,16 @@ TEST(WindowTables, openReadAgainAndTheNativeSwitchShowTheSameSoundAndAskAboutCha
     WriteAll(t.table(), SerializeSFX(theirs));
     t.key(Qt::Key_F5);
     EXPECT_EQ(t.shownTable(), theirs);
-    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_EQ(list->currentIndex().row(), 2);
     EXPECT_EQ(t.fields().at(1), "40");
     // Ctrl+I lists the native sounds no more, then again; the sound stays shown.
     t.key(Qt::CTRL | Qt::Key_I);
     EXPECT_EQ(t.listTexts(),
               (QStringList{"KV5 Sound 12 - 45", "KV3 Sound 45 - 4", "KV2 Sound 45 - 300"}));
-    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(list->currentIndex().row(), 1);
     t.key(Qt::CTRL | Qt::Key_I);
     EXPECT_EQ(list->count(), 4);
-    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_EQ(list->currentIndex().row(), 2);
     // Ctrl+O opens another table, where the same entry is shown again.
     WriteAll(t.dir / "other.sfx", SerializeSFX(MakeTable()));
     WriteText(t.dir / "other.sam", SerializeSampleNames(kSampleNames, 8));
@@ -1054,7 +1061,7 @@ TEST(WindowTables, openReadAgainAndTheNativeSwitchShowTheSameSoundAndAskAboutCha
     EXPECT_EQ(t.script->seen().at(0).kind, "open");
     EXPECT_EQ(t.caption(), "other.sfx - OBEL Sondrel");
     EXPECT_EQ(t.shownTable(), MakeTable());
-    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_EQ(list->currentIndex().row(), 2);
     EXPECT_EQ(t.fields().at(1), "1");
 
     // With an Update not saved, each asks first; Cancel keeps everything.

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace sondrel;
 using namespace sondrel::testing;
 
@@ -40,10 +42,11 @@ struct ListCase {
     std::vector<SoundListEntry> entries;
 };
 
-std::vector<std::pair<std::string, std::int32_t>> Flat(const std::vector<SoundListEntry>& entries) {
-    std::vector<std::pair<std::string, std::int32_t>> flat;
+using Flattened = std::vector<std::tuple<std::string, std::int32_t, std::vector<std::int16_t>>>;
+Flattened Flat(const std::vector<SoundListEntry>& entries) {
+    Flattened flat;
     for (const SoundListEntry& entry : entries) {
-        flat.emplace_back(entry.Text, entry.ListToDetail);
+        flat.emplace_back(entry.Text, entry.ListToDetail, entry.Slots);
     }
     return flat;
 }
@@ -54,53 +57,56 @@ TEST(SoundList, listsWhatItShould) {
     // What, the table, its sample names, whether native sounds are asked for, the list.
     const std::vector<ListCase> cases = {
         // one series sound under its first slot
-        {Table({0}, {{12, 0}}), {"KV3 Sound 45.wav"}, false, {{"KV3 Sound 45 - 12", 1}}},
-        // a shared detail is listed once, under its lowest slot
-        {Table({0}, {{9, 0}, {4, 0}}), {"KV5 Sound 1.wav"}, false, {{"KV5 Sound 1 - 4", 1}}},
+        {Table({0}, {{12, 0}}), {"KV3 Sound 45.wav"}, false, {{"KV3 Sound 45 - 12", 1, {12}}}},
+        // a shared detail is listed once, under its lowest slot, with all of them
+        {Table({0}, {{9, 0}, {4, 0}}),
+         {"KV5 Sound 1.wav"},
+         false,
+         {{"KV5 Sound 1 - 4", 1, {4, 9}}}},
         // the order is the details', not the slots'
         {Table({0, 1}, {{2, 1}, {30, 0}}),
          {"KV1 Sound 10.wav", "KV2 Sound 20.wav"},
          false,
-         {{"KV1 Sound 10 - 30", 1}, {"KV2 Sound 20 - 2", 2}}},
+         {{"KV1 Sound 10 - 30", 1, {30}}, {"KV2 Sound 20 - 2", 2, {2}}}},
         // unused details and slots out of range are not listed
         {Table({0, 0}, {{1, 1}, {2, -1}, {3, 2}, {4, 32767}}),
          {"KV5 Sound 3.wav"},
          false,
-         {{"KV5 Sound 3 - 1", 2}}},
+         {{"KV5 Sound 3 - 1", 2, {1}}}},
         // native details are left out when not asked for
         {Table({0, 1, 2, 3}, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}),
          {"KV5 Sound 1.wav", "Door.wav", "KV5 Sound 2.wav", "KV5 Sound 3.wav"},
          false,
-         {{"KV5 Sound 1 - 0", 1}, {"KV5 Sound 2 - 2", 3}, {"KV5 Sound 3 - 3", 4}}},
+         {{"KV5 Sound 1 - 0", 1, {0}}, {"KV5 Sound 2 - 2", 3, {2}}, {"KV5 Sound 3 - 3", 4, {3}}}},
         // native details are listed under their slot's object name
         {Table({0, 1}, {{120, 0}, {5, 1}}),
          {"Door.wav", "KV5 Sound 1.wav"},
          true,
-         {{"Object 120", 1}, {"KV5 Sound 1 - 5", 2}}},
+         {{"Object 120", 1, {120}}, {"KV5 Sound 1 - 5", 2, {5}}}},
         // the number carries over from an earlier native detail
         {Table({0, 1, 2}, {{3, 2}, {4, 1}}),
          {"KV5 Sound 99.wav", "Door creak 17.wav", "KV2 Sound ab.wav"},
          false,
-         {{"KV2 Sound 17 - 3", 3}}},
+         {{"KV2 Sound 17 - 3", 3, {3}}}},
         // the number carries over from an earlier unlisted detail
         {Table({0, 1}, {{3, 1}}),
          {"KV5 Sound 99.wav", "KV2 Sound ab.wav"},
          false,
-         {{"KV2 Sound 99 - 3", 2}}},
+         {{"KV2 Sound 99 - 3", 2, {3}}}},
         // no number yet gives two blanks before the dash
-        {Table({0}, {{3, 0}}), {"KV2 Sound ab.wav"}, false, {{"KV2 Sound  - 3", 1}}},
+        {Table({0}, {{3, 0}}), {"KV2 Sound ab.wav"}, false, {{"KV2 Sound  - 3", 1, {3}}}},
         // the prefix is the first nine characters, case and all
         {Table({0, 1}, {{1, 0}, {2, 1}}),
          {"KV5 Soundtrack 1.wav", "kv5 sound 1.wav"},
          false,
-         {{"KV5 Sound  - 1", 1}}},
+         {{"KV5 Sound  - 1", 1, {1}}}},
         // a dash names the number
-        {Table({0}, {{3, 0}}), {"KV5 Sound 007-bell.wav"}, false, {{"KV5 Sound 7 - 3", 1}}},
+        {Table({0}, {{3, 0}}), {"KV5 Sound 007-bell.wav"}, false, {{"KV5 Sound 7 - 3", 1, {3}}}},
         // an unlisted detail outside the sample list keeps the number
         {Table({0, 5, 0}, {{1, 0}, {2, 2}}),
          {"KV5 Sound 4.wav"},
          false,
-         {{"KV5 Sound 4 - 1", 1}, {"KV5 Sound 4 - 2", 3}}},
+         {{"KV5 Sound 4 - 1", 1, {1}}, {"KV5 Sound 4 - 2", 3, {2}}}},
         // an empty table gives an empty list
         {Table({}, {}), {}, true, {}},
     };
@@ -113,7 +119,7 @@ TEST(SoundList, listsWhatItShould) {
 
 TEST(SoundList, anEmptyObjectNameSaysItsSlotAndADetailOutsideTheSampleListFails) {
     EXPECT_EQ(Flat(ComputeSoundList(Table({0}, {{7, 0}}), {"Wind.wav"}, {}, true, "x.sam")),
-              Flat({{"(no name) - 7", 1}}));
+              Flat({{"(no name) - 7", 1, {7}}}));
     for (const std::int16_t sample : {std::int16_t{1}, std::int16_t{-1}, std::int16_t{32767}}) {
         EXPECT_TRUE(FailureOf([&] {
                         ComputeSoundList(Table({sample}, {{40, 0}}), {"KV5 Sound 1.wav"}, Objects(),

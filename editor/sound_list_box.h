@@ -1,0 +1,126 @@
+// The sound list: one row per listed sound, its name first and then its values in columns,
+// sortable by a click on a heading and filtered by what the designer types.
+//
+// The window speaks of list positions, the entries in the table's order as the list was
+// built; the rows a designer sees are those positions sorted and filtered.
+#pragma once
+
+#include "formats/sound_table.h"
+#include "logic/sound_columns.h"
+#include "logic/sound_list.h"
+
+#include <QAbstractTableModel>
+#include <QTreeView>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sondrel {
+
+// The entries and their columns, rows in the order sorted.
+class SoundListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    SoundListModel(const SoundTable& table, QObject* parent);
+
+    void setEntries(std::vector<SoundListEntry> entries);
+    const std::vector<SoundListEntry>& entries() const { return entries_; }
+    int positionAt(int row) const { return order_[static_cast<std::size_t>(row)]; }
+    int rowOf(int position) const { return rows_[static_cast<std::size_t>(position)]; }
+
+    // Sorts the rows by a column, or puts them back in the table's order. Selected and hidden
+    // rows stay so.
+    void sortBy(std::optional<SoundColumn> column, bool descending);
+    std::optional<SoundColumn> sortColumn() const { return sortColumn_; }
+    bool descending() const { return descending_; }
+    // The values changed (an Update, an undo): shows them, and sorts again by them.
+    void refresh();
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    const SoundDetail& detailOf(int position) const;
+    void arrange();
+
+    const SoundTable& table_;
+    std::vector<SoundListEntry> entries_;
+    std::vector<int> order_; // row -> position
+    std::vector<int> rows_;  // position -> row
+    std::optional<SoundColumn> sortColumn_;
+    bool descending_ = false;
+};
+
+// The list box. Once an entry is selected, one always is: a click on the blank area below the
+// entries, or Ctrl+click and Ctrl+Space on the only one selected, change nothing, so the fields
+// never show a sound that Update cannot store into. Ctrl+click, Shift+click and the Shift+arrow
+// keys select several.
+class SoundListBox : public QTreeView {
+    Q_OBJECT
+
+public:
+    // The table and its sample names are the window's, read again in place.
+    SoundListBox(const SoundTable& table, const std::vector<std::string>& sampleNames,
+                 QWidget* parent);
+
+    SoundListModel* sounds() const { return model_; }
+    int count() const { return model_->rowCount(); }
+    const SoundListEntry& entry(int position) const {
+        return model_->entries()[static_cast<std::size_t>(position)];
+    }
+    void setEntries(std::vector<SoundListEntry> entries);
+
+    // The positions selected, in the table's order (hidden ones included).
+    std::vector<int> selectedPositions() const;
+    // Selects these positions alone, the first of them current and in view.
+    void selectPositions(const std::vector<int>& positions);
+    // Hides the rows whose sound does not match `text` (see MatchesFilter), now and after
+    // the entries change.
+    void setFilter(const QString& text);
+    bool isPositionHidden(int position) const;
+
+    // The width the list was laid out at: there, the names fill it, and the other columns
+    // come into view as it grows wider.
+    void setLaidOutWidth(int width) { laidOutWidth_ = width; }
+
+    // Puts the selection back on the sounds shown, when a question kept the designer there.
+    std::function<void()> settle;
+
+    // The designer stays on the sounds shown. Within a key or mouse event the view goes on
+    // moving the selection after the change it signalled, so the selection is put back once
+    // the event is handled, and the rest of a mouse gesture selects nothing.
+    void stay();
+    // True while the selection is about to be put back: its changes mean nothing.
+    bool staying() const { return staying_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+
+private:
+    template <class Handler> void handle(Handler handler);
+    void headingClicked(int section);
+    void applyFilter();
+
+    SoundListModel* model_;
+    const SoundTable& table_;
+    const std::vector<std::string>& sampleNames_;
+    QString filter_;
+    int laidOutWidth_ = 0;
+    int handling_ = 0;
+    bool staying_ = false;
+    bool pressing_ = false;
+    bool ignoreUntilRelease_ = false;
+};
+
+} // namespace sondrel

@@ -1,0 +1,42 @@
+// What the sound list shows of each sound beyond its name, how it sorts by a column, and which
+// sounds a filter keeps.
+//
+// The columns: the entry's text; the range, volume, pitch and chance in the units of the
+// fields; the flags as the letters of their labels (P, V, R, L, N, each where set: loop modes
+// 1 and 3 both show L); the number of samples; and every slot that uses the sound.
+#pragma once
+
+#include "formats/sound_table.h"
+#include "logic/sound_list.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sondrel {
+
+enum class SoundColumn { Sound, Range, Volume, Pitch, Chance, Flags, Samples, Slots };
+inline constexpr int kSoundColumns = 8;
+
+// The column's heading: "Sound", "Range", ... "Slots".
+const char* HeadingOf(SoundColumn column);
+
+// The letters of the flags the labels show as set, in the labels' order ("PVRLN").
+std::string FlagLetters(std::uint16_t flags);
+
+// What the column shows for an entry whose detail is `detail`.
+std::string ColumnText(const SoundListEntry& entry, const SoundDetail& detail, SoundColumn column);
+
+// The list's positions in the order of `column`: numbers as numbers, the sounds' names with
+// the numbers in them as numbers and letters regardless of case. Equal ones keep the
+// table's order, descending too.
+std::vector<int> SortedOrder(const std::vector<SoundListEntry>& entries, const SoundTable& table,
+                             SoundColumn column, bool descending);
+
+// Whether the entry's text, the name of one of its samples or one of its slot numbers
+// contains `needle`, regardless of case (letters of the 8-bit names included). Every entry
+// matches an empty needle.
+bool MatchesFilter(const SoundListEntry& entry, const SoundDetail& detail,
+                   const std::vector<std::string>& sampleNames, std::string_view needle);
+
+} // namespace sondrel
