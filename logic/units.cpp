@@ -146,29 +146,26 @@ EditResult StoreChanges(const SoundDetail& detail, const EditView& shown, const 
     if (!result.stored) {
         return result;
     }
-    // A label left mixed stands for each sound's own bit.
+    // A label left mixed stands for each sound's own bit; a label as the sound's own keeps
+    // its bits exactly (the loop mode 1 and 3 both light L).
     const FlagColours own = ColoursForFlags(detail.Flags);
     FlagColours colours = now.Colours;
-    std::uint16_t kept = kUnshownFlags;
-    const struct {
-        ColourValue FlagColours::*label;
-        std::uint16_t bits;
-    } labels[] = {{&FlagColours::V, kFlagV},
-                  {&FlagColours::P, kFlagP},
-                  {&FlagColours::N, kFlagN},
-                  {&FlagColours::L, kLoopModeMask},
-                  {&FlagColours::R, kLoopModeMask}};
-    for (const auto& [label, bits] : labels) {
+    for (auto label :
+         {&FlagColours::V, &FlagColours::P, &FlagColours::N, &FlagColours::L, &FlagColours::R}) {
         if (colours.*label == kMixed) {
             colours.*label = own.*label;
         }
-        if (now.Colours.*label == shown.Colours.*label) {
+    }
+    std::uint16_t kept = kUnshownFlags;
+    for (const auto& [label, bits] : {std::pair{&FlagColours::V, kFlagV},
+                                      {&FlagColours::P, kFlagP},
+                                      {&FlagColours::N, kFlagN}}) {
+        if (colours.*label == own.*label) {
             kept |= bits;
         }
     }
-    // The loop mode is rebuilt when L or R changed; kept only when both stayed.
-    if (now.Colours.L != shown.Colours.L || now.Colours.R != shown.Colours.R) {
-        kept &= static_cast<std::uint16_t>(~kLoopModeMask);
+    if (colours.L == own.L && colours.R == own.R) {
+        kept |= kLoopModeMask;
     }
     const std::uint16_t rebuilt = FlagsFromColours(detail.Flags, colours);
     result.detail.Flags = static_cast<std::uint16_t>((rebuilt & ~kept) | (detail.Flags & kept));

@@ -78,11 +78,12 @@ inline constexpr std::uint16_t kUnshownFlags = 0x8F80;
 
 // Update's store: what the designer changed since the window showed `shown` (the sound's
 // display, what several sounds share, or the last Update), stored as StoreEdits stores it, and
-// nothing else. A field whose text is as shown keeps its stored byte, and is not checked; V, P
-// and N are stored from their labels where these changed colour; the loop mode is kept unless
-// L or R changed colour; a label still mixed counts as the sound's own; the sample count and
-// the unshown flag bits always stay. So storing an unchanged view changes no byte, however
-// often it is done, and storing into several sounds changes in each only what was changed.
+// nothing else. A field whose text is as shown keeps its stored byte, and is not checked. A
+// flag label stores its bits only where it differs from the sound's own flags, and a label
+// left mixed counts as the sound's own: so the loop mode stays exactly (1 or 3) unless L or R
+// differ. The sample count and the unshown flag bits always stay. So storing an unchanged view
+// changes no byte, however often it is done, and storing into several sounds changes in each
+// only what was changed.
 EditResult StoreChanges(const SoundDetail& detail, const EditView& shown, const EditView& now);
 
 // What the fields and the labels show of one sound.

@@ -51,9 +51,10 @@ const std::vector<std::string> kSampleNames = {
 const Entries kOriginalFiles = {"KV4Objects.dat", "city.sam", "city.sfx"};
 
 // Five details: a series sound with V and loop mode 2, a native one with P, N and loop mode
-// 1, a series sound on two slots, one whose number carries over, and one no slot uses.
+// 1, a series sound on three slots with loop mode 3, one whose number carries over, and one
+// no slot uses.
 SoundTable MakeTable() {
-    return TableOf({{45, 0}, {120, 1}, {12, 2}, {4, 2}, {300, 3}},
+    return TableOf({{45, 0}, {120, 1}, {12, 2}, {4, 2}, {200, 2}, {300, 3}},
                    // Sample, Volume, Radius, Chance, Pitch, Flags
                    {{0, 250, 0xE5, 10, 126, 0x4000 | 4 | 2},
                     {1, 255, 31, 255, 127, 0x3000 | 8 | 1},
@@ -1098,4 +1099,139 @@ TEST(WindowTables, openReadAgainAndTheNativeSwitchShowTheSameSoundAndAskAboutCha
     EXPECT_EQ(t.caption(), "other.sfx - OBEL Sondrel");
     EXPECT_EQ(t.child<FileDialog>("FM")->FileName(), Q(t.dir / "other.sfx")); // Save offers it
     EXPECT_EQ(list->count(), 4);
+}
+
+TEST(WindowList, columnsShowEverySoundsValuesAndSortAndTheFilterFindsIt) {
+    EditorSession t;
+    t.open();
+    auto* list = t.child<SoundListBox>("SndLst");
+    const QRect laidOut = list->geometry();
+    std::vector<QStringList> cells;
+    for (int row = 0; row < list->count(); ++row) {
+        QStringList& texts = cells.emplace_back();
+        for (int column = 0; column < list->model()->columnCount(); ++column) {
+            texts << list->model()->index(row, column).data().toString();
+        }
+    }
+    EXPECT_EQ(cells, (std::vector<QStringList>{
+                         {"KV5 Sound 12 - 45", "5", "100", "100", "4", "VR", "1", "45"},
+                         {"Object 120", "31", "101", "100", "101", "PLN", "2", "120"},
+                         {"KV3 Sound 45 - 4", "3", "1", "3", "0", "L", "3", "4, 12, 200"},
+                         {"KV2 Sound 45 - 300", "0", "0", "0", "0", "", "1", "300"}}));
+    // At the laid-out width the names fill the list; wider, the values come into view.
+    EXPECT_EQ(list->header()->sectionSize(0), list->viewport()->width());
+    t.window->resize(t.window->size() + QSize(400, 0));
+    EXPECT_EQ(list->header()->sectionSize(0), list->viewport()->width() - 400);
+
+    // A click on a heading sorts up, the next one down, the third back to the table's order;
+    // the sound selected stays selected and shown.
+    t.select(1);
+    const auto clickHeading = [&](SoundColumn column) {
+        const int section = static_cast<int>(column);
+        QTest::mouseClick(list->header()->viewport(), Qt::LeftButton, {},
+                          QPoint(list->header()->sectionViewportPosition(section) + 5, 5));
+    };
+    const QStringList tableOrder = t.listTexts();
+    clickHeading(SoundColumn::Volume);
+    EXPECT_EQ(t.listTexts(), (QStringList{"KV2 Sound 45 - 300", "KV3 Sound 45 - 4",
+                                          "KV5 Sound 12 - 45", "Object 120"}));
+    EXPECT_EQ(list->currentIndex().row(), 3);
+    EXPECT_EQ(list->selectedPositions(), std::vector<int>{1});
+    clickHeading(SoundColumn::Volume);
+    EXPECT_EQ(t.listTexts().front(), "Object 120");
+    clickHeading(SoundColumn::Volume);
+    EXPECT_EQ(t.listTexts(), tableOrder);
+    EXPECT_EQ(list->header()->sortIndicatorSection(), -1);
+    EXPECT_EQ(t.fields().at(0), "31");
+
+    // Ctrl+F shows the filter over the list; what is typed keeps the matching sounds, Escape
+    // clears and hides it. The sound shown stays shown while the filter hides it.
+    t.window->resize(t.window->minimumSize());
+    auto* filter = t.child<QLineEdit>("SndFilter");
+    EXPECT_FALSE(filter->isVisible());
+    t.key(Qt::CTRL | Qt::Key_F);
+    EXPECT_TRUE(filter->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), filter);
+    EXPECT_EQ(list->geometry().top(), filter->geometry().bottom() + 1);
+    const std::pair<QString, QStringList> finds[] = {
+        {"door", {"Object 120"}},       // a sample's name
+        {"BELL", {"KV3 Sound 45 - 4"}}, // regardless of case
+        {"200", {"KV3 Sound 45 - 4"}},  // a slot
+        {"sound 4", {"KV3 Sound 45 - 4", "KV2 Sound 45 - 300"}},
+    };
+    for (const auto& [typed, found] : finds) {
+        t.type("SndFilter", typed);
+        QStringList shown;
+        for (int row = 0; row < list->count(); ++row) {
+            if (!list->isRowHidden(row, {})) {
+                shown << t.listTexts().at(row);
+            }
+        }
+        EXPECT_EQ(shown, found) << typed.toStdString();
+        EXPECT_EQ(t.fields().at(0), "31");
+    }
+    QTest::keyClick(filter, Qt::Key_Escape);
+    EXPECT_FALSE(filter->isVisible());
+    EXPECT_TRUE(filter->text().isEmpty());
+    EXPECT_EQ(list->geometry(), laidOut);
+    EXPECT_FALSE(list->isRowHidden(0, {}));
+    EXPECT_EQ(QApplication::focusWidget(), list);
+}
+
+TEST(WindowBatch, oneUpdateStoresIntoEverySelectedSoundOnlyWhatChangedAndOneUndoTakesItBack) {
+    EditorSession t;
+    t.open();
+    auto* list = t.child<SoundListBox>("SndLst");
+    t.select(0);
+    QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(list->selectedPositions(), (std::vector<int>{0, 1, 2}));
+    // Every value differs somewhere: the fields are empty and every flag mixed, also for a
+    // screen reader.
+    EXPECT_EQ(t.fields(), (QStringList{"", "", "", ""}));
+    EXPECT_EQ(t.colours(), std::vector<ColourValue>(5, kMixed));
+    EXPECT_EQ(t.child<QComboBox>("Samples")->count(), 0);
+    QAccessibleInterface* v = QAccessible::queryAccessibleInterface(t.child<FlagLabel>("SndV"));
+    EXPECT_TRUE(v->state().checkStateMixed);
+    EXPECT_TRUE(v->text(QAccessible::Description).startsWith("Mixed."));
+
+    // A refused field stores into none of them.
+    t.type("SndVOL", "20");
+    t.type("SndRAD", "32");
+    t.press("Update", {Script::press(QMessageBox::Ok)});
+    EXPECT_EQ(t.script->messages(),
+              QStringList{"The range must be a number from 0 to 31.\n\nThe sounds were not "
+                          "changed."});
+    EXPECT_EQ(t.shownTable(), MakeTable());
+
+    // The volume typed goes into all three; every other byte stays, the loop modes 2, 1
+    // and 3 too.
+    t.type("SndRAD", "");
+    t.press("Update");
+    SoundTable expected = MakeTable();
+    for (const int detail : {0, 1, 2}) {
+        expected.Details[detail].Volume = 50;
+    }
+    EXPECT_EQ(t.shownTable(), expected);
+    // V clicked once: clear in all three.
+    t.clickLabel("SndV");
+    t.press("Update");
+    expected.Details[0].Flags &= ~kFlagV;
+    EXPECT_EQ(t.shownTable(), expected);
+    EXPECT_FALSE(v->state().checkStateMixed);
+
+    // Moving away with an edit asks about the three.
+    t.type("SndCH", "7");
+    t.key(Qt::Key_Down, {Script::press(QMessageBox::Cancel)});
+    EXPECT_TRUE(t.script->messages().at(0).startsWith("You changed 3 sounds without"));
+
+    // One undo step for each batch; the three stay selected.
+    t.key(Qt::CTRL | Qt::Key_Z); // the chance typed
+    t.key(Qt::CTRL | Qt::Key_Z);
+    expected.Details[0].Flags |= kFlagV;
+    EXPECT_EQ(t.shownTable(), expected);
+    t.key(Qt::CTRL | Qt::Key_Z);
+    EXPECT_EQ(t.shownTable(), MakeTable());
+    EXPECT_EQ(list->selectedPositions(), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(t.caption(), "city.sfx - OBEL Sondrel");
 }

@@ -1,5 +1,7 @@
 #include "logic/sound_list.h"
 
+#include "logic/sound_columns.h"
+
 #include "formats/sample_names.h"
 #include "tests/support/test_files.h"
 
@@ -151,4 +153,74 @@ TEST(SoundList, everySlotUsedByItsOwnDetail) {
     EXPECT_EQ(entries.front().Text, "KV5 Sound 1 - 369");
     EXPECT_EQ(entries.front().ListToDetail, 31);
     EXPECT_EQ(entries.back().Text, "KV5 Sound 1 - 0");
+}
+
+TEST(SoundColumns, showTheValuesInTheFieldsUnitsTheFlagsAsLettersAndEverySlot) {
+    // Sample, Volume, Radius, Chance, Pitch, Flags: loop modes 2, 1, 3 and 0.
+    SoundTable table = Table({0, 1, 3, 6}, {{45, 0}, {120, 1}, {12, 2}, {4, 2}, {200, 2}, {9, 3}});
+    table.Details = {{0, 250, 0xE5, 10, 126, 0x4000 | 4 | 2},
+                     {1, 255, 31, 255, 127, 0x3000 | 8 | 1},
+                     {3, 4, 3, 2, 5, 0x8F80 | 12 | 3},
+                     {6, 0, 0, 0, 0, 0}};
+    const std::vector<std::string> names = {
+        "KV5 Sound 12.wav", "Door creak.wav", "Door slam.wav", "KV3 Sound 45-bell.wav", "a", "b",
+        "KV2 Sound ab.wav"};
+    const auto entries = ComputeSoundList(table, names, Objects(), true, "x.sam");
+    std::vector<std::vector<std::string>> shown;
+    for (const SoundListEntry& entry : entries) {
+        std::vector<std::string>& row = shown.emplace_back();
+        for (int column = 0; column < kSoundColumns; ++column) {
+            row.push_back(ColumnText(entry, table.Details[entry.ListToDetail - 1],
+                                     static_cast<SoundColumn>(column)));
+        }
+    }
+    EXPECT_EQ(shown, (std::vector<std::vector<std::string>>{
+                         {"KV5 Sound 12 - 45", "5", "100", "100", "4", "VR", "1", "45"},
+                         {"Object 120", "31", "101", "100", "101", "PLN", "2", "120"},
+                         {"KV3 Sound 45 - 4", "3", "1", "3", "0", "L", "3", "4, 12, 200"},
+                         {"KV2 Sound 45 - 9", "0", "0", "0", "0", "", "0", "9"}}));
+
+    // Sorted: numbers as numbers, names as a designer reads them; equal ones keep the
+    // table's order, also downwards.
+    const auto order = [&](SoundColumn column, bool descending) {
+        return SortedOrder(entries, table, column, descending);
+    };
+    EXPECT_EQ(order(SoundColumn::Sound, false), (std::vector<int>{3, 2, 0, 1}));
+    EXPECT_EQ(order(SoundColumn::Range, false), (std::vector<int>{3, 2, 0, 1}));
+    EXPECT_EQ(order(SoundColumn::Volume, true), (std::vector<int>{1, 0, 2, 3}));
+    EXPECT_EQ(order(SoundColumn::Pitch, false), (std::vector<int>{3, 2, 0, 1}));
+    EXPECT_EQ(order(SoundColumn::Pitch, true), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(order(SoundColumn::Chance, false), (std::vector<int>{2, 3, 0, 1}));
+    EXPECT_EQ(order(SoundColumn::Flags, false), (std::vector<int>{3, 2, 1, 0}));
+    EXPECT_EQ(order(SoundColumn::Samples, true), (std::vector<int>{2, 1, 0, 3}));
+    EXPECT_EQ(order(SoundColumn::Slots, false), (std::vector<int>{2, 3, 0, 1}));
+
+    // The filter: the entry's text, its samples' names, its slots; case aside.
+    const std::pair<std::string, std::vector<int>> filters[] = {
+        {"", {0, 1, 2, 3}}, {"object", {1}},   {"DOOR", {1}},     {"bell", {2}},
+        {"200", {2}},       {"45", {0, 2, 3}}, {"12", {0, 1, 2}}, {"xyz", {}},
+    };
+    for (const auto& [needle, kept] : filters) {
+        std::vector<int> matching;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (MatchesFilter(entries[i], table.Details[entries[i].ListToDetail - 1], names,
+                              needle)) {
+                matching.push_back(static_cast<int>(i));
+            }
+        }
+        EXPECT_EQ(matching, kept) << needle;
+    }
+}
+
+TEST(SoundColumns, namesSortWithTheirNumbersAsNumbersAndLettersRegardlessOfCase) {
+    const std::vector<std::string> texts = {"Sound 12",  "sound 9",     "Sound 009a", "Sound",
+                                            "\xC9t\xE9", "\xE9t\xE9 2", "Sound 9"};
+    SoundTable table = Table(std::vector<std::int16_t>(texts.size(), 0), {});
+    std::vector<SoundListEntry> entries;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        entries.push_back({texts[i], static_cast<std::int32_t>(i + 1), {}});
+    }
+    EXPECT_EQ(SortedOrder(entries, table, SoundColumn::Sound, false),
+              (std::vector<int>{3, 1, 6, 2, 0, 4, 5}));
+    EXPECT_TRUE(MatchesFilter(entries[5], table.Details[0], {}, "\xC9T\xC9"));
 }

@@ -178,13 +178,6 @@ TEST(StoreEdits, unusedBitsAreClearedAndTheSampleCountKept) {
 namespace {
 
 // What the window shows of a detail.
-EditView Shown(const SoundDetail& detail) {
-    const ShownValues shown = ShowDetail(detail);
-    return {{std::to_string(shown.Range), std::to_string(shown.Volume), std::to_string(shown.Pitch),
-             std::to_string(shown.Chance)},
-            ColoursForFlags(detail.Flags)};
-}
-
 } // namespace
 
 TEST(StoreChanges, anUnchangedViewChangesNoByteHoweverOftenItIsStored) {
@@ -198,7 +191,8 @@ TEST(StoreChanges, anUnchangedViewChangesNoByteHoweverOftenItIsStored) {
     for (const SoundDetail& detail : details) {
         SoundDetail stored = detail;
         for (int update = 0; update < 5; ++update) {
-            const EditResult result = StoreChanges(stored, Shown(detail), Shown(detail));
+            const EditResult result =
+                StoreChanges(stored, ViewOfDetail(detail), ViewOfDetail(detail));
             ASSERT_TRUE(result.stored);
             stored = result.detail;
         }
@@ -235,11 +229,11 @@ TEST(StoreChanges, storesWhatChangedAndKeepsTheRest) {
          [](SoundDetail&) {}},
     };
     for (const Case& c : cases) {
-        EditView now = Shown(before);
+        EditView now = ViewOfDetail(before);
         c.edit(now);
         SoundDetail expected = before;
         c.expect(expected);
-        const EditResult result = StoreChanges(before, Shown(before), now);
+        const EditResult result = StoreChanges(before, ViewOfDetail(before), now);
         ASSERT_TRUE(result.stored) << c.what;
         EXPECT_EQ(result.detail, expected) << c.what;
     }
@@ -248,7 +242,7 @@ TEST(StoreChanges, storesWhatChangedAndKeepsTheRest) {
 TEST(StoreChanges, onlyAChangedFieldIsChecked) {
     const SoundDetail before{
         .Sample = 3, .Volume = 5, .Radius = 1, .Chance = 9, .Pitch = 1, .Flags = 0};
-    EditView shown = Shown(before);
+    EditView shown = ViewOfDetail(before);
     shown.Texts.Range = "damaged"; // as shown, so never read
     EditView now = shown;
     now.Texts.Chance = "";
@@ -258,6 +252,61 @@ TEST(StoreChanges, onlyAChangedFieldIsChecked) {
     EXPECT_EQ(refused.failed, EditField::Chance);
     now.Texts.Chance = "3";
     EXPECT_TRUE(StoreChanges(before, shown, now).stored);
+}
+
+TEST(StoreChanges, severalSoundsShowWhatTheyShareAndKeepTheirOwnWhereLeftAlone) {
+    // Loop modes 2, 1 and 3; V on the first alone; volumes 100, 1, 1.
+    const std::vector<SoundDetail> sounds = {
+        {.Sample = 0, .Volume = 250, .Radius = 5, .Chance = 10, .Pitch = 126, .Flags = 0x4006},
+        {.Sample = 1, .Volume = 4, .Radius = 31, .Chance = 10, .Pitch = 127, .Flags = 0x3009},
+        {.Sample = 3, .Volume = 5, .Radius = 3, .Chance = 11, .Pitch = 5, .Flags = 0x8F8F},
+    };
+    std::vector<EditView> views;
+    for (const SoundDetail& sound : sounds) {
+        views.push_back(ViewOfDetail(sound));
+    }
+    const EditView shared = SharedView(views);
+    EXPECT_EQ(shared.Texts, (EditTexts{"", "", "", "4"}));
+    EXPECT_EQ(shared.Colours, (FlagColours{kMixed, kMixed, kMixed, kMixed, kMixed}));
+    EXPECT_EQ(SharedView({views[1]}), views[1]);
+
+    struct Case {
+        const char* what;
+        std::function<void(EditView&)> edit;
+        std::function<void(SoundDetail&)> expect; // on each sound
+    };
+    const Case cases[] = {
+        {"volume typed", [](EditView& v) { v.Texts.Volume = "20"; },
+         [](SoundDetail& d) { d.Volume = 50; }},
+        {"the shared chance typed again", [](EditView& v) { v.Texts.Chance = "4"; },
+         [](SoundDetail&) {}},
+        {"V clicked once: clear in all", [](EditView& v) { ClickFlag(v.Colours.V); },
+         [](SoundDetail& d) { d.Flags &= ~kFlagV; }},
+        {"L clicked once: out, R left mixed keeps the second's R",
+         [](EditView& v) { ClickLoopFlag(v.Colours.L, v.Colours.R); },
+         [](SoundDetail& d) {
+             d.Flags &= d.Flags & 2 && !(d.Flags & 1) ? 0xFFFF : ~kLoopModeMask;
+         }},
+        {"L clicked twice: lit, R out in all",
+         [](EditView& v) {
+             ClickLoopFlag(v.Colours.L, v.Colours.R);
+             ClickLoopFlag(v.Colours.L, v.Colours.R);
+         },
+         [](SoundDetail& d) {
+             d.Flags = (d.Flags & 1) ? d.Flags : (d.Flags & ~kLoopModeMask) | 3;
+         }},
+    };
+    for (const Case& c : cases) {
+        EditView now = shared;
+        c.edit(now);
+        for (const SoundDetail& sound : sounds) {
+            const EditResult result = StoreChanges(sound, shared, now);
+            SoundDetail expected = sound;
+            c.expect(expected);
+            EXPECT_TRUE(result.stored);
+            EXPECT_EQ(result.detail, expected) << c.what << ", flags " << std::hex << sound.Flags;
+        }
+    }
 }
 
 TEST(Flags, coloursShowTheFlagsAndLoopMode) {
