@@ -1,17 +1,20 @@
 // The window, offscreen: start-up of a fresh process to a shown window and its peak memory,
-// each against an empty Qt window shown the same way; then showing a detail with 31 samples
-// and applying an edit (Google Benchmark).
+// each against an empty Qt window shown the same way; then showing a detail with 31 samples,
+// applying an edit, building, sorting and filtering the list, and one Update of every sound
+// (Google Benchmark).
 //
 //   bench_window [--short] [--benchmark_* options]
 #include "bench/bench_data.h"
 #include "editor/sondrel.h"
+#include "editor/sound_list_box.h"
 #include "formats/sample_names.h"
 #include "tests/support/test_files.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
-#include <QListWidget>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -79,11 +82,11 @@ std::unique_ptr<Sondrel> Start(const fs::path& table) {
 void BM_ShowDetailWith31Samples(benchmark::State& state) {
     AnswerYes answer;
     const auto window = Start(BenchTables().largest);
-    auto* list = window->findChild<QListWidget*>("SndLst");
+    auto* list = window->findChild<SoundListBox*>("SndLst");
     int row = 0;
     for (auto _ : state) {
         // Detail 0, with 31 samples, is the first entry; every other step shows it anew.
-        list->setCurrentRow(row);
+        list->setCurrentIndex(list->model()->index(row, 0));
         row = row == 0 ? 1 : 0;
     }
 }
@@ -91,11 +94,71 @@ void BM_ShowDetailWith31Samples(benchmark::State& state) {
 void BM_ApplyEdit(benchmark::State& state) {
     AnswerYes answer;
     const auto window = Start(BenchTables().largest);
-    window->findChild<QListWidget*>("SndLst")->setCurrentRow(0);
+    auto* list = window->findChild<SoundListBox*>("SndLst");
+    list->setCurrentIndex(list->model()->index(0, 0));
     auto* update = window->findChild<QPushButton*>("Update");
     for (auto _ : state) {
         update->click();
     }
+}
+
+// The list of the largest table built anew, as the switch of the native sounds builds it, and
+// drawn.
+void BM_BuildList(benchmark::State& state) {
+    AnswerYes answer;
+    const auto window = Start(BenchTables().largest);
+    for (auto _ : state) {
+        window->switchNative();
+        QApplication::processEvents();
+    }
+}
+
+// A click on a heading, cycling through up, down and the table's order, each drawn.
+void BM_SortList(benchmark::State& state) {
+    AnswerYes answer;
+    const auto window = Start(BenchTables().largest);
+    auto* list = window->findChild<SoundListBox*>("SndLst");
+    window->resize(window->size() + QSize(600, 0));
+    int click = 0;
+    for (auto _ : state) {
+        emit list->header()->sectionClicked(static_cast<int>(SoundColumn::Volume));
+        QApplication::processEvents();
+        ++click;
+    }
+    state.counters["clicks"] = click;
+}
+
+// The filter typed, a letter at a time, and cleared, each step drawn.
+void BM_FilterList(benchmark::State& state) {
+    AnswerYes answer;
+    const auto window = Start(BenchTables().largest);
+    auto* filter = window->findChild<QLineEdit*>("SndFilter");
+    const QString typed = "kv3 sound 1";
+    int step = 0;
+    for (auto _ : state) {
+        filter->setText(typed.left(step % (typed.size() + 1)));
+        QApplication::processEvents();
+        ++step;
+    }
+}
+
+// Every sound selected, a volume typed, Update pressed, and the list drawn again.
+void BM_SelectAllAndUpdate(benchmark::State& state) {
+    AnswerYes answer;
+    const auto window = Start(BenchTables().largest);
+    auto* list = window->findChild<SoundListBox*>("SndLst");
+    auto* volume = window->findChild<QLineEdit*>("SndVOL");
+    auto* update = window->findChild<QPushButton*>("Update");
+    int value = 20;
+    for (auto _ : state) {
+        list->clearSelection();
+        list->selectAll();
+        volume->setText(QString::number(value));
+        update->click();
+        QApplication::processEvents();
+        value = value == 20 ? 30 : 20; // every Update changes every sound
+    }
+    state.counters["sounds"] = static_cast<double>(list->selectedPositions().size());
 }
 
 double Median(std::vector<double> values) {
@@ -200,6 +263,10 @@ void QuietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context,
 
 BENCHMARK(BM_ShowDetailWith31Samples);
 BENCHMARK(BM_ApplyEdit);
+BENCHMARK(BM_BuildList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FilterList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SelectAllAndUpdate)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -294,7 +294,6 @@ void Sondrel::createControls() {
         "Lists only the sounds whose name, sample names or slots contain what you type. Escape "
         "clears it.");
     SndFilter->setPlaceholderText("Find a sound: name, sample or slot");
-    SndFilter->setClearButtonEnabled(true);
     SndFilter->hide();
     connect(SndFilter, &QLineEdit::textChanged, SndLst, &SoundListBox::setFilter);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), SndFilter);
