@@ -265,6 +265,18 @@ void SoundListBox::mouseReleaseEvent(QMouseEvent* event) {
     handle([&] { QTreeView::mouseReleaseEvent(event); });
 }
 
+void SoundListBox::setLaidOutWidth(int width) {
+    laidOutWidth_ = width;
+    setHorizontalScrollBarPolicy(this->width() > laidOutWidth_ ? Qt::ScrollBarAsNeeded
+                                                               : Qt::ScrollBarAlwaysOff);
+}
+
+void SoundListBox::resizeEvent(QResizeEvent* event) {
+    setHorizontalScrollBarPolicy(width() > laidOutWidth_ ? Qt::ScrollBarAsNeeded
+                                                         : Qt::ScrollBarAlwaysOff);
+    QTreeView::resizeEvent(event);
+}
+
 bool SoundListBox::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::Resize) {
         // The names fill the list at its laid-out width; what it has beyond shows the values.

@@ -84,9 +84,9 @@ public:
     void setFilter(const QString& text);
     bool isPositionHidden(int position) const;
 
-    // The width the list was laid out at: there, the names fill it, and the other columns
-    // come into view as it grows wider.
-    void setLaidOutWidth(int width) { laidOutWidth_ = width; }
+    // The width the list was laid out at: there, the names fill it as they always did, with
+    // no scroll bar below them, and the other columns come into view as it grows wider.
+    void setLaidOutWidth(int width);
 
     // Puts the selection back on the sounds shown, when a question kept the designer there.
     std::function<void()> settle;
@@ -104,6 +104,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
 

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
 #if defined(_WIN32)
@@ -1120,8 +1121,10 @@ TEST(WindowList, columnsShowEverySoundsValuesAndSortAndTheFilterFindsIt) {
                          {"KV2 Sound 45 - 300", "0", "0", "0", "0", "", "1", "300"}}));
     // At the laid-out width the names fill the list; wider, the values come into view.
     EXPECT_EQ(list->header()->sectionSize(0), list->viewport()->width());
+    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
     t.window->resize(t.window->size() + QSize(400, 0));
     EXPECT_EQ(list->header()->sectionSize(0), list->viewport()->width() - 400);
+    EXPECT_EQ(list->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
 
     // A click on a heading sorts up, the next one down, the third back to the table's order;
     // the sound selected stays selected and shown.
