@@ -139,6 +139,41 @@ SoundTable ReadSFX(const std::filesystem::path& path) {
     }
 }
 
+TableFile ParseTableFile(std::span<const std::uint8_t> bytes) {
+    TableFile file{ParseSFX(bytes), std::nullopt, {}};
+    const std::uintmax_t full = TableBytes(file.table);
+    if (bytes.size() < full) {
+        file.endsAt = bytes.size();
+    } else if (bytes.size() - full > kMaxBytesAfterTable) {
+        throw Failure(FailureCode::TableRead, kReadSFXFailed);
+    } else {
+        file.after.assign(bytes.begin() + static_cast<std::ptrdiff_t>(full), bytes.end());
+    }
+    return file;
+}
+
+std::vector<std::uint8_t> SerializeTableFile(const TableFile& file) {
+    std::vector<std::uint8_t> bytes = SerializeSFX(file.table);
+    if (file.endsAt && *file.endsAt < bytes.size()) {
+        bytes.resize(static_cast<std::size_t>(*file.endsAt));
+    }
+    bytes.insert(bytes.end(), file.after.begin(), file.after.end());
+    return bytes;
+}
+
+TableFile ReadTableFile(const std::filesystem::path& path) {
+    try {
+        return ParseTableFile(ReadFileHead(path, kSoundMapBytes + 8 +
+                                                     (kDetailBytes + kSampleIndexBytes) *
+                                                         std::size_t{kMaxTableCount} +
+                                                     kMaxBytesAfterTable + 1));
+    } catch (const FileError&) {
+        throw Failure(FailureCode::TableRead, kReadSFXFailed);
+    } catch (const std::bad_alloc&) {
+        throw Failure(FailureCode::TableRead, kReadSFXFailed);
+    }
+}
+
 Failure TableWriteFailure(const std::string& why) {
     return Failure(FailureCode::TableWrite, std::string(kWriteSFXFailed) + "\n\n" + why + ".");
 }

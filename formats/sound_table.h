@@ -22,6 +22,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -87,6 +88,30 @@ std::uintmax_t TableBytes(const SoundTable& table);
 
 // The bytes of a table: 748 + 8D + 4S of them.
 std::vector<std::uint8_t> SerializeSFX(const SoundTable& table);
+
+// A table file exactly as it is on the disk: the table, and where the file ends other than
+// where the table does. A file that ends early (its missing bytes read as zero) has `endsAt`,
+// its length; a longer one keeps the bytes after the table in `after`. Never both.
+struct TableFile {
+    SoundTable table;
+    std::optional<std::uintmax_t> endsAt;
+    std::vector<std::uint8_t> after;
+
+    friend bool operator==(const TableFile&, const TableFile&) = default;
+};
+
+// The most bytes kept after a table's end; a file with more is not a table.
+inline constexpr std::size_t kMaxBytesAfterTable = 1u << 20;
+
+// Parses a whole file. Throws Failure(TableRead) for a count above kMaxTableCount or more than
+// kMaxBytesAfterTable bytes after the table.
+TableFile ParseTableFile(std::span<const std::uint8_t> bytes);
+// The bytes of the file: ParseTableFile's input, byte for byte.
+std::vector<std::uint8_t> SerializeTableFile(const TableFile& file);
+// Reads a whole table file (an existing regular file, never created). Throws
+// Failure(TableRead) as ReadSFX does, and for a file of more than a table and
+// kMaxBytesAfterTable.
+TableFile ReadTableFile(const std::filesystem::path& path);
 
 // A table the designer named (on a command line) stands for a choice in the open dialog, so
 // it must be an existing regular file: throws Failure(TableNotFound) otherwise, saying which

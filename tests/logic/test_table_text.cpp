@@ -1,0 +1,223 @@
+#include "logic/table_text.h"
+
+#include "formats/sample_names.h"
+#include "tests/support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace sondrel;
+using namespace sondrel::testing;
+
+namespace {
+
+// A pair from a table's bytes and, where given, its sample list's.
+TablePair PairOf(const Bytes& table, std::optional<std::string> sampleList) {
+    return {ParseTableFile(table), std::move(sampleList)};
+}
+
+TableFile Example() {
+    return ParseTableFile(SerializeSFX(TableOf({{45, 0}, {120, 1}, {12, 2}, {4, 2}},
+                                               {{0, 250, 0xE5, 10, 126, 0x4000 | 4 | 2},
+                                                {1, 255, 31, 255, 127, 0x3000 | 8 | 1},
+                                                {2, 4, 3, 2, 5, 0x8F80 | 4 | 3}},
+                                               3)));
+}
+
+const std::string kExampleList = "KV5 Sound 12.wav\r\nDoor.wav\r\nKV3 Sound 45.wav\r\n";
+
+// Every byte value, every kind of line end, and what the reader of names meets in the wild.
+std::string AwkwardList() {
+    std::string list = "\xEF\xBB\xBF  \"KV5, Sound 1.wav\" x,\"open\r\n\\back\tslash\n";
+    for (int byte = 0; byte < 256; ++byte) {
+        list += static_cast<char>(byte);
+    }
+    return list + "\r\rlone\r\n\nno end\r";
+}
+
+} // namespace
+
+TEST(TableText, aPairReadsBackByteForByteAndItsTextTheSame) {
+    const Bytes example = SerializeTableFile(Example());
+    Bytes longer = example;
+    for (int byte = 0; byte < 40; ++byte) {
+        longer.push_back(static_cast<std::uint8_t>(byte * 7));
+    }
+    Bytes negative(748, 0xFF); // every slot -1, both counts -1
+    Bytes odd = example;
+    odd[0] = 0x34; // slot 0 names detail 0x1234, past the table's end
+    odd[1] = 0x12;
+    const std::pair<const char*, TablePair> cases[] = {
+        {"the example", PairOf(example, kExampleList)},
+        {"awkward sample list bytes", PairOf(example, AwkwardList())},
+        {"an empty sample list", PairOf(example, "")},
+        {"no sample list", PairOf(example, std::nullopt)},
+        {"bytes after the table", PairOf(longer, kExampleList)},
+        {"negative counts", PairOf(negative, kExampleList)},
+        {"a slot past the details", PairOf(odd, kExampleList)},
+        {"an empty file", PairOf({}, std::nullopt)},
+        {"a file ending within a count", PairOf(Bytes(example.begin(), example.begin() + 742), "")},
+        {"a file ending within a detail", PairOf(Bytes(example.begin(), example.end() - 15), "")},
+    };
+    for (const auto& [what, pair] : cases) {
+        const std::string text = TableText(pair);
+        const TablePair read = ReadTableText(text);
+        EXPECT_EQ(SerializeTableFile(read.table), SerializeTableFile(pair.table)) << what;
+        EXPECT_EQ(read.sampleList, pair.sampleList) << what;
+        EXPECT_EQ(TableText(read), text) << what;
+    }
+
+    // Random tables: every byte of every detail and index kept.
+    std::mt19937 random(7);
+    for (int round = 0; round < 50; ++round) {
+        Bytes bytes(748 + random() % 400);
+        for (std::uint8_t& byte : bytes) {
+            byte = static_cast<std::uint8_t>(random());
+        }
+        // Small counts, so that the bytes fill them: details at 740, samples after them.
+        const std::size_t details = random() % 21;
+        const std::size_t samples = 744 + 8 * details;
+        for (const auto& [at, count] :
+             {std::pair{std::size_t{740}, details}, {samples, std::size_t{random() % 21}}}) {
+            if (at + 4 <= bytes.size()) {
+                bytes[at] = static_cast<std::uint8_t>(count);
+                std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(at) + 1, 3, 0);
+            }
+        }
+        const TablePair pair = PairOf(bytes, std::string(bytes.begin() + 700, bytes.end()));
+        const TablePair read = ReadTableText(TableText(pair));
+        ASSERT_EQ(SerializeTableFile(read.table), bytes) << round;
+        ASSERT_EQ(read.sampleList, pair.sampleList) << round;
+    }
+}
+
+TEST(TableText, linesNameTheSoundWithItsValuesAndBytes) {
+    const std::string text = TableText(PairOf(SerializeTableFile(Example()), kExampleList));
+    for (const char* line :
+         {"\ndetails 3\nsamples 3\n", "\nslot 4: detail 2\n",
+          "\ndetail 0: \"KV5 Sound 12 - 45\", range 5, volume 100, pitch 100, chance 4, flags VR; "
+          "bytes 00 00 FA E5 0A 7E 06 40\n",
+          "\ndetail 1: \"(no name) - 120\", range 31, volume 101, pitch 100, chance 101, flags "
+          "PLN; bytes 01 00 FF 1F FF 7F 09 30\n",
+          "\nindex 2: 2\n", "\nsample list\nline \"KV5 Sound 12.wav\"\nline \"Door.wav\"\n"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\nin\n" << text;
+    }
+    EXPECT_NE(TableText(PairOf(SerializeTableFile(Example()), AwkwardList()))
+                  .find("\nline \"\xC3\xAF\xC2\xBB\xC2\xBF  \\\"KV5, Sound 1.wav\\\" x,\\\"open\"\n"
+                        "lf line \"\\\\back\\tslash\"\n"),
+              std::string::npos);
+}
+
+TEST(TableText, aTextThatIsNotATablesIsRefusedNamingTheLine) {
+    const std::string good = TableText(PairOf(SerializeTableFile(Example()), kExampleList));
+    const auto with = [&](const std::string& from, const std::string& to) {
+        std::string text = good;
+        const std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return text.replace(at, from.size(), to);
+    };
+    const auto lineOf = [&](const std::string& part) {
+        return 1 + static_cast<std::size_t>(
+                       std::count(good.begin(), good.begin() + good.find(part), '\n'));
+    };
+    const struct {
+        std::string text;
+        std::size_t line;
+        const char* says;
+    } cases[] = {
+        {"", 0, "begins with"},
+        {with("sondrel-text 1", "sondrel-text 2"), 1, "begins with"},
+        {with("volume 100, pitch", "volume 20, pitch"), lineOf("detail 0:"), "do not say what"},
+        {with("flags VR", "flags V"), lineOf("detail 0:"), "do not say what"},
+        {with("FA E5", "FA"), lineOf("detail 0:"), "hexadecimal"},
+        {with("detail 1:", "detail 0:"), lineOf("detail 1:"), "twice (also on line"},
+        {with("detail 2:", "detail 3:"), lineOf("detail 2:"), "from 0 to 2"},
+        {with("slot 4: detail 2", "slot 370: detail 2"), lineOf("slot 4:"), "from 0 to 369"},
+        {with("slot 4: detail 2", "slot 4: detail 40000"), lineOf("slot 4:"), "-32768 to 32767"},
+        {with("index 1: 1\n", ""), lineOf("samples 3"), "sample index 1 is missing"},
+        {with("details 3", "details 4"), lineOf("details 3"), "detail 3 is missing"},
+        {with("details 3", "details 2000000"), lineOf("details 3"), "to 1048576"},
+        {with("line \"Door.wav\"", "line \"Door\xE2\x82\xAC.wav\""), lineOf("\"Door.wav\""),
+         "up to U+00FF"},
+        {with("line \"Door.wav\"", "line \"Door.wav"), lineOf("\"Door.wav\""),
+         "closing double quote"},
+        {with("line \"Door.wav\"", "line \"Door\\q.wav\""), lineOf("\"Door.wav\""),
+         "unknown escape"},
+        {with("sample list\n", ""), lineOf("sample list\n"), "before the line \"sample list\""},
+        {with("samples 3", "sample 3"), lineOf("samples 3"), "not a line of a table's text"},
+        {good + "the file ends at byte 100000\n", lineOf("KV3 Sound 45.wav") + 1, "end early only"},
+    };
+    for (const auto& c : cases) {
+        try {
+            ReadTableText(c.text);
+            ADD_FAILURE() << "read: " << c.says;
+        } catch (const TextError& error) {
+            if (c.line != 0) {
+                EXPECT_EQ(error.line(), c.line) << c.says << ": " << error.what();
+            }
+            EXPECT_NE(std::string(error.what()).find(c.says), std::string::npos) << error.what();
+        }
+    }
+    // What may vary: comments, blank lines, spacing, CR LF line ends, values left out.
+    std::string loose = with("detail 0: \"KV5 Sound 12 - 45\", range 5, volume 100, pitch 100, "
+                             "chance 4, flags VR; bytes",
+                             "\n# mine\n  detail   0 :bytes");
+    for (std::size_t at = loose.find('\n'); at != std::string::npos;
+         at = loose.find('\n', at + 2)) {
+        loose.insert(at, "\r");
+    }
+    EXPECT_EQ(ReadTableText(loose), ReadTableText(good));
+}
+
+TEST(TableMerge, changesToDifferentPartsMergeAndTheSamePartChangedTwiceConflicts) {
+    const TableFile base = Example();
+    const auto changed = [&](auto change) {
+        TableFile file = base;
+        change(file.table);
+        return file;
+    };
+    const TableFile louder = changed([](SoundTable& t) { t.Details[0].Volume = 50; });
+    const TableFile quieter = changed([](SoundTable& t) { t.Details[0].Volume = 20; });
+    const TableFile farther = changed([](SoundTable& t) { t.Details[2].Radius = 9; });
+    const TableFile moved = changed([](SoundTable& t) { t.SoundMap[45] = 2; });
+    const TableFile silenced = changed([](SoundTable& t) { t.SoundMap[45] = -1; });
+    const TableFile added = changed([](SoundTable& t) {
+        t.Details.push_back({1, 2, 3, 4, 5, 6});
+        t.NumDetails = 4;
+    });
+    const TableFile addedToo = changed([](SoundTable& t) {
+        t.Details.push_back({9, 9, 9, 9, 9, 9});
+        t.NumDetails = 4;
+    });
+    const TableFile reindexed = changed([](SoundTable& t) { t.SampleIndices[1] = 77; });
+
+    // Clean: each side's change is kept.
+    const MergeResult both = MergeTables(base, louder, farther);
+    EXPECT_TRUE(both.conflicts.empty());
+    EXPECT_EQ(both.merged.table.Details[0].Volume, 50);
+    EXPECT_EQ(both.merged.table.Details[2].Radius, 9);
+    EXPECT_EQ(MergeTables(base, moved, added).merged.table.SoundMap[45], 2);
+    EXPECT_EQ(MergeTables(base, reindexed, added).merged.table.Details.size(), 4u);
+    EXPECT_EQ(MergeTables(base, louder, louder).merged, louder);
+    EXPECT_TRUE(MergeTables(base, louder, louder).conflicts.empty());
+
+    using Kind = MergeConflict::Kind;
+    const struct {
+        const char* what;
+        TableFile ours;
+        TableFile theirs;
+        Kind kind;
+        std::size_t index;
+    } conflicts[] = {
+        {"one detail, two volumes", louder, quieter, Kind::Detail, 0},
+        {"one slot, two details", moved, silenced, Kind::Slot, 45},
+        {"a detail added on both", added, addedToo, Kind::Detail, 3},
+    };
+    for (const auto& c : conflicts) {
+        const MergeResult result = MergeTables(base, c.ours, c.theirs);
+        ASSERT_EQ(result.conflicts.size(), 1u) << c.what;
+        EXPECT_EQ(result.conflicts[0].kind, c.kind) << c.what;
+        EXPECT_EQ(result.conflicts[0].index, c.index) << c.what;
+    }
+}
