@@ -134,7 +134,8 @@ int Import(const fs::path& textFile, const fs::path& table, std::ostream& err) {
 
 std::string Conflict(const MergeConflict& conflict, const TableFile* sides[3],
                      const std::vector<std::string>& names) {
-    static constexpr const char* kSides[] = {"base:  ", "ours:  ", "theirs:"};
+    static constexpr const char* kSides[] = {"base:", "ours:", "theirs:"};
+    static constexpr const char* kAligned[] = {"base:   ", "ours:   ", "theirs: "};
     std::string text;
     const std::size_t i = conflict.index;
     switch (conflict.kind) {
@@ -144,7 +145,7 @@ std::string Conflict(const MergeConflict& conflict, const TableFile* sides[3],
                " was changed on both branches:\n";
         for (int side = 0; side < 3; ++side) {
             const auto& details = sides[side]->table.Details;
-            text += std::string("    ") + kSides[side] + " " +
+            text += std::string("    ") + kAligned[side] +
                     (i < details.size() ? DetailLine(i, details[i], {}) : "(none)") + "\n";
         }
         return text;

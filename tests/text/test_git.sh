@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# A level kept in git, as two designers keep it: the README's set-up in a repository made
+# here, diffs that name the sound changed, two branches changing two sounds merged into a table
+# holding both, and the same sound changed two ways stopping the merge with the table left as
+# it was on the current branch.
+#
+#   test_git.sh BIN_FOLDER EXAMPLES_FOLDER      (BIN_FOLDER holds sondrel-text)
+set -euo pipefail
+export PATH="$1:$PATH"
+examples=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+export GIT_CONFIG_NOSYSTEM=1 HOME=$work # no one's own git settings
+git config --global user.name "A designer"
+git config --global user.email designer@example.org
+git config --global init.defaultBranch main
+git init -q "$work/level"
+cd "$work/level"
+cp "$examples/city.sfx" "$examples/city.sam" .
+# The set-up, exactly as the README gives it.
+echo '*.sfx diff=sfx merge=sfx' >>.gitattributes &&
+    git config diff.sfx.textconv 'sondrel-text export' &&
+    git config merge.sfx.name 'OBEL sound tables, sound by sound' &&
+    git config merge.sfx.driver 'sondrel-text merge %O %A %B %P'
+git add . && git commit -qm "the level"
+
+# Changes one detail's bytes by hand, as the README says: the bytes changed, the values gone.
+edit() { # DETAIL BYTES
+    sondrel-text export city.sfx >"$work/text"
+    sed -i "s/^detail $1: .*bytes .*/detail $1: bytes $2/" "$work/text"
+    sondrel-text import "$work/text" city.sfx
+    git commit -qam "detail $1"
+}
+louder="00 00 FE 0C 00 7E 04 00"   # detail 0, KV5 Sound 12 - 45: volume 101
+farther="0D 00 D2 1F C8 6E 04 50"  # detail 9, KV3 Sound 17 - 250: range 31
+quieter="00 00 32 0C 00 7E 04 00"  # detail 0 again: volume 20
+
+git checkout -qb louder main && edit 0 "$louder"
+git checkout -qb farther main && edit 9 "$farther"
+git checkout -qb quieter main && edit 0 "$quieter"
+
+# The diff and the log name the sound and its values.
+diff=$(git diff main louder -- city.sfx)
+grep -q '^-detail 0: "KV5 Sound 12 - 45", range 12, volume 100,' <<<"$diff" || fail "diff: $diff"
+grep -q '^+detail 0: "KV5 Sound 12 - 45", range 12, volume 101,' <<<"$diff" || fail "diff: $diff"
+git log -p -1 farther | grep -q '^+detail 9: "KV3 Sound 17 - 250", range 31,' || fail "log -p"
+
+# Two sounds on two branches: one merge, both changes, a table that reads.
+git checkout -q louder
+git merge -q --no-edit farther || fail "the merge of two sounds stopped"
+merged=$(sondrel-text export city.sfx)
+grep -q "^detail 0: .*bytes $louder\$" <<<"$merged" || fail "the louder sound is lost"
+grep -q "^detail 9: .*bytes $farther\$" <<<"$merged" || fail "the farther sound is lost"
+
+# One sound two ways: the merge stops, says which sound and how, and leaves our table.
+cp city.sfx "$work/ours.sfx"
+if git merge --no-edit quieter >"$work/merge.out" 2>&1; then
+    fail "the same sound changed two ways merged"
+fi
+cmp -s city.sfx "$work/ours.sfx" || fail "the table on this branch was changed"
+grep -q 'detail 0 (KV5 Sound 12 - 45) was changed on both branches' "$work/merge.out" ||
+    fail "the conflict was not reported: $(cat "$work/merge.out")"
+grep -q "ours:   detail 0: range 12, volume 101" "$work/merge.out" || fail "ours not shown"
+grep -q "theirs: detail 0: range 12, volume 20," "$work/merge.out" || fail "theirs not shown"
+git status --porcelain | grep -q '^UU city.sfx' || fail "git does not mark the table"
+echo "set up, diffed, merged, and the conflict reported in a real repository"

@@ -1,0 +1,136 @@
+// sondrel-text on real files: what it writes, what it refuses and leaves as it was, and where
+// it finds a sample list git did not hand over. The merge in a real repository is
+// test_git.sh's.
+#include "formats/sample_names.h"
+#include "formats/sound_table.h"
+#include "tests/support/test_files.h"
+#include "text/text_tool.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace sondrel;
+using namespace sondrel::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TextRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+TextRun Text(const std::vector<std::string>& arguments) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunText(arguments, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::string S(const fs::path& path) {
+    return path.string();
+}
+
+// A table with bytes after its end, beside a sample list no save of Sondrel's would write.
+void WritePair(const fs::path& table) {
+    Bytes bytes = SerializeSFX(
+        TableOf({{45, 0}, {7, 1}}, {{0, 250, 12, 10, 126, 0x4006}, {1, 4, 3, 0, 63, 0x1005}}, 2));
+    bytes.insert(bytes.end(), {0x00, 0x1A, 0xFF});
+    WriteAll(table, bytes);
+    WriteText(SampleListPath(table), "\xEF\xBB\xBFKV5 Sound 12.wav\n  \"Door, old.wav\" \xE9\r");
+}
+
+} // namespace
+
+TEST(SondrelText, exportAndImportGiveBackBothFilesByteForByte) {
+    TempDir dir;
+    WritePair(dir / "city.sfx");
+    const TextRun exported = Text({"export", S(dir / "city.sfx")});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    EXPECT_NE(exported.out.find("\ndetail 0: \"KV5 Sound 12 - 45\", range 12, volume 100,"),
+              std::string::npos)
+        << exported.out;
+    WriteText(dir / "city.txt", exported.out);
+    fs::create_directory(dir / "copy");
+    const TextRun imported = Text({"import", S(dir / "city.txt"), S(dir / "copy" / "level.sfx")});
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(ReadAll(dir / "copy" / "level.sfx"), ReadAll(dir / "city.sfx"));
+    EXPECT_EQ(ReadAll(dir / "copy" / "level.sam"), ReadAll(dir / "city.sam"));
+    EXPECT_EQ(Text({"export", S(dir / "copy" / "level.sfx")}).out, exported.out);
+}
+
+TEST(SondrelText, badTextOrACommandLineItDoesNotUnderstandWritesNothing) {
+    TempDir dir;
+    WritePair(dir / "city.sfx");
+    const Bytes table = ReadAll(dir / "city.sfx");
+    const Bytes list = ReadAll(dir / "city.sam");
+    std::string text = Text({"export", S(dir / "city.sfx")}).out;
+    text.replace(text.find("volume 100"), 10, "volume 20");
+    WriteText(dir / "bad.txt", text);
+    const TextRun refused = Text({"import", S(dir / "bad.txt"), S(dir / "city.sfx")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("bad.txt, line 9: the values do not say what the bytes store"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_NE(refused.err.find("nothing was written"), std::string::npos);
+    EXPECT_EQ(ReadAll(dir / "city.sfx"), table);
+    EXPECT_EQ(ReadAll(dir / "city.sam"), list);
+
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {}, {"export"}, {"import", "a"}, {"merge", "a", "b"}, {"frobnicate", "a"}}) {
+        const TextRun run = Text(arguments);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find("usage: sondrel-text export"), std::string::npos);
+    }
+    EXPECT_EQ(Text({"--help"}).status, 0);
+    EXPECT_EQ(Text({"export", S(dir / "none.sfx")}).status, 1);
+    EXPECT_FALSE(fs::exists(dir / "none.sfx")); // a viewer creates nothing
+}
+
+TEST(SondrelText, aTableGitHandsOverAloneFindsItsSampleListBelowTheCurrentFolder) {
+    TempDir dir;
+    fs::create_directories(dir / "levels" / "city");
+    WritePair(dir / "levels" / "city" / "city.sfx");
+    fs::create_directory(dir / "git-blob");
+    fs::copy_file(dir / "levels" / "city" / "city.sfx", dir / "git-blob" / "city.sfx");
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.path());
+    const TextRun alone = Text({"export", S(dir / "git-blob" / "city.sfx")});
+    WriteText(dir / "levels" / "city.sam", "another"); // now two of that name
+    const TextRun ambiguous = Text({"export", S(dir / "git-blob" / "city.sfx")});
+    fs::current_path(before);
+    EXPECT_NE(alone.out.find("\"KV5 Sound 12 - 45\""), std::string::npos) << alone.out;
+    EXPECT_NE(alone.out.find("\nsample list\n"), std::string::npos);
+    EXPECT_EQ(ambiguous.out.find("\nsample list\n"), std::string::npos) << ambiguous.out;
+    EXPECT_NE(ambiguous.out.find("\ndetail 0: range 12,"), std::string::npos);
+}
+
+TEST(SondrelText, theMergeDriverWritesOursOnlyWhenNothingConflicts) {
+    TempDir dir;
+    const SoundTable base =
+        TableOf({{45, 0}, {7, 1}}, {{0, 10, 1, 0, 0, 4}, {1, 10, 1, 0, 0, 4}}, 2);
+    SoundTable ours = base;
+    ours.Details[0].Volume = 50;
+    SoundTable theirs = base;
+    theirs.Details[1].Radius = 9;
+    WriteSFX(dir / "base", base);
+    WriteSFX(dir / "ours", ours);
+    WriteSFX(dir / "theirs", theirs);
+    EXPECT_EQ(Text({"merge", S(dir / "base"), S(dir / "ours"), S(dir / "theirs")}).status, 0);
+    SoundTable both = ours;
+    both.Details[1].Radius = 9;
+    EXPECT_EQ(ReadSFX(dir / "ours"), both);
+
+    theirs.Details[0].Volume = 60;
+    WriteSFX(dir / "theirs", theirs);
+    const TextRun conflict =
+        Text({"merge", S(dir / "base"), S(dir / "ours"), S(dir / "theirs"), "level.sfx"});
+    EXPECT_EQ(conflict.status, 1);
+    EXPECT_NE(conflict.err.find("level.sfx: 1 conflict; the table is left as it was on this "
+                                "branch:\n  detail 0 was changed on both branches:\n"),
+              std::string::npos)
+        << conflict.err;
+    EXPECT_EQ(ReadSFX(dir / "ours"), both);
+}
