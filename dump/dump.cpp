@@ -3,7 +3,7 @@
 #include "formats/object_names.h"
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"
-#include "logic/flags.h"
+#include "logic/sound_columns.h"
 #include "logic/sound_list.h"
 #include "logic/units.h"
 
@@ -91,26 +91,12 @@ std::string Hex(const SoundDetail& detail) {
     return text;
 }
 
-// The flags as the labels show them, left to right: P V R L N, "-" where clear.
-std::string FlagLetters(std::uint16_t flags) {
-    const FlagColours colours = ColoursForFlags(flags);
-    std::string letters;
-    for (const auto& [colour, letter] : {std::pair{colours.P, 'P'},
-                                         {colours.V, 'V'},
-                                         {colours.R, 'R'},
-                                         {colours.L, 'L'},
-                                         {colours.N, 'N'}}) {
-        letters += colour == kRed ? letter : '-';
-    }
-    return letters;
-}
-
 std::string Parameters(std::size_t index, const SoundDetail& detail) {
     const ShownValues shown = ShowDetail(detail);
     return "detail " + std::to_string(index) + "\tRAD " + std::to_string(shown.Range) + "\tVOL " +
            std::to_string(shown.Volume) + "\tPIT " + std::to_string(shown.Pitch) + "\tCH " +
            std::to_string(shown.Chance) + "\tbytes " + Hex(detail) + "\tflags " +
-           FlagLetters(detail.Flags);
+           FlagLetters(detail.Flags, '-'); // left to right as the labels: P V R L N
 }
 
 std::string SampleList(const SoundDetail& detail, const std::vector<std::string>& names) {

@@ -85,7 +85,7 @@ const char* HeadingOf(SoundColumn column) {
     return kHeadings[static_cast<std::size_t>(column)];
 }
 
-std::string FlagLetters(std::uint16_t flags) {
+std::string FlagLetters(std::uint16_t flags, char clear) {
     const FlagColours colours = ColoursForFlags(flags);
     std::string letters;
     for (const auto& [colour, letter] : {std::pair{colours.P, 'P'},
@@ -95,6 +95,8 @@ std::string FlagLetters(std::uint16_t flags) {
                                          {colours.N, 'N'}}) {
         if (colour == kRed) {
             letters += letter;
+        } else if (clear != '\0') {
+            letters += clear;
         }
     }
     return letters;

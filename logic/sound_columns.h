@@ -21,8 +21,9 @@ inline constexpr int kSoundColumns = 8;
 // The column's heading: "Sound", "Range", ... "Slots".
 const char* HeadingOf(SoundColumn column);
 
-// The letters of the flags the labels show as set, in the labels' order ("PVRLN").
-std::string FlagLetters(std::uint16_t flags);
+// The letters of the flags the labels show as set, in the labels' order ("PVRLN"); with
+// `clear`, that character stands for each flag not set ("PV-L-").
+std::string FlagLetters(std::uint16_t flags, char clear = '\0');
 
 // What the column shows for an entry whose detail is `detail`.
 std::string ColumnText(const SoundListEntry& entry, const SoundDetail& detail, SoundColumn column);

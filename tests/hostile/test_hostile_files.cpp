@@ -4,6 +4,7 @@
 // with its reader, in tests/formats/.)
 #include "dump/dump.h"
 #include "formats/sample_names.h"
+#include "logic/table_text.h"
 #include "tests/support/allocation_tracker.h"
 #include "tests/support/test_files.h"
 
@@ -115,4 +116,29 @@ TEST(HostileFiles, theLargestPairOpensAndSavesWithinTheBound) {
     // The figures docs/reliability.md quotes.
     std::printf("peak memory for the largest pair: opened %.1f MiB, saved %.1f MiB\n",
                 static_cast<double>(opened) / (1 << 20), static_cast<double>(saved) / (1 << 20));
+}
+
+TEST(HostileFiles, aTableTextTakesNoMoreMemoryThanTheTableItCouldHold) {
+    // The largest counts with nothing behind them, and bytes after the table past the limit.
+    std::string after = "sondrel-text 1\ndetails 0\nsamples 0\n";
+    for (int line = 0; line < 70000; ++line) {
+        after += "after the table: 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n";
+    }
+    const std::pair<std::string, std::string> texts[] = {
+        {"sondrel-text 1\ndetails 1048576\nsamples 1048576\n", "detail 0 is missing"},
+        {after, "more bytes after the table than a table file may hold"},
+    };
+    for (const auto& [text, says] : texts) {
+        ResetPeak();
+        const std::size_t before = LiveBytes();
+        std::string error;
+        try {
+            ReadTableText(text);
+        } catch (const TextError& refused) {
+            error = refused.what();
+        }
+        EXPECT_NE(error.find(says), std::string::npos) << error;
+        // The details and sample indices a table may hold (12 MiB), where each was given.
+        EXPECT_LT(PeakBytes() - before, std::size_t{24} << 20) << says;
+    }
 }
