@@ -69,10 +69,8 @@ QVariant SoundListModel::headerData(int section, Qt::Orientation orientation, in
 void SoundListModel::setEntries(std::vector<SoundListEntry> entries) {
     beginResetModel();
     entries_ = std::move(entries);
-    order_.clear();
-    rows_.clear();
+    setOrder(ordered());
     endResetModel();
-    arrange();
 }
 
 void SoundListModel::sortBy(std::optional<SoundColumn> column, bool descending) {
@@ -88,34 +86,43 @@ void SoundListModel::refresh() {
     arrange();
 }
 
-void SoundListModel::arrange() {
-    std::vector<int> order(entries_.size());
+std::vector<int> SoundListModel::ordered() const {
     if (sortColumn_) {
-        order = SortedOrder(entries_, table_, *sortColumn_, descending_);
-    } else {
-        std::iota(order.begin(), order.end(), 0);
+        return SortedOrder(entries_, table_, *sortColumn_, descending_);
     }
-    if (order == order_) {
-        return;
-    }
-    std::vector<int> rows(order.size());
+    std::vector<int> order(entries_.size());
+    std::iota(order.begin(), order.end(), 0);
+    return order;
+}
+
+void SoundListModel::setOrder(std::vector<int> order) {
+    rows_.assign(order.size(), 0);
     for (std::size_t row = 0; row < order.size(); ++row) {
-        rows[static_cast<std::size_t>(order[row])] = static_cast<int>(row);
+        rows_[static_cast<std::size_t>(order[row])] = static_cast<int>(row);
     }
-    if (order_.size() != order.size()) { // the entries were just set: no row is known yet
-        order_ = std::move(order);
-        rows_ = std::move(rows);
+    order_ = std::move(order);
+}
+
+void SoundListModel::arrange() {
+    std::vector<int> order = ordered();
+    if (order == order_) {
         return;
     }
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
+    const std::vector<int> positions = [&] {
+        std::vector<int> at;
+        for (const QModelIndex& was : before) {
+            at.push_back(positionAt(was.row()));
+        }
+        return at;
+    }();
+    setOrder(std::move(order));
     QModelIndexList after;
     after.reserve(before.size());
-    for (const QModelIndex& was : before) {
-        after.push_back(index(rows[static_cast<std::size_t>(positionAt(was.row()))], was.column()));
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        after.push_back(index(rowOf(positions[static_cast<std::size_t>(i)]), before[i].column()));
     }
-    order_ = std::move(order);
-    rows_ = std::move(rows);
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

@@ -46,6 +46,10 @@ public:
 
 private:
     const SoundDetail& detailOf(int position) const;
+    // The positions in the order sorted, or the table's.
+    std::vector<int> ordered() const;
+    void setOrder(std::vector<int> order);
+    // Sorts the rows again, keeping what is selected and hidden on its sound.
     void arrange();
 
     const SoundTable& table_;

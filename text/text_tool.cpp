@@ -74,12 +74,18 @@ std::optional<fs::path> FindSampleList(const fs::path& table) {
     if (fs::is_regular_file(beside, ec)) {
         return beside;
     }
+    // A repository's folders, not a whole disk: a walk that goes on longer finds nothing.
+    constexpr int kMostEntries = 100000;
     std::optional<fs::path> found;
     fs::recursive_directory_iterator walk(".", fs::directory_options::skip_permission_denied, ec);
-    for (; !ec && walk != fs::recursive_directory_iterator(); walk.increment(ec)) {
+    for (int seen = 0; !ec && walk != fs::recursive_directory_iterator(); walk.increment(ec)) {
+        if (++seen > kMostEntries) {
+            return std::nullopt;
+        }
         if (walk->path().filename() == ".git") {
             walk.disable_recursion_pending();
-        } else if (walk->path().filename() == beside.filename() && walk->is_regular_file(ec)) {
+        } else if (std::error_code unreadable; walk->path().filename() == beside.filename() &&
+                                               walk->is_regular_file(unreadable)) {
             if (found) {
                 return std::nullopt; // which of them is meant cannot be told
             }
