@@ -1,10 +1,43 @@
 #include "bench/bench_data.h"
 
-#include "tests/support/test_files.h"
+#include "tools/object_database.h"
 
 #include <algorithm>
+#include <fstream>
+#include <random>
+#include <stdexcept>
 
 namespace sondrel::bench {
+
+namespace fs = std::filesystem;
+
+BenchFolder::BenchFolder() {
+    std::random_device seed;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const fs::path candidate =
+            fs::temp_directory_path() / ("sondrel-bench-" + std::to_string(seed()));
+        if (fs::create_directory(candidate)) {
+            path_ = candidate;
+        }
+    }
+    if (path_.empty()) {
+        throw std::runtime_error("cannot create a temporary folder");
+    }
+}
+
+BenchFolder::~BenchFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+}
 
 BenchTable MakeTable(int details, int samples) {
     static const char* const kPrefixes[] = {"KV1 Sound ", "KV2 Sound ", "KV3 Sound ", "KV5 Sound ",
@@ -42,7 +75,7 @@ BenchTable MakeTable(int details, int samples) {
 }
 
 std::vector<std::uint8_t> FullObjectDatabase() {
-    testing::ObjectDatabase database;
+    ObjectDatabase database;
     for (auto& section : database.skipped) {
         for (int i = 0; i < 541; ++i) {
             section.push_back("object-" + std::to_string(i) + ".obj");

@@ -5,10 +5,27 @@
 #include "formats/object_names.h"
 #include "formats/sound_table.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace sondrel::bench {
+
+// A folder of the benchmark's own, removed with what it holds when the benchmark ends.
+class BenchFolder {
+public:
+    BenchFolder();
+    ~BenchFolder();
+    BenchFolder(const BenchFolder&) = delete;
+    BenchFolder& operator=(const BenchFolder&) = delete;
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Writes a whole file.
+void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
 struct BenchTable {
     SoundTable table;

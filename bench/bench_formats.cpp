@@ -8,7 +8,6 @@
 #include "formats/sound_table.h"
 #include "logic/sound_list.h"
 #include "logic/units.h"
-#include "tests/support/test_files.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,8 +28,8 @@ constexpr int kTypical = 400;
 constexpr int kLargest = 32768;
 constexpr int kTenth = 3277;
 
-const testing::TempDir& Folder() {
-    static const testing::TempDir folder;
+const BenchFolder& Folder() {
+    static const BenchFolder folder;
     return folder;
 }
 
@@ -164,14 +163,14 @@ void BM_PlainWriteSampleList(benchmark::State& state) {
 }
 void BM_LoadObjectNames(benchmark::State& state) {
     const fs::path database = Folder() / kObjectDatabaseName;
-    testing::WriteAll(database, FullObjectDatabase());
+    WriteBytes(database, FullObjectDatabase());
     for (auto _ : state) {
         benchmark::DoNotOptimize(LoadObjectNames(database));
     }
 }
 void BM_PlainReadObjectDatabase(benchmark::State& state) {
     const fs::path database = Folder() / kObjectDatabaseName;
-    testing::WriteAll(database, FullObjectDatabase());
+    WriteBytes(database, FullObjectDatabase());
     for (auto _ : state) {
         benchmark::DoNotOptimize(PlainRead(database));
     }

@@ -8,7 +8,6 @@
 #include "editor/sondrel.h"
 #include "editor/sound_list_box.h"
 #include "formats/sample_names.h"
-#include "tests/support/test_files.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -51,7 +50,7 @@ public:
 };
 
 struct Tables {
-    testing::TempDir folder;
+    BenchFolder folder;
     fs::path typical = folder / "typical.sfx";
     fs::path largest = folder / "largest.sfx";
     Tables() {
@@ -60,7 +59,7 @@ struct Tables {
             WriteSFX(path, data.table);
             WriteSampleNames(SampleListPath(path), data.names, data.table.NumSamples);
         }
-        testing::WriteAll(folder / kObjectDatabaseName, FullObjectDatabase());
+        WriteBytes(folder / kObjectDatabaseName, FullObjectDatabase());
     }
 };
 Tables& BenchTables() {
