@@ -1,5 +1,7 @@
 #include "editor/file_dialog.h"
 
+#include "editor/prompts.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,7 +31,8 @@ void FileDialog::setPath(const std::filesystem::path& path) {
     fileName_ = QDir::toNativeSeparators(QStringFromPath(path));
 }
 
-FileDialog::FileDialog(QWidget* owner) : QObject(owner), owner_(owner) {
+FileDialog::FileDialog(QWidget* owner, Prompts& prompts)
+    : QObject(owner), owner_(owner), prompts_(prompts) {
     setObjectName("FM");
 }
 
@@ -42,34 +45,33 @@ QString FileDialog::nameFilter() {
 }
 
 bool FileDialog::ShowOpen() {
-    return show(QFileDialog::AcceptOpen);
+    return show(false);
 }
 
 bool FileDialog::ShowSave() {
-    return show(QFileDialog::AcceptSave);
+    return show(true);
 }
 
-bool FileDialog::show(QFileDialog::AcceptMode mode) {
-    // Over the window where it is shown, else centred on the screen.
-    QFileDialog dialog(owner_ != nullptr && owner_->isVisible() ? owner_ : nullptr);
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
-    dialog.setNameFilter(nameFilter());
-    if (mode == QFileDialog::AcceptSave) {
-        dialog.setDefaultSuffix(QString::fromLatin1(kDefaultSuffix));
-    }
+bool FileDialog::show(bool save) {
+    FileRequest request;
+    request.action = save ? FileRequest::Action::Save : FileRequest::Action::Open;
+    request.filter = nameFilter();
+    request.suffix = QString::fromLatin1(kDefaultSuffix);
     if (fileName_.isEmpty()) {
         const QString initDir = QString::fromLatin1(kInitDir);
-        dialog.setDirectory(QFileInfo(initDir).isDir() ? initDir : QDir::currentPath());
+        request.directory = QFileInfo(initDir).isDir() ? initDir : QDir::currentPath();
     } else {
-        dialog.setDirectory(QFileInfo(fileName_).absolutePath());
-        dialog.selectFile(fileName_);
+        request.directory = QFileInfo(fileName_).absolutePath();
+        request.offered = fileName_;
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    const std::optional<QString> answer = prompts_.chooseFile(owner_, request);
+    if (!answer || answer->isEmpty()) {
         return false;
     }
-    const QString chosen = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+    QString chosen = QDir::toNativeSeparators(*answer);
+    if (save && QFileInfo(chosen).suffix().isEmpty()) {
+        chosen += "." + request.suffix;
+    }
     if (chosen != fileName_) {
         // Another file than the one offered; the offered one keeps its exact path.
         fileName_ = chosen;

@@ -4,13 +4,14 @@
 // name is not valid in the system's encoding and Qt can only show it approximately.
 #pragma once
 
-#include <QFileDialog>
 #include <QObject>
 #include <QString>
 
 #include <filesystem>
 
 namespace sondrel {
+
+class Prompts;
 
 class FileDialog : public QObject {
     Q_OBJECT
@@ -24,11 +25,12 @@ public:
     static constexpr char kDefaultSuffix[] = "sfx";
     static constexpr char kInitDir[] = "C:\\Program Files\\Pellucid\\obel\\graphics\\wads";
 
-    explicit FileDialog(QWidget* owner);
+    // The dialogs are asked for through `prompts`, over `owner`.
+    FileDialog(QWidget* owner, Prompts& prompts);
 
     // Show the open or save dialog. False when the user cancelled: FileName() is then as it
-    // was. The open dialog accepts only existing files; the save dialog adds ".sfx" to a name
-    // typed without an extension.
+    // was. The open dialog accepts only existing files; a name chosen for saving without an
+    // extension gets ".sfx".
     bool ShowOpen();
     bool ShowSave();
 
@@ -41,9 +43,10 @@ public:
     static QString nameFilter();
 
 private:
-    bool show(QFileDialog::AcceptMode mode);
+    bool show(bool save);
 
     QWidget* owner_;
+    Prompts& prompts_;
     QString fileName_;
     std::filesystem::path path_;
 };

@@ -41,31 +41,21 @@ QString WhatToDo(FailureCode code) {
     return {};
 }
 
-// Over the window where it is shown, else in the middle of the screen, where the eye is.
-QWidget* Owner(QWidget* parent) {
-    return parent != nullptr && parent->window()->isVisible() ? parent : nullptr;
-}
-
 } // namespace
 
-void ShowMessage(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::Ok, Owner(parent));
-    box.exec();
+// Over the window where it is shown, else in the middle of the screen, where the eye is.
+QWidget* DialogOwner(QWidget* parent) {
+    return parent != nullptr && parent->window()->isVisible() ? parent : nullptr;
 }
 
 QMessageBox::StandardButton Ask(QWidget* parent, const QString& question,
                                 QMessageBox::StandardButtons buttons,
                                 QMessageBox::StandardButton defaultButton) {
-    QMessageBox box(QMessageBox::NoIcon, kTitle, question, buttons, Owner(parent));
+    QMessageBox box(QMessageBox::NoIcon, kTitle, question, buttons, DialogOwner(parent));
     box.setDefaultButton(defaultButton);
     box.setEscapeButton(buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
                                                               : QMessageBox::No);
     return static_cast<QMessageBox::StandardButton>(box.exec());
-}
-
-bool AskYesNo(QWidget* parent, const QString& question, bool yesIsDefault) {
-    return Ask(parent, question, QMessageBox::Yes | QMessageBox::No,
-               yesIsDefault ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
 }
 
 QString FailureReport(const Failure& failure, FailureMoment moment) {
@@ -97,10 +87,6 @@ QString FailureReport(const Failure& failure, FailureMoment moment) {
         report += QStringLiteral("\n\nSondrel cannot go on (failure %1).").arg(failure.number());
     }
     return report;
-}
-
-void ReportFailure(QWidget* parent, const Failure& failure, FailureMoment moment) {
-    ShowMessage(parent, FailureReport(failure, moment));
 }
 
 } // namespace sondrel

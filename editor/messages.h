@@ -13,12 +13,9 @@ namespace sondrel {
 
 inline constexpr char kTitle[] = "Sondrel";
 
-// A message with one OK button.
-void ShowMessage(QWidget* parent, const QString& text);
-
-// A question with Yes and No, Yes the default unless `yesIsDefault` is false. True only for
-// Yes.
-bool AskYesNo(QWidget* parent, const QString& question, bool yesIsDefault = true);
+// The window a dialog stands over: `parent`'s where it is shown, else none, so that the
+// dialog is centred on the screen.
+QWidget* DialogOwner(QWidget* parent);
 
 // A question with the buttons given; Escape gives Cancel where there is one, else No. Returns
 // the button pressed.
@@ -29,11 +26,9 @@ QMessageBox::StandardButton Ask(QWidget* parent, const QString& question,
 // When a failure comes: at start-up Sondrel then ends; with a table open, that table stays.
 enum class FailureMoment { AtStartUp, WhileATableIsOpen };
 
-// Shows a failure: the table's fixed texts as they are, any other failure as what happened;
-// below, what the designer can do, and last what happens now, with the failure's number.
-void ReportFailure(QWidget* parent, const Failure& failure, FailureMoment moment);
-
-// The text of that report.
+// The report of a failure: the table's fixed texts as they are, any other failure as what
+// happened; below, what the designer can do, and last what happens now, with the failure's
+// number.
 QString FailureReport(const Failure& failure, FailureMoment moment);
 
 } // namespace sondrel

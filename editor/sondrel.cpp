@@ -3,6 +3,7 @@
 #include "editor/file_dialog.h"
 #include "editor/flag_label.h"
 #include "editor/messages.h"
+#include "editor/prompts.h"
 #include "editor/sound_list_box.h"
 #include "formats/file_io.h"
 #include "formats/sample_names.h"
@@ -134,7 +135,10 @@ private:
     bool done_ = false;
 };
 
-Sondrel::Sondrel(StartOptions options) : options_(std::move(options)) {
+Sondrel::Sondrel(StartOptions options)
+    : options_(std::move(options)),
+      ownPrompts_(options_.prompts == nullptr ? std::make_unique<QtPrompts>() : nullptr),
+      prompts_(options_.prompts != nullptr ? *options_.prompts : *ownPrompts_) {
     setObjectName("Sondrel");
     setWindowTitle("OBEL Sondrel");
     setWindowIcon(SondrelIcon());
@@ -195,7 +199,7 @@ void Sondrel::createControls() {
     // In the order the window creates them.
     Save = button("Save", 2400);
     Update = button("Update", 2760);
-    FM = new FileDialog(this);
+    FM = new FileDialog(this, prompts_);
     SndCH = textBox("SndCH", 4200, 735);
     SndCH->setToolTip(kChanceTip);
     SndPIT = textBox("SndPIT", 1680, 615);
@@ -346,16 +350,16 @@ Sondrel::LoadResult Sondrel::Form_Load() {
         rememberFile(table);
         rememberFile(SampleListPath(table));
 
-        state_.IncludeNative = AskYesNo(this, "Include KV4 sounds?");
+        state_.IncludeNative = prompts_.askYesNo(this, "Include KV4 sounds?");
         NativeSwitch->setChecked(state_.IncludeNative);
         BuildSoundList(state_.IncludeNative);
         tablePath_ = table;
         showTableName();
     } catch (const Failure& failure) {
-        ReportFailure(this, failure, FailureMoment::AtStartUp);
+        prompts_.reportFailure(this, failure, FailureMoment::AtStartUp);
         return LoadResult::Failed;
     } catch (const std::bad_alloc&) {
-        ReportFailure(this, OutOfMemoryFailure(), FailureMoment::AtStartUp);
+        prompts_.reportFailure(this, OutOfMemoryFailure(), FailureMoment::AtStartUp);
         return LoadResult::Failed;
     }
     SndLst->setFocus();
@@ -486,8 +490,8 @@ bool Sondrel::mayLeaveShownSound() {
             : QStringLiteral("You changed %1 sounds without pressing Update.\n\nApply the "
                              "changes to them?")
                   .arg(shownRows_.size());
-    switch (Ask(this, question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                QMessageBox::Yes)) {
+    switch (prompts_.ask(this, question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                         QMessageBox::Yes)) {
     case QMessageBox::Yes:
         return ApplyEdits();
     case QMessageBox::No:
@@ -578,11 +582,12 @@ bool Sondrel::ApplyEdits() {
             const FieldLimits limits = LimitsOf(result.failed);
             QLineEdit* fields[] = {SndRAD, SndVOL, SndPIT, SndCH};
             QLineEdit* field = fields[static_cast<int>(result.failed)];
-            ShowMessage(this, QStringLiteral("The %1 must be a number from 0 to %2.\n\nThe %3 not "
-                                             "changed.")
-                                  .arg(QString::fromLatin1(limits.name))
-                                  .arg(limits.max)
-                                  .arg(shownRows_.size() == 1 ? "sound was" : "sounds were"));
+            prompts_.tell(this,
+                          QStringLiteral("The %1 must be a number from 0 to %2.\n\nThe %3 not "
+                                         "changed.")
+                              .arg(QString::fromLatin1(limits.name))
+                              .arg(limits.max)
+                              .arg(shownRows_.size() == 1 ? "sound was" : "sounds were"));
             field->setFocus();
             field->selectAll();
             return false;
@@ -666,11 +671,11 @@ bool Sondrel::mayPutTableAside(const QString& when) {
     if (!state_.ListLoaded || (undo_->isClean() && !hasUnappliedEdits())) {
         return true;
     }
-    const QMessageBox::StandardButton answer =
-        Ask(this,
-            QStringLiteral("The changes to %1 are not saved.\n\nSave them %2?")
-                .arg(QStringFromPath(tablePath_.filename()), when),
-            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    const QMessageBox::StandardButton answer = prompts_.ask(
+        this,
+        QStringLiteral("The changes to %1 are not saved.\n\nSave them %2?")
+            .arg(QStringFromPath(tablePath_.filename()), when),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     return answer == QMessageBox::Discard ||
            (answer == QMessageBox::Save && ApplyEdits() && saveTable());
 }
@@ -740,10 +745,10 @@ bool Sondrel::takeTable(const std::filesystem::path& table, Keep keep) {
         state_.SampleNames = std::move(names);
         state_.ListForm = std::move(form);
     } catch (const Failure& failure) {
-        ReportFailure(this, failure, FailureMoment::WhileATableIsOpen);
+        prompts_.reportFailure(this, failure, FailureMoment::WhileATableIsOpen);
         return false;
     } catch (const std::bad_alloc&) {
-        ReportFailure(this, OutOfMemoryFailure(), FailureMoment::WhileATableIsOpen);
+        prompts_.reportFailure(this, OutOfMemoryFailure(), FailureMoment::WhileATableIsOpen);
         return false;
     }
     rememberFile(table);
@@ -793,33 +798,35 @@ bool Sondrel::saveTable() {
     const std::filesystem::path sampleList = SampleListPath(table);
     if (SameFile(table, sampleList)) {
         // The sample list would overwrite the table just written.
-        ShowMessage(this, QStringLiteral("The table cannot be saved as %1: its sample list, the "
-                                         "same name less its last three characters plus "
-                                         "\"sam\", would be that same file and overwrite the "
-                                         "table.\n\nNothing was written. Choose another name.")
-                              .arg(QString::fromStdString(DisplayPath(table))));
+        prompts_.tell(this, QStringLiteral("The table cannot be saved as %1: its sample list, the "
+                                           "same name less its last three characters plus "
+                                           "\"sam\", would be that same file and overwrite the "
+                                           "table.\n\nNothing was written. Choose another name.")
+                                .arg(QString::fromStdString(DisplayPath(table))));
         return false;
     }
     for (const std::filesystem::path& file : {table, sampleList}) {
         if (changedBehindOurBack(file) &&
-            !AskYesNo(this,
-                      QStringLiteral("The file %1 has been changed by another program since "
-                                     "Sondrel last read or saved it.\n\nReplace it, losing "
-                                     "those changes?")
-                          .arg(QString::fromStdString(DisplayPath(file))),
-                      false)) {
+            !prompts_.askYesNo(
+                this,
+                QStringLiteral("The file %1 has been changed by another program since "
+                               "Sondrel last read or saved it.\n\nReplace it, losing "
+                               "those changes?")
+                    .arg(QString::fromStdString(DisplayPath(file))),
+                false)) {
             return false;
         }
     }
     // A sample list Sondrel never read or wrote may be the only copy of another level's.
     std::error_code ec;
     if (std::filesystem::is_regular_file(sampleList, ec) && knownFile(sampleList) == known_.end() &&
-        !AskYesNo(this,
-                  QStringLiteral("The sample list %1 already exists, and Sondrel has not read "
-                                 "it: it may belong to another table.\n\nReplace it with the "
-                                 "sample list of this table?")
-                      .arg(QString::fromStdString(DisplayPath(sampleList))),
-                  false)) {
+        !prompts_.askYesNo(
+            this,
+            QStringLiteral("The sample list %1 already exists, and Sondrel has not read "
+                           "it: it may belong to another table.\n\nReplace it with the "
+                           "sample list of this table?")
+                .arg(QString::fromStdString(DisplayPath(sampleList))),
+            false)) {
         return false;
     }
     // What the two files hold now that the designer has decided: a file another program
@@ -832,14 +839,14 @@ bool Sondrel::saveTable() {
         // Both old files are as they were, and the edits stay, so the designer can save
         // somewhere else.
         if (failure.code() == FailureCode::SampleListWrite) {
-            ShowMessage(this, QStringLiteral("The table %1 was not saved: its sample list %2 "
-                                             "cannot be written.\n\n%3.\n\nBoth files are as "
-                                             "they were.")
-                                  .arg(QString::fromStdString(DisplayPath(table)),
-                                       QString::fromStdString(DisplayPath(sampleList)),
-                                       QString::fromUtf8(failure.what())));
+            prompts_.tell(this, QStringLiteral("The table %1 was not saved: its sample list %2 "
+                                               "cannot be written.\n\n%3.\n\nBoth files are as "
+                                               "they were.")
+                                    .arg(QString::fromStdString(DisplayPath(table)),
+                                         QString::fromStdString(DisplayPath(sampleList)),
+                                         QString::fromUtf8(failure.what())));
         } else {
-            ReportFailure(this, failure, FailureMoment::WhileATableIsOpen);
+            prompts_.reportFailure(this, failure, FailureMoment::WhileATableIsOpen);
         }
         return false;
     }

@@ -20,6 +20,7 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,10 +49,13 @@ struct EditorState {
     bool IncludeNative = false; // the answer to "Include KV4 sounds?", or the switch since
 };
 
+class Prompts;
+
 // How the window starts.
 struct StartOptions {
     std::filesystem::path objectDatabase; // empty: the database beside the program
     std::filesystem::path table;          // empty: ask for the table with the open dialog
+    Prompts* prompts = nullptr;           // how to ask the designer; none: Qt's dialogs
 };
 
 class Sondrel : public QWidget {
@@ -158,6 +162,8 @@ private:
     void Save_Click();
 
     StartOptions options_;
+    std::unique_ptr<Prompts> ownPrompts_; // Qt's dialogs, where no other prompts were given
+    Prompts& prompts_;
     EditorState state_;
     EditView shown_; // what the window showed of the selected sounds, or stored at Update
     std::vector<int> shownRows_;      // the list entries whose sounds the fields show

@@ -1,0 +1,78 @@
+#include "tests/editor/answer_script.h"
+
+#include <gtest/gtest.h>
+
+namespace sondrel::testing {
+
+void AnswerScript::play(std::vector<Step> steps) {
+    steps_ = std::move(steps);
+    next_ = 0;
+    seen_.clear();
+}
+
+QStringList AnswerScript::messages() const {
+    QStringList texts;
+    for (const SeenDialog& dialog : seen_) {
+        if (dialog.kind == "message") {
+            texts << dialog.text;
+        }
+    }
+    return texts;
+}
+
+const AnswerScript::Step* AnswerScript::next() {
+    if (next_ < steps_.size()) {
+        return &steps_[next_++];
+    }
+    seen_.back().kind += " (unexpected)";
+    ADD_FAILURE() << "a " << seen_.back().kind.toStdString()
+                  << " the test did not expect: " << seen_.back().text.toStdString();
+    return nullptr;
+}
+
+std::optional<QString> AnswerScript::chooseFile(QWidget* owner, const FileRequest& request) {
+    SeenDialog& seen = seen_.emplace_back();
+    seen.kind = request.action == FileRequest::Action::Open ? "open" : "save";
+    seen.nameFilters = QStringList{request.filter};
+    seen.directory = request.directory;
+    seen.offered = request.offered;
+    seen.owner = owner;
+    const Step* step = next();
+    if (step != nullptr && step->button != QMessageBox::NoButton &&
+        step->button != QMessageBox::Cancel) {
+        ADD_FAILURE() << "a button for a file dialog: " << seen.kind.toStdString();
+    }
+    return step != nullptr ? step->file : std::nullopt;
+}
+
+QMessageBox::StandardButton AnswerScript::ask(QWidget* owner, const QString& text,
+                                              QMessageBox::StandardButtons buttons,
+                                              QMessageBox::StandardButton defaultButton) {
+    SeenDialog& seen = seen_.emplace_back();
+    seen.kind = "message";
+    seen.text = text;
+    seen.owner = owner;
+    seen.defaultButton = defaultButton;
+    for (const QMessageBox::StandardButton button :
+         {QMessageBox::Ok, QMessageBox::Save, QMessageBox::Yes, QMessageBox::No,
+          QMessageBox::Discard, QMessageBox::Cancel}) {
+        if (buttons.testFlag(button)) {
+            seen.buttons << button;
+        }
+    }
+    const QMessageBox::StandardButton escape =
+        buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
+        : buttons.testFlag(QMessageBox::No)   ? QMessageBox::No
+                                              : QMessageBox::Ok;
+    const Step* step = next();
+    if (step == nullptr) {
+        return escape;
+    }
+    if (!buttons.testFlag(step->button)) {
+        ADD_FAILURE() << "no such button in: " << text.toStdString();
+        return escape;
+    }
+    return step->button;
+}
+
+} // namespace sondrel::testing
