@@ -161,7 +161,7 @@ Sondrel::Sondrel(StartOptions options)
 
 Sondrel::~Sondrel() {
     // The controls go after the window's own state: what they signal on the way is not heard.
-    SndLst->disconnect(this);
+    SndLst->selectionModel()->disconnect(this);
     undo_->disconnect(this);
 }
 
