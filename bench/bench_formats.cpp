@@ -6,6 +6,7 @@
 #include "formats/object_names.h"
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"
+#include "logic/sample_name.h"
 #include "logic/sound_list.h"
 #include "logic/units.h"
 

@@ -7,6 +7,7 @@
 #include "editor/sound_list_box.h"
 #include "formats/file_io.h"
 #include "formats/sample_names.h"
+#include "formats/table_pair.h"
 #include "logic/sound_list.h"
 #include "logic/units.h"
 

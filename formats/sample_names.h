@@ -138,26 +138,4 @@ ByteSource SampleNamesText(const std::vector<std::string>& names, std::int32_t c
 void WriteSampleNames(const std::filesystem::path& path, const std::vector<std::string>& names,
                       std::int32_t count, const SampleListForm& form = {});
 
-// Saves a table and, beside it, its sample list as a pair (SavePair): both are written in
-// full first, then the sample list replaces its old file, then the table; a failure leaves
-// both old files as they were. Throws Failure(TableWrite), whose text begins with the fixed
-// "WriteSFX -> Can't write SFX", or Failure(SampleListWrite). `hook` is for tests that stop a
-// save half way; `expected`, where given, stops it before a file another program changed
-// since is replaced (see SavePair; first the table, second its sample list).
-void WriteTableAndSampleList(const std::filesystem::path& path, const SoundTable& table,
-                             const std::vector<std::string>& names, const SampleListForm& form,
-                             const SaveStepHook& hook = {}, const PairStamps* expected = nullptr);
-
-// True when the name's first 9 characters are "KV1 Sound", "KV2 Sound", "KV3 Sound" or
-// "KV5 Sound": a sound taken over from one of the series' other games.
-bool HasSeriesPrefix(std::string_view name);
-
-// The sample number of a name such as "KV5 Sound 12.wav" (12) or "KV3 Sound 45-bell.wav"
-// (45). Positions count from 1. With a "-" at position p, the number text is positions 11 to
-// p - 1 (none when p < 11); without one, the name less its first 10 and last 4 characters
-// (none when shorter than 14). The text must be a decimal number as a whole, spaces around it
-// allowed, "." as the decimal point; it is rounded toward minus infinity. Returns nothing
-// when any of this fails or the number lies outside the signed 32-bit range.
-std::optional<std::int32_t> ExtractSampleNumber(std::string_view name);
-
 } // namespace sondrel

@@ -1,5 +1,5 @@
 // The sample-number extraction and the series test on any name.
-#include "formats/sample_names.h"
+#include "logic/sample_name.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,7 @@
 #include "logic/sound_list.h"
 
 #include "formats/sample_names.h"
+#include "logic/sample_name.h"
 
 #include <algorithm>
 #include <optional>

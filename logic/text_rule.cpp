@@ -1,6 +1,6 @@
 #include "logic/text_rule.h"
 
-#include "formats/decimal.h"
+#include "logic/decimal.h"
 
 #include <string>
 

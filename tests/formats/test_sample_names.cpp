@@ -1,4 +1,5 @@
 #include "formats/sample_names.h"
+#include "formats/table_pair.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -236,52 +237,6 @@ TEST(SampleListWrite, everyNameTheReaderProducesReadsBackTheSameFromCrLfLines) {
     EXPECT_EQ(FailureNumberOf([&] { WriteSampleNames(dir / "folder.sam", names, 2); }),
               "failure 3");
     EXPECT_EQ(dir.entries().size(), 2u);
-}
-
-TEST(SeriesPrefix, looksAtExactlyTheFirstNineCharacters) {
-    for (const char* name : {"KV1 Sound 1.wav", "KV2 Sound", "KV3 Soundtrack.wav", "KV5 Sound 9"}) {
-        EXPECT_TRUE(HasSeriesPrefix(name)) << name;
-    }
-    for (const char* name : {"KV4 Sound 1.wav", "kv5 sound 1.wav", "KV5 Soun", "", " KV5 Sound"}) {
-        EXPECT_FALSE(HasSeriesPrefix(name)) << name;
-    }
-}
-
-TEST(ExtractSampleNumber, followsEveryRuleOfTheNameGrammar) {
-    const std::optional<std::int32_t> none;
-    const std::pair<std::string, std::optional<std::int32_t>> cases[] = {
-        {"KV5 Sound 123.wav", 123},
-        {"KV3 Sound 45-bell.wav", 45},
-        {"KV1 Sound 007.wav", 7},
-        {"KV5 Sound 7 .wav", 7},
-        {"KV5 Sound  7 .wav", 7},
-        {"KV2 Sound ab.wav", none},
-        {"KV5 Sound.wav", none},     // 13 characters: too short
-        {"KV5 Sound .wav", none},    // 14 characters: the empty text
-        {"KV5 Sound 1.wav", 1},      // 15 characters
-        {"KV5 Sound 12345", 1},      // the last four are dropped, whatever they are
-        {"KV5 Sound-12.wav", none},  // "-" before position 11
-        {"KV5 Sound -12.wav", none}, // "-" at position 11: the empty text
-        {"KV5 Sound 12a.wav", none},
-        {"KV5 Sound 12.7.wav", 12},
-        {"KV5 Sound +3.wav", 3},
-        {"KV5 Sound 1E2.wav", 100},
-        {"KV5 Sound 0.0000000001E10.wav", 1},
-        {"KV5 Sound .5.wav", 0},
-        {"KV5 Sound 5..wav", 5},
-        {"KV5 Sound 1-2-3.wav", 1},
-        {"Door creak 31.wav", 31},
-        {"KV5 Sound 12,5.wav", none},
-        {"KV5 Sound 2147483647.wav", 2147483647},
-        {"KV5 Sound 2147483648.wav", none},
-        {"KV5 Sound 99999999999999999999.wav", none},
-        {"KV5 Sound 1E999999999999.wav", none},
-        {"KV5 Sound 0000000000000000000000000000042.wav", 42},
-        {"KV5 Sound \t12.wav", none}, // spaces only, not tabs
-    };
-    for (const auto& [name, number] : cases) {
-        EXPECT_EQ(ExtractSampleNumber(name), number) << name;
-    }
 }
 
 #if !defined(_WIN32) // stopping a save half way by ending its process

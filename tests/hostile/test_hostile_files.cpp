@@ -4,6 +4,7 @@
 // with its reader, in tests/formats/.)
 #include "dump/dump.h"
 #include "formats/sample_names.h"
+#include "formats/table_pair.h"
 #include "logic/table_text.h"
 #include "tests/support/allocation_tracker.h"
 #include "tests/support/test_files.h"

@@ -1,8 +1,8 @@
 #include "logic/sound_list.h"
 
-#include "logic/sound_columns.h"
-
 #include "formats/sample_names.h"
+#include "logic/sample_name.h"
+#include "logic/sound_columns.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -223,4 +223,50 @@ TEST(SoundColumns, namesSortWithTheirNumbersAsNumbersAndLettersRegardlessOfCase)
     EXPECT_EQ(SortedOrder(entries, table, SoundColumn::Sound, false),
               (std::vector<int>{3, 1, 6, 2, 0, 4, 5}));
     EXPECT_TRUE(MatchesFilter(entries[5], table.Details[0], {}, "\xC9T\xC9"));
+}
+
+TEST(SeriesPrefix, looksAtExactlyTheFirstNineCharacters) {
+    for (const char* name : {"KV1 Sound 1.wav", "KV2 Sound", "KV3 Soundtrack.wav", "KV5 Sound 9"}) {
+        EXPECT_TRUE(HasSeriesPrefix(name)) << name;
+    }
+    for (const char* name : {"KV4 Sound 1.wav", "kv5 sound 1.wav", "KV5 Soun", "", " KV5 Sound"}) {
+        EXPECT_FALSE(HasSeriesPrefix(name)) << name;
+    }
+}
+
+TEST(ExtractSampleNumber, followsEveryRuleOfTheNameGrammar) {
+    const std::optional<std::int32_t> none;
+    const std::pair<std::string, std::optional<std::int32_t>> cases[] = {
+        {"KV5 Sound 123.wav", 123},
+        {"KV3 Sound 45-bell.wav", 45},
+        {"KV1 Sound 007.wav", 7},
+        {"KV5 Sound 7 .wav", 7},
+        {"KV5 Sound  7 .wav", 7},
+        {"KV2 Sound ab.wav", none},
+        {"KV5 Sound.wav", none},     // 13 characters: too short
+        {"KV5 Sound .wav", none},    // 14 characters: the empty text
+        {"KV5 Sound 1.wav", 1},      // 15 characters
+        {"KV5 Sound 12345", 1},      // the last four are dropped, whatever they are
+        {"KV5 Sound-12.wav", none},  // "-" before position 11
+        {"KV5 Sound -12.wav", none}, // "-" at position 11: the empty text
+        {"KV5 Sound 12a.wav", none},
+        {"KV5 Sound 12.7.wav", 12},
+        {"KV5 Sound +3.wav", 3},
+        {"KV5 Sound 1E2.wav", 100},
+        {"KV5 Sound 0.0000000001E10.wav", 1},
+        {"KV5 Sound .5.wav", 0},
+        {"KV5 Sound 5..wav", 5},
+        {"KV5 Sound 1-2-3.wav", 1},
+        {"Door creak 31.wav", 31},
+        {"KV5 Sound 12,5.wav", none},
+        {"KV5 Sound 2147483647.wav", 2147483647},
+        {"KV5 Sound 2147483648.wav", none},
+        {"KV5 Sound 99999999999999999999.wav", none},
+        {"KV5 Sound 1E999999999999.wav", none},
+        {"KV5 Sound 0000000000000000000000000000042.wav", 42},
+        {"KV5 Sound \t12.wav", none}, // spaces only, not tabs
+    };
+    for (const auto& [name, number] : cases) {
+        EXPECT_EQ(ExtractSampleNumber(name), number) << name;
+    }
 }

@@ -1,4 +1,4 @@
-#include "formats/decimal.h"
+#include "logic/decimal.h"
 
 #include <charconv>
 #include <limits>

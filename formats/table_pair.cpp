@@ -1,0 +1,24 @@
+#include "formats/table_pair.h"
+
+namespace fs = std::filesystem;
+
+namespace sondrel {
+
+void WriteTableAndSampleList(const fs::path& path, const SoundTable& table,
+                             const std::vector<std::string>& names, const SampleListForm& form,
+                             const SaveStepHook& hook, const PairStamps* expected) {
+    try {
+        const std::vector<std::uint8_t> tableBytes = SerializeSFX(table);
+        SavePair(path, AllOf(tableBytes), SampleListPath(path),
+                 SampleNamesText(names, table.NumSamples, form), hook, expected);
+    } catch (const PairError& error) {
+        if (error.which() == 0) {
+            throw TableWriteFailure(error.what());
+        }
+        throw Failure(FailureCode::SampleListWrite, error.what());
+    } catch (const std::bad_alloc&) {
+        throw TableWriteFailure("There is not enough memory to write " + DisplayPath(path));
+    }
+}
+
+} // namespace sondrel

@@ -1,0 +1,24 @@
+// A sound table and, beside it, its sample list, saved as the pair they are.
+#pragma once
+
+#include "formats/file_io.h"
+#include "formats/sample_names.h"
+#include "formats/sound_table.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace sondrel {
+
+// Saves a table and, beside it, its sample list as a pair (SavePair): both are written in
+// full first, then the sample list replaces its old file, then the table; a failure leaves
+// both old files as they were. Throws Failure(TableWrite), whose text begins with the fixed
+// "WriteSFX -> Can't write SFX", or Failure(SampleListWrite). `hook` is for tests that stop a
+// save half way; `expected`, where given, stops it before a file another program changed
+// since is replaced (see SavePair; first the table, second its sample list).
+void WriteTableAndSampleList(const std::filesystem::path& path, const SoundTable& table,
+                             const std::vector<std::string>& names, const SampleListForm& form,
+                             const SaveStepHook& hook = {}, const PairStamps* expected = nullptr);
+
+} // namespace sondrel
