@@ -367,12 +367,6 @@ StagedFile::StagedFile(const fs::path& requested, const ByteSource& bytes)
 #endif
     RemoveStaleTemporaries(target_);
 
-#if defined(O_TMPFILE)
-    // A file without a name until it is complete: a save killed before then leaves nothing.
-    const fs::path folder = target_.parent_path().empty() ? fs::path(".") : target_.parent_path();
-    fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    unnamed_ = fd_ >= 0;
-#endif
     for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
         temporary_ = TemporaryNameBeside(target_);
 #if defined(_WIN32)
@@ -439,25 +433,7 @@ void StagedFile::discard() {
     }
 }
 
-void StagedFile::giveName() {
-#if defined(O_TMPFILE)
-    if (unnamed_) {
-        // Named beside the target only now, for the rename that puts it in place.
-        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-        for (int attempt = 0; attempt < 16 && temporary_.empty(); ++attempt) {
-            const fs::path name = TemporaryNameBeside(target_);
-            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
-                ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) {
-                temporary_ = name;
-            } else if (errno != EEXIST) {
-                Fail("Cannot put in place", target_, errno);
-            }
-        }
-        if (temporary_.empty()) {
-            Fail("Cannot put in place", target_, EEXIST);
-        }
-    }
-#endif
+void StagedFile::close() {
     if (fd_ >= 0) {
         const bool closed = CloseFile(fd_) == 0;
         fd_ = -1;
@@ -469,7 +445,7 @@ void StagedFile::giveName() {
 
 void StagedFile::replaceTarget() {
     try {
-        giveName();
+        close();
     } catch (const FileError&) {
         discard();
         throw;

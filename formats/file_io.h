@@ -81,9 +81,8 @@ inline ByteSource AllOf(std::span<const std::uint8_t> bytes) {
 // the target is a symbolic link, the file it points to is the target. A target that is not a
 // regular file (a folder, a device, a named pipe), or one this user may not write, is
 // refused. The new file gets the old one's permissions and, where the system allows, its
-// owner and group. Until it is put in place it has no name where the system allows that
-// (Linux), so that a program killed meanwhile leaves nothing; elsewhere it is named
-// ".sondrel-PID-RANDOM.tmp", and the next save beside it removes those of programs that no
+// owner and group. Until it is put in place it is named ".sondrel-PID-RANDOM.tmp"; a program
+// killed meanwhile leaves it, and the next save beside it removes those of programs that no
 // longer run. Throws FileError, leaving nothing behind.
 class StagedFile {
 public:
@@ -99,13 +98,12 @@ public:
     void replaceTarget();
 
 private:
-    void giveName();
+    void close();
     void discard();
 
     std::filesystem::path target_;
-    std::filesystem::path temporary_; // the new file's name, while it has one
+    std::filesystem::path temporary_; // the new file's name, until it is put in place
     int fd_ = -1;
-    bool unnamed_ = false;
     bool replaces_ = false;
 };
 
