@@ -22,42 +22,6 @@ source "$(dirname "$0")/../app/x11.sh"
 start_x
 start_wine
 
-# Runs the program $2 (with its runner before it) from the folder $1 as a designer would:
-# chooses city.sfx, includes the series' sounds, selects a sound, gives it volume 42 and the
-# P flag, stores that and saves the table as saved.sfx. Under Wine, takes the picture.
-edit_and_save() {
-    local folder=$1 main
-    shift
-    (
-        cd "$folder"
-        status=0
-        "$@" >"$folder/out" 2>&1 || status=$?
-        echo "$status" >"$folder/status"
-    ) &
-    pids+=($!)
-    keys_in_next_window "" End shift+Home BackSpace c i t y period s f x Return
-    answer Sondrel Return # "Include KV4 sounds?": Yes
-    main=$(window ".* - OBEL Sondrel")
-    xdotool windowactivate "$main" >/dev/null 2>&1 || true
-    sleep 1
-    xdotool mousemove 0 0 key --delay 150 Down Down
-    if [ -n "$shot" ] && [[ $1 == wine ]]; then
-        sleep 1
-        eval "$(xdotool getwindowgeometry --shell "$main")"
-        import -window root -crop "340x292+$((X - 4))+$((Y - 44))" "$shot"
-    fi
-    xdotool key --delay 150 Tab Tab Tab ctrl+a 4 2 alt+p ctrl+Return
-    sleep 1
-    xdotool key ctrl+s
-    keys_in_next_window "$main" End shift+Home BackSpace s a v e d Return
-    for _ in $(seq 150); do [ -s "$folder/saved.sam" ] && break; sleep 0.1; done
-    [ -s "$folder/saved.sam" ] || fail "$* saved nothing: $(ls "$folder")"
-    sleep 0.5
-    wmctrl -c "OBEL Sondrel"
-    for _ in $(seq 150); do [ -s "$folder/status" ] && break; sleep 0.1; done
-    [ "$(cat "$folder/status" 2>/dev/null)" = 0 ] || fail "$* did not end with status 0: $(cat "$folder/out")"
-}
-
 klaenge="Kl$(printf '\xc3\xa4')nge"
 for system in windows linux; do
     folder=$work/$system/$klaenge
