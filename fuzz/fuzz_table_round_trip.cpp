@@ -1,5 +1,6 @@
-// Any bytes that read as a table write back as the same bytes: exactly the complete table's
-// length of them, the missing ones as zeros.
+// The table reader on any bytes: it parses or refuses a count, never more, and its arrays
+// match their counts. Any bytes that read as a table write back as the same bytes: exactly the
+// complete table's length of them, the missing ones as zeros.
 #include "formats/sound_table.h"
 
 #include <algorithm>
@@ -13,6 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         table = sondrel::ParseSFX({data, size});
     } catch (const sondrel::Failure&) {
         return 0;
+    }
+    if (table.Details.size() != static_cast<std::size_t>(std::max(table.NumDetails, 0)) ||
+        table.SampleIndices.size() != static_cast<std::size_t>(std::max(table.NumSamples, 0))) {
+        __builtin_trap();
     }
     // The byte-exact promise is about the bytes a file holds. A tiny input whose counts ask for
     // megabytes of zeros is the table reader's target's business: here it would only slow

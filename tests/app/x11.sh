@@ -99,8 +99,10 @@ start_wine() {
 # the P flag, stores that, saves the table as saved.sfx in the system's save dialog, and
 # closes the window, which must end with status 0. Under Wine, with $shot set, takes the
 # picture.
-edit_and_save() {
-    local folder=$1 main
+# Runs the command that follows from the folder $1 in the background; its exit status goes to
+# $1/status, its output to $1/out.
+run_in() {
+    local folder=$1
     shift
     (
         cd "$folder"
@@ -109,6 +111,19 @@ edit_and_save() {
         echo "$status" >"$folder/status"
     ) &
     pids+=($!)
+}
+# Prints the exit status of the command run_in started from the folder $1, waiting up to 15 s.
+status_in() {
+    for _ in $(seq 150); do [ -s "$1/status" ] && break; sleep 0.1; done
+    [ -s "$1/status" ] || fail "the program did not end: $(cat "$1/out"; pgrep -a sondrel)"
+    cat "$1/status"
+    rm -f "$1/status"
+}
+
+edit_and_save() {
+    local folder=$1 main
+    shift
+    run_in "$folder" "$@"
     keys_in_next_window "" End shift+Home BackSpace c i t y period s f x Return
     answer Sondrel Return # "Include KV4 sounds?": Yes
     main=$(window ".* - OBEL Sondrel")
@@ -128,7 +143,5 @@ edit_and_save() {
     [ -s "$folder/saved.sam" ] || fail "$* saved nothing: $(ls "$folder")"
     sleep 0.5
     wmctrl -c "OBEL Sondrel"
-    for _ in $(seq 150); do [ -s "$folder/status" ] && break; sleep 0.1; done
-    [ "$(cat "$folder/status" 2>/dev/null)" = 0 ] || fail "$* did not end with status 0: $(cat "$folder/out")"
-    rm -f "$folder/status"
+    [ "$(status_in "$folder")" = 0 ] || fail "$* did not end with status 0: $(cat "$folder/out")"
 }

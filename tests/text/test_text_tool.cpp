@@ -106,31 +106,3 @@ TEST(SondrelText, aTableGitHandsOverAloneFindsItsSampleListBelowTheCurrentFolder
     EXPECT_EQ(ambiguous.out.find("\nsample list\n"), std::string::npos) << ambiguous.out;
     EXPECT_NE(ambiguous.out.find("\ndetail 0: range 12,"), std::string::npos);
 }
-
-TEST(SondrelText, theMergeDriverWritesOursOnlyWhenNothingConflicts) {
-    TempDir dir;
-    const SoundTable base =
-        TableOf({{45, 0}, {7, 1}}, {{0, 10, 1, 0, 0, 4}, {1, 10, 1, 0, 0, 4}}, 2);
-    SoundTable ours = base;
-    ours.Details[0].Volume = 50;
-    SoundTable theirs = base;
-    theirs.Details[1].Radius = 9;
-    WriteSFX(dir / "base", base);
-    WriteSFX(dir / "ours", ours);
-    WriteSFX(dir / "theirs", theirs);
-    EXPECT_EQ(Text({"merge", S(dir / "base"), S(dir / "ours"), S(dir / "theirs")}).status, 0);
-    SoundTable both = ours;
-    both.Details[1].Radius = 9;
-    EXPECT_EQ(ReadSFX(dir / "ours"), both);
-
-    theirs.Details[0].Volume = 60;
-    WriteSFX(dir / "theirs", theirs);
-    const TextRun conflict =
-        Text({"merge", S(dir / "base"), S(dir / "ours"), S(dir / "theirs"), "level.sfx"});
-    EXPECT_EQ(conflict.status, 1);
-    EXPECT_NE(conflict.err.find("level.sfx: 1 conflict; the table is left as it was on this "
-                                "branch:\n  detail 0 was changed on both branches:\n"),
-              std::string::npos)
-        << conflict.err;
-    EXPECT_EQ(ReadSFX(dir / "ours"), both);
-}

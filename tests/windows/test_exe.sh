@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# sondrel.exe as a designer on Windows uses it, under Wine on a virtual X server, beside the
-# Linux build doing the same:
+# Sondrel for Windows as a designer without administrator rights uses it, under Wine on a
+# virtual X server, beside the Linux build doing the same:
 #
-#   test_exe.sh WINDOWS_BIN LINUX_BIN EXAMPLES_FOLDER [SCREENSHOT.png]
+#   test_exe.sh SETUP_EXE LINUX_BIN EXAMPLES_FOLDER [SCREENSHOT.png]
 #
-# Both programs start without a table from a folder named beyond ASCII that holds them, the
-# object name database and the example table; the table is chosen in the system's open dialog
+# The installer installs silently for this user, leaves a Start-menu entry and an uninstaller,
+# and offers Sondrel under "Open with" for .sfx without taking the extension over. Then the
+# installed sondrel.exe and the Linux build each start without a table from a folder named
+# beyond ASCII that holds the example table; the table is chosen in the system's open dialog
 # (Wine's own on Windows), the question answered, a sound edited from the keyboard, and the
-# table saved under a new name in the system's save dialog. The saved bytes must be equal,
-# and sondrel-dump must name the native sounds from the database beside it alike on both.
-# Wine gets its own MS Sans Serif, the window's font, from Debian's Wine fonts.
+# table saved under a new name in the system's save dialog. The saved bytes must be equal, and
+# sondrel-dump must name the native sounds from the database beside it alike on both. Last,
+# the uninstaller removes the program, the entry and the registration. Wine gets its own MS
+# Sans Serif, the window's font, from Debian's Wine fonts.
 set -euo pipefail
-windows=$(realpath "$1")
+setup=$(realpath "$1")
 linux=$(realpath "$2")
 examples=$(realpath "$3")
 shot=${4:+$(realpath -m "$4")}
@@ -22,26 +25,56 @@ source "$(dirname "$0")/../app/x11.sh"
 start_x
 start_wine
 
-klaenge="Kl$(printf '\xc3\xa4')nge"
-for system in windows linux; do
-    folder=$work/$system/$klaenge
-    mkdir -p "$folder"
-    cp "$examples/city.sfx" "$examples/city.sam" "${!system}/KV4Objects.dat" "$folder/"
+user=$(whoami)
+installed="$WINEPREFIX/drive_c/users/$user/AppData/Local/Programs/Sondrel"
+menu="$WINEPREFIX/drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Sondrel"
+classes='HKCU\Software\Classes'
+# Waits up to 30 s for the command that follows to succeed.
+eventually() {
+    for _ in $(seq 60); do "$@" && return 0; sleep 0.5; done
+    return 1
+}
+registered() { wine reg query "$1" ${2:+/v "$2"} >/dev/null 2>&1; }
+
+wine "$setup" /S
+eventually test -f "$installed/Uninstall.exe" || fail "nothing installed in $installed"
+for file in sondrel.exe sondrel-dump.exe README.txt LICENSE.txt licenses/MinGW-w64/copyright.txt; do
+    [ -s "$installed/$file" ] || fail "the installation lacks $file"
 done
-cp "$windows/sondrel.exe" "$windows/sondrel-dump.exe" "$work/windows/$klaenge/"
-cp "$linux/sondrel" "$linux/sondrel-dump" "$work/linux/$klaenge/"
+ls "$menu"/*.lnk >/dev/null 2>&1 || fail "no Start-menu entry in $menu"
+wine reg query "$classes\\Applications\\sondrel.exe\\shell\\open\\command" /ve 2>/dev/null |
+    grep -qi 'sondrel.exe" "%1"' || fail "Sondrel is not offered under Open with"
+registered "$classes\\.sfx\\OpenWithProgids" Sondrel.SoundTable || fail ".sfx does not list Sondrel"
+if wine reg query "$classes\\.sfx" /ve 2>/dev/null | grep -qi Sondrel; then
+    fail "the installer took the .sfx extension over"
+fi
+
+klaenge="Kl$(printf '\xc3\xa4')nge"
+mkdir -p "$work/windows/$klaenge" "$work/linux/$klaenge"
+cp "$examples/city.sfx" "$examples/city.sam" "$work/windows/$klaenge/"
+cp "$examples/city.sfx" "$examples/city.sam" "$linux/sondrel" "$linux/sondrel-dump" "$linux/KV4Objects.dat" \
+    "$work/linux/$klaenge/"
+cp "$linux/KV4Objects.dat" "$installed/" # the designer's database, beside the program
 
 (cd "$work/linux/$klaenge" && ./sondrel-dump --native city.sfx) >"$work/linux.txt"
-(cd "$work/windows/$klaenge" && wine sondrel-dump.exe --native city.sfx) >"$work/windows.txt"
+(cd "$work/windows/$klaenge" && wine "$installed/sondrel-dump.exe" --native city.sfx) >"$work/windows.txt"
 grep -q "^Waterfall" "$work/linux.txt" || fail "the database's names are missing: $(cat "$work/linux.txt")"
 cmp "$work/linux.txt" "$work/windows.txt" || fail "sondrel-dump.exe names the sounds otherwise"
 
 edit_and_save "$work/linux/$klaenge" ./sondrel
-edit_and_save "$work/windows/$klaenge" wine sondrel.exe
+edit_and_save "$work/windows/$klaenge" wine "$installed/sondrel.exe"
 for file in saved.sfx saved.sam; do
     cmp "$work/linux/$klaenge/$file" "$work/windows/$klaenge/$file" ||
         fail "sondrel.exe saved $file otherwise than the Linux build"
 done
 ! cmp -s "$work/linux/$klaenge/city.sfx" "$work/linux/$klaenge/saved.sfx" ||
     fail "the edit was not saved"
-echo "sondrel.exe opened, edited and saved as the Linux build does"
+
+rm "$installed/KV4Objects.dat"
+wine "$installed/Uninstall.exe" /S
+eventually test ! -e "$installed/sondrel.exe" || fail "the uninstaller left sondrel.exe"
+eventually test ! -e "$menu" || fail "the uninstaller left the Start-menu entry"
+! registered "$classes\\Applications\\sondrel.exe" || fail "the uninstaller left Open with"
+! registered "$classes\\.sfx\\OpenWithProgids" Sondrel.SoundTable ||
+    fail "the uninstaller left .sfx listing Sondrel"
+echo "installed, opened, edited and saved as the Linux build does, and uninstalled"
