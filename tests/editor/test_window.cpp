@@ -199,13 +199,10 @@ TEST_F(WindowTest, startUpAsksThenListsSeriesSoundsAndNativeOnesOnlyWhenAskedTo)
         EditorSession t;
         t.open(native);
         QStringList texts{"KV5 Sound 12 - 45", "KV3 Sound 45 - 4", "KV2 Sound 45 - 300"};
-        std::vector<std::int32_t> details{1, 3, 4};
         if (native) {
             texts.insert(1, "Object 120");
-            details.insert(details.begin() + 1, 2);
         }
         EXPECT_EQ(t.listTexts(), texts);
-        EXPECT_EQ(t.window->state().ListToDetail, details);
         // Building the list selected each entry, but nothing is selected or shown.
         EXPECT_TRUE(t.child<SoundListBox>("SndLst")->selectionModel()->selectedRows().isEmpty());
         EXPECT_EQ(t.fields(), (QStringList{"", "", "", ""}));
@@ -224,21 +221,70 @@ TEST_F(WindowTest, startUpAsksThenListsSeriesSoundsAndNativeOnesOnlyWhenAskedTo)
     EXPECT_EQ(question.defaultButton, QMessageBox::Yes);
 }
 
-TEST_F(WindowTest, tabVisitsTheControlsInOrder) {
-    open();
+TEST(WindowLook, laidOutInTwipsItGrowsTabsInOrderAndStaysLightOnADarkDesktop) {
+    const QPalette desktop = QApplication::palette();
+    QApplication::setPalette(QPalette(QColor(0x30, 0x30, 0x30))); // a dark theme
+    EditorSession t;
+    std::vector<std::pair<int, std::int16_t>> used; // 40 sounds: slot d uses detail d
+    for (std::int16_t d = 0; d < 40; ++d) {
+        used.emplace_back(d, d);
+    }
+    WriteAll(t.table(),
+             SerializeSFX(TableOf(used, std::vector(40, SoundDetail{0, 0, 0, 0, 0, 4}), 8)));
+    t.open();
+    // A long list opens on its last entries, none selected.
+    auto* list = t.child<SoundListBox>("SndLst");
+    EXPECT_TRUE(list->selectionModel()->selectedRows().isEmpty());
+    EXPECT_TRUE(list->viewport()->rect().contains(list->visualRect(list->model()->index(39, 0))));
+    EXPECT_FALSE(list->viewport()->rect().intersects(list->visualRect(list->model()->index(0, 0))));
+
+    // Light faces and dark text, as on the Windows the table's designers know.
+    const QImage shown = t.window->grab().toImage();
+    EXPECT_GT(shown.pixelColor(shown.width() - 2, shown.height() - 2).lightness(), 200);
+    for (const char* field : {"SndLst", "SndVOL", "Label2"}) {
+        const QPalette palette = t.child<QWidget>(field)->palette();
+        EXPECT_GT(palette.color(QPalette::Base).lightness(), 200) << field;
+        EXPECT_LT(palette.color(QPalette::Text).lightness(), 60) << field;
+        EXPECT_LT(palette.color(QPalette::WindowText).lightness(), 60) << field;
+    }
+    QApplication::setPalette(desktop);
+
     QStringList order;
-    QWidget* focus = child<SoundListBox>("SndLst");
+    QWidget* focus = list;
     EXPECT_EQ(QApplication::focusWidget(), focus);
     for (int i = 0; i < 9; ++i) {
         order << focus->objectName();
-        focus = focus->nextInFocusChain();
-        while (!(focus->focusPolicy() & Qt::TabFocus) || focus->objectName().isEmpty() ||
-               !focus->isVisible()) {
+        do {
             focus = focus->nextInFocusChain();
-        }
+        } while (!(focus->focusPolicy() & Qt::TabFocus) || focus->objectName().isEmpty() ||
+                 !focus->isVisible());
     }
     EXPECT_EQ(order, (QStringList{"SndLst", "Samples", "SndRAD", "SndVOL", "SndPIT", "SndCH",
                                   "Update", "Save", "SndLst"}));
+
+    // Laid out in twips, 15 to a pixel; the list grows with the window, the rest stays along
+    // its bottom, and the window never gets smaller than laid out.
+    const QSize laidOut(4980 / 15, 3690 / 15);
+    ASSERT_EQ(t.window->size(), laidOut);
+    std::map<QWidget*, QRect> before;
+    for (QWidget* control : t.window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (control->isVisible()) { // the filter shows only when asked for
+            before[control] = control->geometry();
+        }
+    }
+    EXPECT_EQ(before[list], QRect(0, 0, 4935 / 15, 2370 / 15));
+    EXPECT_EQ(before[t.child<QWidget>("SndCH")], QRect(4200 / 15, 3240 / 15, 735 / 15, 285 / 15));
+    for (const QSize size : {laidOut + QSize(200, 100), QSize(100, 100)}) {
+        t.window->resize(size);
+        const QSize grown = t.window->size() - laidOut;
+        EXPECT_EQ(grown, size.width() > 100 ? QSize(200, 100) : QSize(0, 0));
+        for (const auto& [control, geometry] : before) {
+            EXPECT_EQ(control->geometry(), control == list
+                                               ? geometry.adjusted(0, 0, grown.width(), grown.height())
+                                               : geometry.translated(0, grown.height()))
+                << control->objectName().toStdString();
+        }
+    }
 }
 
 TEST_F(WindowTest, startUpEndsBeforeTheWindowWhenCancelledOrOnAFailure) {
@@ -253,19 +299,10 @@ TEST_F(WindowTest, startUpEndsBeforeTheWindowWhenCancelledOrOnAFailure) {
     const QString ends = "\n\nSondrel cannot go on (failure ";
     const std::vector<Case> cases = {
         {"the open dialog cancelled", [](EditorSession&) {}, {Script::cancel()}, ""},
-        {"an empty table", [](EditorSession& t) { WriteAll(t.table(), {}); }, chosen,
-         "The table has a sample count of 0, so its sample list DIR/city.sam cannot be "
-         "read.\n\nThis table has no samples to edit: choose another table." +
-             ends + "10)."},
         {"a missing sample list", [](EditorSession& t) { fs::remove(t.sampleList()); }, chosen,
          "The sample list DIR/city.sam is missing or cannot be opened.\n\nPut the table's "
          "sample list (.sam, the same name) beside it, or choose another table." +
              ends + "11)."},
-        {"a short sample list", [](EditorSession& t) { WriteText(t.sampleList(), "a\r\nb\r\n"); },
-         chosen,
-         "The sample list DIR/city.sam has 2 names, the table needs 8.\n\nPut the sample list "
-         "that belongs to this table beside it, or choose another table." +
-             ends + "12)."},
         {"a count too large",
          [](EditorSession& t) {
              Bytes bytes = SerializeSFX(MakeTable());
@@ -319,24 +356,6 @@ TEST_F(WindowTest, startUpEndsBeforeTheWindowWhenCancelledOrOnAFailure) {
         EXPECT_EQ(t.dir.entries(), before) << c.what;
         EXPECT_EQ(ReadAll(t.table()), tableBefore) << c.what;
     }
-}
-
-TEST(WindowStart, aTableNamedAtStartOpensWithoutTheOpenDialogAndAMissingOneEnds) {
-    {
-        EditorSession named("city.sfx");
-        named.open();
-        EXPECT_EQ(named.script->seen().at(0).text, "Include KV4 sounds?");
-        EXPECT_EQ(named.listTexts().size(), 4);
-        EXPECT_EQ(named.child<FileDialog>("FM")->FileName(), Q(named.table())); // Save offers it
-    } // its script, still watching for dialogs, ends here
-    EditorSession gone("gone.sfx");
-    const auto before = gone.dir.entries();
-    EXPECT_EQ(gone.start({Script::press(QMessageBox::Ok)}), Sondrel::LoadResult::Failed);
-    EXPECT_EQ(gone.script->messages(),
-              QStringList{"There is no sound table " + Q(gone.dir / "gone.sfx") +
-                          ".\n\nCheck the name, or start Sondrel without one and choose the "
-                          "table.\n\nSondrel cannot go on (failure 4)."});
-    EXPECT_EQ(gone.dir.entries(), before);
 }
 
 TEST(WindowStart, aMissingObjectDatabaseListsNativeSoundsBySlotAndCreatesNothing) {
@@ -407,20 +426,6 @@ TEST_F(WindowTest, inconsistentSoundsShowWhatIsValid) {
     EXPECT_EQ(samples->itemText(1), "KV1 Sound 9.wav");
 }
 
-TEST_F(WindowTest, aLongListOpensOnItsLastEntriesWithNoneSelected) {
-    std::vector<std::pair<int, std::int16_t>> used; // slot d uses detail d
-    for (std::int16_t d = 0; d < 40; ++d) {
-        used.emplace_back(d, d);
-    }
-    WriteAll(table(),
-             SerializeSFX(TableOf(used, std::vector(40, SoundDetail{0, 0, 0, 0, 0, 4}), 8)));
-    open();
-    auto* list = child<SoundListBox>("SndLst");
-    EXPECT_TRUE(list->selectionModel()->selectedRows().isEmpty());
-    EXPECT_TRUE(list->viewport()->rect().contains(list->visualRect(list->model()->index(39, 0))));
-    EXPECT_FALSE(list->viewport()->rect().intersects(list->visualRect(list->model()->index(0, 0))));
-}
-
 TEST_F(WindowTest, flagLabelsSwitchOnClicksAndArePaintedInTheirColour) {
     open();
     clickLabel("SndV");
@@ -452,27 +457,6 @@ TEST_F(WindowTest, flagLabelsSwitchOnClicksAndArePaintedInTheirColour) {
     QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {},
                        n->mapTo(window.get(), n->rect().center()));
     EXPECT_EQ(colours(), (std::vector<ColourValue>{R, R, R, B, B}));
-}
-
-TEST_F(WindowTest, theKeyboardSwitchesFlagsUpdatesAndSaves) {
-    open();
-    select(2); // L lit; the unshown flag bits set
-    auto* list = child<SoundListBox>("SndLst");
-    QTest::keyClick(list, Qt::Key_P, Qt::AltModifier);
-    QTest::keyClick(list, Qt::Key_R, Qt::AltModifier);
-    type("SndVOL", "3");
-    QTest::keyClick(child<QLineEdit>("SndVOL"), Qt::Key_N, Qt::AltModifier);
-    EXPECT_EQ(colours(), (std::vector<ColourValue>{R, B, R, B, R})); // P V R L N
-    EXPECT_EQ(shownTable(), MakeTable());
-    QTest::keyClick(child<QLineEdit>("SndVOL"), Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_EQ(shownTable().Details[2].Volume, 8);
-    EXPECT_EQ(shownTable().Details[2].Flags, 0x8F80 | 0x2000 | 0x1000 | 12 | 2);
-    EXPECT_EQ(QApplication::focusWidget(), list); // the keys move no focus to a label
-
-    script->play(Steps{Script::chooseFile(Q(dir / "keys.sfx"))});
-    QTest::keyClick(list, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_TRUE(script->finished());
-    EXPECT_EQ(ReadSFX(dir / "keys.sfx"), shownTable());
 }
 
 TEST_F(WindowTest, aScreenReaderNamesEveryControlAndWorksTheFlags) {
@@ -511,6 +495,11 @@ TEST_F(WindowTest, updateStoresTheFieldsAndFlagsIntoTheSelectedSoundOnly) {
     open();
     type("SndVOL", "50");
     press("Update"); // nothing selected: nothing to store into
+    for (const int row : {3, 2, 1, 0, 1}) { // shown anew and stored unchanged: no byte changes
+        select(row);
+        press("Update");
+        press("Update");
+    }
     EXPECT_EQ(shownTable(), MakeTable());
 
     select(2); // detail 2
@@ -528,18 +517,6 @@ TEST_F(WindowTest, updateStoresTheFieldsAndFlagsIntoTheSelectedSoundOnly) {
     select(0);
     select(2);
     EXPECT_EQ(fields(), (QStringList{"31", "90", "50", "12"})); // read back as typed
-}
-
-TEST_F(WindowTest, updateWithoutEditsChangesNoByteHoweverOften) {
-    open();
-    for (int row = 0; row < 4; ++row) {
-        for (int update = 0; update < 5; ++update) {
-            select(row == 0 ? 1 : 0); // away and back, so that the sound is shown anew
-            select(row);
-            press("Update");
-        }
-    }
-    EXPECT_EQ(shownTable(), MakeTable());
 }
 
 TEST_F(WindowTest, updateRefusesTextThatIsNotANumberWithinTheFieldAndSaysWhich) {
@@ -604,7 +581,9 @@ TEST_F(WindowTest, theListKeepsItsSelectionOnceOneIsMade) {
     }
 }
 
-TEST_F(WindowTest, savingUnchangedToItsOwnNameIsByteIdentical) {
+TEST_F(WindowTest, savingUnchangedIsByteIdenticalAndAnEditIsSavedUnderANewNameAndReadsBack) {
+    const std::string spare = "spare.wav\r\n; a note\n"; // lines after the names in use
+    WriteText(sampleList(), SerializeSampleNames(kSampleNames, 8) + spare);
     open();
     const Bytes table = ReadAll(this->table());
     const std::string list = ReadText(sampleList());
@@ -616,28 +595,27 @@ TEST_F(WindowTest, savingUnchangedToItsOwnNameIsByteIdentical) {
     EXPECT_EQ(dialog.owner, window.get()); // so it stands over the window
     EXPECT_EQ(ReadAll(this->table()), table);
     EXPECT_EQ(ReadText(sampleList()), list);
-    EXPECT_EQ(dir.entries(), kOriginalFiles);
-}
 
-TEST_F(WindowTest, anEditIsSavedUnderANewNameOrOneWithoutAnExtensionAndReadsBack) {
-    const std::string spare = "spare.wav\r\n; a note\n"; // lines after the names in use
-    WriteText(sampleList(), SerializeSampleNames(kSampleNames, 8) + spare);
-    openWithAnEdit();
+    select(0);
+    type("SndVOL", "20");
+    press("Update");
+    press("Save", {Script::cancel()}); // cancelled: nothing written, nothing said
+    EXPECT_EQ(dir.entries(), kOriginalFiles);
+    EXPECT_EQ(ReadAll(this->table()), table);
+    EXPECT_TRUE(script->messages().isEmpty());
+
     SoundTable expected = MakeTable();
     expected.Details[0].Volume = 50; // 20 * 2.5; nothing else changes
     for (const auto& [typed, saved] :
          {std::pair{"copy.SFX", "copy.SFX"}, std::pair{"newlevel", "newlevel.sfx"}}) {
         press("Save", {Script::chooseFile(Q(dir / typed))});
         EXPECT_EQ(ReadSFX(dir / saved), expected) << saved;
-        const fs::path list = SampleListPath(dir / saved);
-        EXPECT_EQ(ReadText(list), SerializeSampleNames(kSampleNames, 8) + spare) << saved;
+        EXPECT_EQ(ReadText(SampleListPath(dir / saved)), list) << saved;
     }
     EXPECT_EQ(dir.entries(), (Entries{"KV4Objects.dat", "city.sam", "city.sfx", "copy.SFX",
                                       "copy.sam", "newlevel.sam", "newlevel.sfx"}));
-    EXPECT_EQ(ReadSFX(table()), MakeTable());
-    EXPECT_EQ(shownTable(), expected);
-    EXPECT_EQ(child<SoundListBox>("SndLst")->currentIndex().row(),
-              0); // saving changes nothing shown
+    EXPECT_EQ(ReadAll(this->table()), table);
+    EXPECT_EQ(child<SoundListBox>("SndLst")->currentIndex().row(), 0); // nothing shown changes
     EXPECT_EQ(fields().at(1), "20");
 }
 
@@ -658,15 +636,6 @@ TEST_F(WindowTest, aTableChangedByAnotherProgramIsReplacedOnlyWhenTheDesignerSay
     EXPECT_EQ(ReadSFX(table()), theirs);
     EXPECT_EQ(shownTable().Details[0].Volume, 50);
 
-#if !defined(_WIN32) // a file size limit
-    // A save that fails half way leaves their table, which is still not ours to replace.
-    {
-        FileSizeLimit limit(500);
-        press("Save", {Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes),
-                       Script::press(QMessageBox::Ok)});
-    }
-    EXPECT_EQ(ReadSFX(table()), theirs);
-#endif
     press("Save", {Script::chooseFile(Q(table())), Script::press(QMessageBox::Yes)});
     EXPECT_EQ(script->messages().last(), question);
     EXPECT_EQ(ReadSFX(table()), shownTable());
@@ -701,17 +670,6 @@ TEST_F(WindowTest, aSampleListSondrelNeverReadIsReplacedOnlyWhenTheDesignerSaysS
     EXPECT_EQ(script->seen().size(), 1u);
 }
 
-TEST_F(WindowTest, cancellingTheSaveDialogWritesNothing) {
-    openWithAnEdit(); // an edit a save would write over the table the dialog offers
-    const Bytes table = ReadAll(this->table());
-    const std::string list = ReadText(sampleList());
-    press("Save", {Script::cancel()});
-    EXPECT_EQ(dir.entries(), kOriginalFiles);
-    EXPECT_EQ(ReadAll(this->table()), table);
-    EXPECT_EQ(ReadText(sampleList()), list);
-    EXPECT_TRUE(script->messages().isEmpty());
-}
-
 TEST_F(WindowTest, aNameWhoseSampleListIsTheTableItselfIsRefused) {
     openWithAnEdit();
     const std::string list = ReadText(sampleList());
@@ -740,25 +698,6 @@ TEST_F(WindowTest, aNameWhoseSampleListIsTheTableItselfIsRefused) {
     EXPECT_EQ(dir.entries(), kOriginalFiles);
     EXPECT_EQ(ReadText(sampleList()), list);
     EXPECT_EQ(shownTable().Details[0].Volume, 50); // the edit stays
-}
-
-TEST(WindowLook, staysLightAndLegibleOnADarkDesktop) {
-    const QPalette desktop = QApplication::palette();
-    QApplication::setPalette(QPalette(QColor(0x30, 0x30, 0x30))); // a dark theme
-    {
-        EditorSession session;
-        session.open();
-        // Light faces and dark text, as on the Windows the table's designers know.
-        const QImage shown = session.window->grab().toImage();
-        EXPECT_GT(shown.pixelColor(shown.width() - 2, shown.height() - 2).lightness(), 200);
-        for (const char* field : {"SndLst", "SndVOL", "Label2"}) {
-            const QPalette palette = session.child<QWidget>(field)->palette();
-            EXPECT_GT(palette.color(QPalette::Base).lightness(), 200) << field;
-            EXPECT_LT(palette.color(QPalette::Text).lightness(), 60) << field;
-            EXPECT_LT(palette.color(QPalette::WindowText).lightness(), 60) << field;
-        }
-    }
-    QApplication::setPalette(desktop);
 }
 
 namespace {
@@ -995,33 +934,6 @@ TEST_F(WindowTest, theCaptionMarksUnsavedChangesAndUndoRestoresExactBytes) {
     EXPECT_EQ(caption(), "saved.sfx* - OBEL Sondrel");
     key(Qt::CTRL | Qt::Key_Y);
     EXPECT_EQ(caption(), "saved.sfx - OBEL Sondrel");
-}
-
-TEST_F(WindowTest, theWindowGrowsTheListAndKeepsTheRestAlongItsBottom) {
-    open();
-    const QSize laidOut(4980 / 15, 3690 / 15); // twips, 15 to a pixel
-    ASSERT_EQ(window->size(), laidOut);
-    std::map<QWidget*, QRect> before;
-    for (QWidget* control : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (control->isVisible()) { // the filter shows only when asked for
-            before[control] = control->geometry();
-        }
-    }
-    auto* list = child<SoundListBox>("SndLst");
-    EXPECT_EQ(before[list], QRect(0, 0, 4935 / 15, 2370 / 15));
-    EXPECT_EQ(before[child<QWidget>("SndCH")], QRect(4200 / 15, 3240 / 15, 735 / 15, 285 / 15));
-
-    window->resize(laidOut + QSize(200, 100));
-    for (const auto& [control, geometry] : before) {
-        EXPECT_EQ(control->geometry(),
-                  control == list ? geometry.adjusted(0, 0, 200, 100) : geometry.translated(0, 100))
-            << control->objectName().toStdString();
-    }
-    window->resize(100, 100); // never below the laid-out size
-    EXPECT_EQ(window->size(), laidOut);
-    for (const auto& [control, geometry] : before) {
-        EXPECT_EQ(control->geometry(), geometry) << control->objectName().toStdString();
-    }
 }
 
 TEST(WindowTables, openReadAgainAndTheNativeSwitchShowTheSameSoundAndAskAboutChanges) {

@@ -175,11 +175,6 @@ TEST(StoreEdits, unusedBitsAreClearedAndTheSampleCountKept) {
     EXPECT_EQ(after.Flags, 0x007C);
 }
 
-namespace {
-
-// What the window shows of a detail.
-} // namespace
-
 TEST(StoreChanges, anUnchangedViewChangesNoByteHoweverOftenItIsStored) {
     // Values the plain conversion would change: pitch 127, volume 5, bits the window does not
     // show, loop mode 1.
