@@ -279,9 +279,9 @@ TEST(WindowLook, laidOutInTwipsItGrowsTabsInOrderAndStaysLightOnADarkDesktop) {
         const QSize grown = t.window->size() - laidOut;
         EXPECT_EQ(grown, size.width() > 100 ? QSize(200, 100) : QSize(0, 0));
         for (const auto& [control, geometry] : before) {
-            EXPECT_EQ(control->geometry(), control == list
-                                               ? geometry.adjusted(0, 0, grown.width(), grown.height())
-                                               : geometry.translated(0, grown.height()))
+            EXPECT_EQ(control->geometry(),
+                      control == list ? geometry.adjusted(0, 0, grown.width(), grown.height())
+                                      : geometry.translated(0, grown.height()))
                 << control->objectName().toStdString();
         }
     }
@@ -494,7 +494,7 @@ TEST_F(WindowTest, aScreenReaderNamesEveryControlAndWorksTheFlags) {
 TEST_F(WindowTest, updateStoresTheFieldsAndFlagsIntoTheSelectedSoundOnly) {
     open();
     type("SndVOL", "50");
-    press("Update"); // nothing selected: nothing to store into
+    press("Update");                        // nothing selected: nothing to store into
     for (const int row : {3, 2, 1, 0, 1}) { // shown anew and stored unchanged: no byte changes
         select(row);
         press("Update");
