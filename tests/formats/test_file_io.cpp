@@ -208,14 +208,6 @@ TEST(SaveSafely, inASharedFolderAnotherUsersLinksAndFilesAreLeftAlone) {
 }
 #endif
 
-TEST(ReadFileHead, readsNoMoreThanTheLimit) {
-    TempDir dir;
-    const Bytes content = Pattern(200000, 13);
-    WriteAll(dir / "f", content);
-    EXPECT_EQ(ReadFileHead(dir / "f", 70000), Bytes(content.begin(), content.begin() + 70000));
-    EXPECT_EQ(ReadFileHead(dir / "f", 1 << 20), content);
-}
-
 #if !defined(_WIN32) // a file size limit, POSIX modes, links and users
 TEST(SaveSafely, aFolderThatCannotBeWrittenLeavesTheOldFile) {
     TempDir dir;

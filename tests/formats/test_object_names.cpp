@@ -76,21 +76,6 @@ TEST(ObjectNames, holdsUpTo541NamesOfUpTo4096Bytes) {
     EXPECT_EQ(ParseFailure(Names({1, 2147483000}, longest)), "failure 23");
 }
 
-TEST(ObjectNames, aFileEndingEarlyReadsAsZeros) {
-    ObjectDatabase database;
-    database.skipped[0] = {"abc"};
-    database.names = {"First", "Second"};
-    const Bytes complete = database.bytes();
-    for (std::size_t cut = 0; cut < complete.size(); ++cut) {
-        const ObjectNameTable names =
-            Parse(Bytes(complete.begin(), complete.begin() + static_cast<std::ptrdiff_t>(cut)));
-        // A name is either whole, cut short at the end of the file, or not there.
-        EXPECT_EQ(names[0], std::string("First").substr(0, names[0].size())) << cut;
-        EXPECT_EQ(names[1], std::string("Second").substr(0, names[1].size())) << cut;
-    }
-    EXPECT_EQ(Parse(Names({1, 1000}, "ab"))[0], "ab");
-}
-
 TEST(ObjectNames, hostilePositionsFailAndLoopsEndQuickly) {
     EXPECT_EQ(ParseFailure(I32s({1, -100})), "failure 21");          // before the start
     EXPECT_EQ(ParseFailure(I32s({1, 2147483647})), "failure 21");    // past the 32-bit range

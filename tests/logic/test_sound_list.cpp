@@ -141,20 +141,6 @@ TEST(SoundList, aDetailsSamplesAreNamedWhereTheListHoldsThem) {
     EXPECT_EQ(samples[2].Name, nullptr);
 }
 
-TEST(SoundList, everySlotUsedByItsOwnDetail) {
-    std::vector<std::int16_t> samples(kSoundSlots + 30, 0);
-    std::vector<std::pair<int, std::int16_t>> slots;
-    for (int slot = 0; slot < kSoundSlots; ++slot) {
-        slots.emplace_back(slot, static_cast<std::int16_t>(kSoundSlots + 29 - slot));
-    }
-    const auto entries =
-        ComputeSoundList(Table(samples, slots), {"KV5 Sound 1.wav"}, Objects(), false, "x.sam");
-    ASSERT_EQ(entries.size(), static_cast<std::size_t>(kSoundSlots));
-    EXPECT_EQ(entries.front().Text, "KV5 Sound 1 - 369");
-    EXPECT_EQ(entries.front().ListToDetail, 31);
-    EXPECT_EQ(entries.back().Text, "KV5 Sound 1 - 0");
-}
-
 TEST(SoundColumns, showTheValuesInTheFieldsUnitsTheFlagsAsLettersAndEverySlot) {
     // Sample, Volume, Radius, Chance, Pitch, Flags: loop modes 2, 1, 3 and 0.
     SoundTable table = Table({0, 1, 3, 6}, {{45, 0}, {120, 1}, {12, 2}, {4, 2}, {200, 2}, {9, 3}});
@@ -223,15 +209,6 @@ TEST(SoundColumns, namesSortWithTheirNumbersAsNumbersAndLettersRegardlessOfCase)
     EXPECT_EQ(SortedOrder(entries, table, SoundColumn::Sound, false),
               (std::vector<int>{3, 1, 6, 2, 0, 4, 5}));
     EXPECT_TRUE(MatchesFilter(entries[5], table.Details[0], {}, "\xC9T\xC9"));
-}
-
-TEST(SeriesPrefix, looksAtExactlyTheFirstNineCharacters) {
-    for (const char* name : {"KV1 Sound 1.wav", "KV2 Sound", "KV3 Soundtrack.wav", "KV5 Sound 9"}) {
-        EXPECT_TRUE(HasSeriesPrefix(name)) << name;
-    }
-    for (const char* name : {"KV4 Sound 1.wav", "kv5 sound 1.wav", "KV5 Soun", "", " KV5 Sound"}) {
-        EXPECT_FALSE(HasSeriesPrefix(name)) << name;
-    }
 }
 
 TEST(ExtractSampleNumber, followsEveryRuleOfTheNameGrammar) {

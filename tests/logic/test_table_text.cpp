@@ -92,23 +92,6 @@ TEST(TableText, aPairReadsBackByteForByteAndItsTextTheSame) {
     }
 }
 
-TEST(TableText, linesNameTheSoundWithItsValuesAndBytes) {
-    const std::string text = TableText(PairOf(SerializeTableFile(Example()), kExampleList));
-    for (const char* line :
-         {"\ndetails 3\nsamples 3\n", "\nslot 4: detail 2\n",
-          "\ndetail 0: \"KV5 Sound 12 - 45\", range 5, volume 100, pitch 100, chance 4, flags VR; "
-          "bytes 00 00 FA E5 0A 7E 06 40\n",
-          "\ndetail 1: \"(no name) - 120\", range 31, volume 101, pitch 100, chance 101, flags "
-          "PLN; bytes 01 00 FF 1F FF 7F 09 30\n",
-          "\nindex 2: 2\n", "\nsample list\nline \"KV5 Sound 12.wav\"\nline \"Door.wav\"\n"}) {
-        EXPECT_NE(text.find(line), std::string::npos) << line << "\nin\n" << text;
-    }
-    EXPECT_NE(TableText(PairOf(SerializeTableFile(Example()), AwkwardList()))
-                  .find("\nline \"\xC3\xAF\xC2\xBB\xC2\xBF  \\\"KV5, Sound 1.wav\\\" x,\\\"open\"\n"
-                        "lf line \"\\\\back\\tslash\"\n"),
-              std::string::npos);
-}
-
 TEST(TableText, aTextThatIsNotATablesIsRefusedNamingTheLine) {
     const std::string good = TableText(PairOf(SerializeTableFile(Example()), kExampleList));
     const auto with = [&](const std::string& from, const std::string& to) {
