@@ -1,6 +1,6 @@
 #include "formats/sample_names.h"
 
-#include "formats/file_io.h"
+#include "formats/safe_save.h"
 
 #include <algorithm>
 #include <array>

@@ -21,7 +21,7 @@
 #pragma once
 
 #include "formats/failure.h"
-#include "formats/file_io.h"
+#include "formats/safe_save.h"
 #include "formats/sound_table.h"
 
 #include <cstdint>

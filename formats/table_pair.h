@@ -1,7 +1,7 @@
 // A sound table and, beside it, its sample list, saved as the pair they are.
 #pragma once
 
-#include "formats/file_io.h"
+#include "formats/safe_save.h"
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"
 

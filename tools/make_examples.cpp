@@ -6,7 +6,7 @@
 // uses, a series name without a number, and sounds with one to three samples.
 //
 //   make_examples EXAMPLES_FOLDER PROGRAM_FOLDER
-#include "formats/file_io.h"
+#include "formats/safe_save.h"
 #include "formats/object_names.h"
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"

@@ -1,4 +1,4 @@
-#include "formats/file_io.h"
+#include "formats/safe_save.h"
 #include "formats/object_names.h"
 #include "formats/sample_names.h"
 #include "tests/support/file_size_limit.h"
