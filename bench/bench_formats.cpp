@@ -191,12 +191,12 @@ void BM_SoundListSlotBySlot(benchmark::State& state) {
         benchmark::DoNotOptimize(NaiveSoundListSize(files.data.table, files.data.names, objects));
     }
 }
-void BM_StoreEdits(benchmark::State& state) {
+void BM_StoreChanges(benchmark::State& state) {
     const SoundDetail detail = TypicalTable().table.Details[0];
-    const EditTexts texts{"12", "87.5", "1 00", "&H20"};
+    const EditView shown = ViewOfDetail(detail);
+    const EditView typed{{"12", "87.5", "1 00", "&H20"}, {kRed, kBlack, kRed, kBlack, kRed}};
     for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            StoreEdits(detail, texts, FlagColours{kRed, kBlack, kRed, kBlack, kRed}));
+        benchmark::DoNotOptimize(StoreChanges(detail, shown, typed));
     }
 }
 
@@ -239,7 +239,7 @@ BENCHMARK(BM_LoadObjectNames);
 BENCHMARK(BM_PlainReadObjectDatabase);
 BENCHMARK(BM_SoundList)->Arg(kTypical)->Arg(kTenth)->Arg(kLargest);
 BENCHMARK(BM_SoundListSlotBySlot)->Arg(kLargest);
-BENCHMARK(BM_StoreEdits);
+BENCHMARK(BM_StoreChanges);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

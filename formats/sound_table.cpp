@@ -1,6 +1,7 @@
 #include "formats/sound_table.h"
 
 #include "formats/file_io.h"
+#include "formats/safe_save.h"
 #include "formats/little_endian.h"
 
 #include <cstddef>
@@ -27,7 +28,7 @@ std::size_t CheckedCount(std::int32_t count) {
     if (count > kMaxTableCount) {
         throw Failure(FailureCode::TableRead, kReadSFXFailed);
     }
-    return count > 0 ? static_cast<std::size_t>(count) : 0;
+    return EntriesFor(count);
 }
 
 template <class Record>
@@ -48,27 +49,6 @@ std::uint16_t SoundDetail::word(int index) const {
         return static_cast<std::uint16_t>(Chance | (Pitch << 8));
     default:
         return Flags;
-    }
-}
-
-void SoundDetail::setWord(int index, std::uint16_t value) {
-    const auto low = static_cast<std::uint8_t>(value & 0xFF);
-    const auto high = static_cast<std::uint8_t>(value >> 8);
-    switch (index) {
-    case 0:
-        Sample = static_cast<std::int16_t>(value);
-        break;
-    case 1:
-        Volume = low;
-        Radius = high;
-        break;
-    case 2:
-        Chance = low;
-        Pitch = high;
-        break;
-    default:
-        Flags = value;
-        break;
     }
 }
 

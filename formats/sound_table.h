@@ -62,12 +62,16 @@ struct SoundDetail {
     // The record as four 16-bit words: Sample; Volume | Radius << 8; Chance | Pitch << 8;
     // Flags.
     std::uint16_t word(int index) const;
-    void setWord(int index, std::uint16_t value);
     // The number of samples of the sound, 0..31.
     int sampleCount() const { return (Flags & 0x7C) / 4; }
 
     friend bool operator==(const SoundDetail&, const SoundDetail&) = default;
 };
+
+// The entries a count read from the file stands for: none for 0 or less.
+inline std::size_t EntriesFor(std::int32_t count) {
+    return count > 0 ? static_cast<std::size_t>(count) : 0;
+}
 
 struct SoundTable {
     std::array<std::int16_t, kSoundSlots> SoundMap{};

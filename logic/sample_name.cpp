@@ -1,6 +1,7 @@
 #include "logic/sample_name.h"
 
 #include "logic/decimal.h"
+#include "logic/digits.h"
 
 #include <algorithm>
 #include <array>
@@ -8,14 +9,6 @@
 #include <limits>
 
 namespace sondrel {
-namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-} // namespace
-
 bool HasSeriesPrefix(std::string_view name) {
     static constexpr std::array<std::string_view, 4> kPrefixes = {"KV1 Sound", "KV2 Sound",
                                                                   "KV3 Sound", "KV5 Sound"};

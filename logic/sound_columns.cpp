@@ -1,5 +1,6 @@
 #include "logic/sound_columns.h"
 
+#include "logic/digits.h"
 #include "logic/flags.h"
 #include "logic/units.h"
 
@@ -15,10 +16,6 @@ unsigned char Folded(char c) {
     const bool capital =
         (byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7);
     return capital ? static_cast<unsigned char>(byte + 0x20) : byte;
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
 }
 
 // Names compared as a designer reads them: "Sound 9" before "Sound 12", "door" beside "Door".
@@ -61,7 +58,7 @@ bool ContainsFolded(std::string_view text, std::string_view needle) {
                        [](char a, char b) { return Folded(a) == Folded(b); }) != text.end();
 }
 
-int ShownValue(const SoundDetail& detail, SoundColumn column) {
+int ColumnNumber(const SoundDetail& detail, SoundColumn column) {
     const ShownValues shown = ShowDetail(detail);
     switch (column) {
     case SoundColumn::Range:
@@ -116,15 +113,14 @@ std::string ColumnText(const SoundListEntry& entry, const SoundDetail& detail, S
         return slots;
     }
     default:
-        return std::to_string(ShownValue(detail, column));
+        return std::to_string(ColumnNumber(detail, column));
     }
 }
 
 std::vector<int> SortedOrder(const std::vector<SoundListEntry>& entries, const SoundTable& table,
                              SoundColumn column, bool descending) {
     const auto detailOf = [&](int position) -> const SoundDetail& {
-        return table.Details[static_cast<std::size_t>(
-            entries[static_cast<std::size_t>(position)].ListToDetail - 1)];
+        return table.Details[entries[static_cast<std::size_t>(position)].detail()];
     };
     // Negative, zero or positive as entry a comes before, with or after entry b.
     const auto compare = [&](int a, int b) -> int {
@@ -138,7 +134,7 @@ std::vector<int> SortedOrder(const std::vector<SoundListEntry>& entries, const S
         case SoundColumn::Slots:
             return entryA.Slots < entryB.Slots ? -1 : entryB.Slots < entryA.Slots ? 1 : 0;
         default:
-            return ShownValue(detailOf(a), column) - ShownValue(detailOf(b), column);
+            return ColumnNumber(detailOf(a), column) - ColumnNumber(detailOf(b), column);
         }
     };
     std::vector<int> order(entries.size());

@@ -22,6 +22,9 @@ struct SoundListEntry {
     std::string Text;
     std::int32_t ListToDetail = 0;   // the detail's index plus one
     std::vector<std::int16_t> Slots; // every slot that uses the detail, lowest first
+
+    // The index of the detail listed.
+    std::size_t detail() const { return static_cast<std::size_t>(ListToDetail - 1); }
 };
 
 // The entries of the list for a table, its sample names and the object names. Throws

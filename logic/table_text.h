@@ -1,5 +1,5 @@
 // The text form of a table and its sample list: one UTF-8 text that holds every byte of both,
-// for review, diffs and merges (sondrel-text).
+// for review, diffs and merges (sondrel-text; the merge is table_merge.h's).
 //
 //   sondrel-text 1
 //   # comments, and blank lines, are passed over
@@ -51,6 +51,8 @@ std::string TableText(const TablePair& pair);
 
 // One detail's line, as TableText writes it; `name` empty for none.
 std::string DetailLine(std::size_t index, const SoundDetail& detail, const std::string& name);
+// What its line says of a detail's values: "range 5, volume 100, pitch 100, chance 4, flags VR".
+std::string DetailValues(const SoundDetail& detail);
 
 // The names TableText gives the details, in their order ("" where none).
 std::vector<std::string> DetailNames(const TablePair& pair);
@@ -71,18 +73,5 @@ private:
 // given twice or missing, values that do not say what the bytes do, a character outside the
 // names' 8-bit code. The memory taken is bounded by the counts' limits and the text's size.
 TablePair ReadTableText(std::string_view text);
-
-// A three-way merge of a table changed on two branches: slot by slot, detail by detail and
-// sample index by sample index, each taken from the branch that changed it. What both changed
-// differently is a conflict.
-struct MergeConflict {
-    enum class Kind { Count, Slot, Detail, Index, End } kind;
-    std::size_t index = 0; // the slot, detail or sample index
-};
-struct MergeResult {
-    TableFile merged; // when there is no conflict
-    std::vector<MergeConflict> conflicts;
-};
-MergeResult MergeTables(const TableFile& base, const TableFile& ours, const TableFile& theirs);
 
 } // namespace sondrel

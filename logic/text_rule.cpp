@@ -1,6 +1,7 @@
 #include "logic/text_rule.h"
 
 #include "logic/decimal.h"
+#include "logic/digits.h"
 
 #include <string>
 
@@ -30,7 +31,7 @@ public:
     }
     std::string digits() {
         std::string out;
-        while (peek() >= '0' && peek() <= '9') {
+        while (IsDigit(peek())) {
             out += static_cast<char>(peek());
             next();
         }
@@ -43,18 +44,6 @@ private:
     std::string_view text_;
     std::size_t pos_ = 0;
 };
-
-int DigitValue(int c, int base) {
-    int value = -1;
-    if (c >= '0' && c <= '9') {
-        value = c - '0';
-    } else if (c >= 'A' && c <= 'F') {
-        value = c - 'A' + 10;
-    } else if (c >= 'a' && c <= 'f') {
-        value = c - 'a' + 10;
-    }
-    return value < base ? value : -1;
-}
 
 std::optional<double> WholeNumber(TextCursor& in, int base) {
     std::optional<double> value;

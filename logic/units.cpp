@@ -89,13 +89,12 @@ constexpr FieldOfTexts kFields[] = {
     {EditField::Chance, &EditTexts::Chance, &SoundDetail::Chance},
 };
 
-// Stores each field from its text: every field, or with `shown` only those whose text differs
-// from it; the others keep their bytes.
-EditResult StoreFields(const SoundDetail& detail, const EditTexts& texts, const EditTexts* shown) {
+// Stores each field whose text differs from `shown`; the others keep their bytes.
+EditResult StoreFields(const SoundDetail& detail, const EditTexts& texts, const EditTexts& shown) {
     EditResult result;
     SoundDetail stored = detail;
     for (const FieldOfTexts& field : kFields) {
-        if (shown != nullptr && texts.*field.text == shown->*field.text) {
+        if (texts.*field.text == shown.*field.text) {
             continue;
         }
         const std::optional<double> number = NumberFromText(texts.*field.text);
@@ -132,17 +131,8 @@ ShownValues ShowDetail(const SoundDetail& detail) {
         ShownValue(EditField::Pitch, detail.Pitch), ShownValue(EditField::Chance, detail.Chance)};
 }
 
-EditResult StoreEdits(const SoundDetail& detail, const EditTexts& texts,
-                      const FlagColours& colours) {
-    EditResult result = StoreFields(detail, texts, nullptr);
-    if (result.stored) {
-        result.detail.Flags = FlagsFromColours(detail.Flags, colours);
-    }
-    return result;
-}
-
 EditResult StoreChanges(const SoundDetail& detail, const EditView& shown, const EditView& now) {
-    EditResult result = StoreFields(detail, now.Texts, &shown.Texts);
+    EditResult result = StoreFields(detail, now.Texts, shown.Texts);
     if (!result.stored) {
         return result;
     }
@@ -170,6 +160,22 @@ EditResult StoreChanges(const SoundDetail& detail, const EditView& shown, const 
     const std::uint16_t rebuilt = FlagsFromColours(detail.Flags, colours);
     result.detail.Flags = static_cast<std::uint16_t>((rebuilt & ~kept) | (detail.Flags & kept));
     return result;
+}
+
+BatchResult StoreIntoAll(const std::vector<SoundDetail>& details,
+                         const std::vector<std::size_t>& chosen, const EditView& shown,
+                         const EditView& now) {
+    BatchResult batch;
+    for (const std::size_t d : chosen) {
+        const EditResult result = StoreChanges(details[d], shown, now);
+        if (!result.stored) {
+            return {result.failed, {}};
+        }
+        if (result.detail != details[d]) {
+            batch.changes.push_back({d, details[d], result.detail});
+        }
+    }
+    return batch;
 }
 
 EditView ViewOfDetail(const SoundDetail& detail) {

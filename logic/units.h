@@ -16,6 +16,7 @@
 #include "logic/flags.h"
 #include "logic/text_rule.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,24 +68,37 @@ struct EditResult {
     EditField failed = EditField::Range; // the first field refused, when not
 };
 
-// The detail with the four fields and the flags stored into it. Sample and the sample count
-// never change. A field whose text is not a number from 0 to the field's largest is refused:
-// then nothing is stored, and `failed` names the first such field.
-EditResult StoreEdits(const SoundDetail& detail, const EditTexts& texts,
-                      const FlagColours& colours);
-
 // The flag bits the window does not show (7 to 11 and 15); they always keep their value.
 inline constexpr std::uint16_t kUnshownFlags = 0x8F80;
 
 // Update's store: what the designer changed since the window showed `shown` (the sound's
-// display, what several sounds share, or the last Update), stored as StoreEdits stores it, and
-// nothing else. A field whose text is as shown keeps its stored byte, and is not checked. A
+// display, what several sounds share, or the last Update), and nothing else. A field whose
+// text is as shown keeps its stored byte, and is not checked; one whose text is not a number
+// from 0 to the field's largest is refused: then nothing is stored, and `failed` names the
+// first such field. Sample and the sample count never change. A
 // flag label stores its bits only where it differs from the sound's own flags, and a label
 // left mixed counts as the sound's own: so the loop mode stays exactly (1 or 3) unless L or R
 // differ. The sample count and the unshown flag bits always stay. So storing an unchanged view
 // changes no byte, however often it is done, and storing into several sounds changes in each
 // only what was changed.
 EditResult StoreChanges(const SoundDetail& detail, const EditView& shown, const EditView& now);
+
+// One sound an Update changed: its detail's index, and its bytes before and after.
+struct DetailChange {
+    std::size_t detail = 0;
+    SoundDetail before{};
+    SoundDetail after{};
+};
+// Update into several sounds, the details `chosen` of `details`: StoreChanges into each. The
+// fields are the same for all, so a field refused is refused for all and nothing is stored:
+// `failed` then names it. Otherwise `changes` holds the sounds whose bytes changed.
+struct BatchResult {
+    std::optional<EditField> failed;
+    std::vector<DetailChange> changes;
+};
+BatchResult StoreIntoAll(const std::vector<SoundDetail>& details,
+                         const std::vector<std::size_t>& chosen, const EditView& shown,
+                         const EditView& now);
 
 // What the fields and the labels show of one sound.
 EditView ViewOfDetail(const SoundDetail& detail);

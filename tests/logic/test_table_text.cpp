@@ -1,3 +1,4 @@
+#include "logic/table_merge.h"
 #include "logic/table_text.h"
 
 #include "formats/sample_names.h"
