@@ -4,10 +4,15 @@
 // The window owns the editor's whole state for the run. Form_Load fills it while the window
 // is still hidden; from then on the table changes only through Update and reaches the disk
 // only through Save.
+//
+// Its work is in one file a job: the form, its controls and keys (sondrel.cpp); the list and
+// the controls as the window grows, and the filter (sondrel_layout.cpp); showing and storing
+// sounds, with undo (sondrel_sounds.cpp); start-up, other tables, closing and saving
+// (sondrel_tables.cpp). What it decides without Qt is logic/'s and formats/'s.
 #pragma once
 
 #include "editor/icon.h"
-#include "formats/file_io.h"
+#include "formats/known_files.h"
 #include "formats/object_names.h"
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"
@@ -107,10 +112,6 @@ private:
     int detailAt(int listIndex) const;
     FlagColours flagColours() const;
     EditView editView() const;
-    // Notes what the file holds now, as Sondrel has read or written it.
-    void rememberFile(const std::filesystem::path& path);
-    // True when the file is one Sondrel read or wrote and another program has changed it since.
-    bool changedBehindOurBack(const std::filesystem::path& path) const;
     void setFlagColours(const FlagColours& colours);
     // Shows the sounds of list entries in the fields, the samples and the flags: one sound's
     // values, or what several share.
@@ -120,8 +121,8 @@ private:
     void showRows(const std::vector<int>& rows);
     // The details of the sounds shown.
     std::vector<int> shownDetails() const;
-    // The list entries of these details, where they are listed.
-    std::vector<int> rowsOfDetails(const std::vector<int>& details) const;
+    // The list entries of these details, or else of these texts, where they are listed.
+    std::vector<int> rowsOf(const std::vector<int>& details, const QStringList& texts = {}) const;
     // True when the fields or the flags differ from what was shown of the sound.
     bool hasUnappliedEdits() const;
     // Before another sound is shown: asks what to do with the unapplied edits. False to stay.
@@ -171,12 +172,7 @@ private:
     bool moving_ = false;             // the program itself moves the selection
     QUndoStack* undo_ = nullptr;
     std::vector<std::pair<QWidget*, QRect>> laidOut_; // each control at the laid-out size
-    struct KnownFile {
-        std::filesystem::path path;
-        std::optional<FileStamp> stamp;
-    };
-    std::vector<KnownFile> known_; // the files read or written, as they were then
-    std::vector<KnownFile>::const_iterator knownFile(const std::filesystem::path& path) const;
+    KnownFiles known_;                                // the files read or written, as they were
 
     QAction* NativeSwitch = nullptr;
     QPushButton* Save = nullptr;

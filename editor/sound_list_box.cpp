@@ -21,8 +21,7 @@ SoundListModel::SoundListModel(const SoundTable& table, QObject* parent)
     : QAbstractTableModel(parent), table_(table) {}
 
 const SoundDetail& SoundListModel::detailOf(int position) const {
-    return table_.Details[static_cast<std::size_t>(
-        entries_[static_cast<std::size_t>(position)].ListToDetail - 1)];
+    return table_.Details[entries_[static_cast<std::size_t>(position)].detail()];
 }
 
 int SoundListModel::rowCount(const QModelIndex& parent) const {
@@ -40,11 +39,8 @@ QVariant SoundListModel::data(const QModelIndex& index, int role) const {
     const auto column = static_cast<SoundColumn>(index.column());
     if (role == Qt::DisplayRole) {
         const int position = positionAt(index.row());
-        // Sample and object names are 8-bit text; each byte is shown as the character of
-        // that code.
-        const std::string text =
-            ColumnText(entries_[static_cast<std::size_t>(position)], detailOf(position), column);
-        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+        return NameText(
+            ColumnText(entries_[static_cast<std::size_t>(position)], detailOf(position), column));
     }
     if (role == Qt::TextAlignmentRole && IsNumberColumn(column)) {
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
@@ -204,7 +200,7 @@ void SoundListBox::applyFilter() {
         const SoundListEntry& shown = entry(position);
         const bool matches =
             encodable &&
-            MatchesFilter(shown, table_.Details[static_cast<std::size_t>(shown.ListToDetail - 1)],
+            MatchesFilter(shown, table_.Details[shown.detail()],
                           sampleNames_, std::string_view(needle.constData(), needle.size()));
         setRowHidden(row, {}, !matches);
     }
@@ -274,13 +270,16 @@ void SoundListBox::mouseReleaseEvent(QMouseEvent* event) {
 
 void SoundListBox::setLaidOutWidth(int width) {
     laidOutWidth_ = width;
-    setHorizontalScrollBarPolicy(this->width() > laidOutWidth_ ? Qt::ScrollBarAsNeeded
-                                                               : Qt::ScrollBarAlwaysOff);
+    fitScrollBar();
+}
+
+void SoundListBox::fitScrollBar() {
+    setHorizontalScrollBarPolicy(width() > laidOutWidth_ ? Qt::ScrollBarAsNeeded
+                                                         : Qt::ScrollBarAlwaysOff);
 }
 
 void SoundListBox::resizeEvent(QResizeEvent* event) {
-    setHorizontalScrollBarPolicy(width() > laidOutWidth_ ? Qt::ScrollBarAsNeeded
-                                                         : Qt::ScrollBarAlwaysOff);
+    fitScrollBar();
     QTreeView::resizeEvent(event);
 }
 

@@ -19,6 +19,11 @@
 
 namespace sondrel {
 
+// Sample and object names are 8-bit text: each byte is shown as the character of that code.
+inline QString NameText(const std::string& name) {
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
 // The entries and their columns, rows in the order sorted.
 class SoundListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -114,6 +119,8 @@ protected:
 
 private:
     template <class Handler> void handle(Handler handler);
+    // A sideways scroll bar only where the list is wider than it was laid out.
+    void fitScrollBar();
     void headingClicked(int section);
     void applyFilter();
 
