@@ -2,7 +2,7 @@
 // through the same readers, in the same order, as the editor's start-up (running out, by way
 // of sondrel-dump, which prints the failure). (What each damaged file gives is tested with its
 // reader, in tests/formats/.)
-#include "dump/dump.h"
+#include "text/text_tool.h"
 #include "formats/sample_names.h"
 #include "formats/table_pair.h"
 #include "logic/table_text.h"
@@ -42,7 +42,7 @@ DumpRun Dump(const TempDir& dir) {
     std::ostringstream err;
     ResetPeak();
     const std::size_t before = LiveBytes();
-    const int status = RunDump({(dir / "t.sfx").string()}, out, err);
+    const int status = RunText({"list", (dir / "t.sfx").string()}, out, err);
     return {status, PeakBytes() - before, out.str(), err.str()};
 }
 

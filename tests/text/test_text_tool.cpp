@@ -106,3 +106,66 @@ TEST(SondrelText, aTableGitHandsOverAloneFindsItsSampleListBelowTheCurrentFolder
     EXPECT_EQ(ambiguous.out.find("\nsample list\n"), std::string::npos) << ambiguous.out;
     EXPECT_NE(ambiguous.out.find("\ndetail 0: range 12,"), std::string::npos);
 }
+
+TEST(SondrelText, listPrintsWhatTheEditorListsAndSaysWhereItCannot) {
+    TempDir dir;
+    // Two series sounds, a native one on slot 5, and one no slot uses.
+    SoundTable table = TableOf({{45, 0}, {5, 1}, {6, 2}},
+                               {{0, 250, 12, 10, 126, 0x6000 | 8 | 2},
+                                {2, 4, 3, 0, 63, 0x1000 | 4 | 1},
+                                {3, 0, 0, 0, 0, 4},
+                                {3, 0, 0, 0, 0, 4}},
+                               4);
+    WriteSFX(dir / "city.sfx", table);
+    WriteText(dir / "city.sam", "KV5 Sound 12.wav\r\nKV5 Sound 13.wav\r\nDoor.wav\r\nKV3 Sound ab.wav\r\n");
+    ObjectDatabase database;
+    database.names = {"a", "b", "c", "d", "e", "Old door"};
+    WriteAll(dir / "objects.dat", database.bytes());
+    const std::string unused = "unlisted\tdetail 3\tRAD 0\tVOL 0\tPIT 0\tCH 0\tbytes 03 00 00 00 "
+                               "00 00 04 00\tflags -----\tsamples \"KV3 Sound ab.wav\"\tno slot\n";
+    const std::string series =
+        "KV5 Sound 12 - 45\tdetail 0\tRAD 12\tVOL 100\tPIT 100\tCH 4\tbytes 00 00 FA 0C 0A 7E 0A "
+        "60\tflags PVR--\tsamples \"KV5 Sound 12.wav\" \"KV5 Sound 13.wav\"\n";
+    const std::string last = "KV3 Sound 12 - 6\tdetail 2\tRAD 0\tVOL 0\tPIT 0\tCH 0\tbytes 03 00 "
+                             "00 00 00 00 04 00\tflags -----\tsamples \"KV3 Sound ab.wav\"\n";
+    const std::string native = "Old door\tdetail 1\tRAD 3\tVOL 1\tPIT 50\tCH 0\tbytes 02 00 04 03 "
+                               "00 3F 05 10\tflags ---LN\tsamples \"Door.wav\"\n";
+    const std::string city = S(dir / "city.sfx");
+    const std::string objects = S(dir / "objects.dat");
+    // The arguments, the status, the output and a part of the error output.
+    const std::tuple<std::vector<std::string>, int, std::string, std::string> cases[] = {
+        {{"list", city}, 0,
+         series + last + "details 4, samples 4, listed 2\n" +
+             "unlisted\tdetail 1\tRAD 3\tVOL 1\tPIT 50\tCH 0\tbytes 02 00 04 03 00 3F 05 10\tflags "
+             "---LN\tsamples \"Door.wav\"\tnative\n" + unused,
+         ""},
+        {{"list", "--objects", objects, city}, 0,
+         series + native + last + "details 4, samples 4, listed 3\n" + unused, ""},
+        {{"list", "--objects", S(dir / "none.dat"), city}, 1, "", "no object name database"},
+        {{"list", S(dir / "none.sfx")}, 1, "", "failure 4: there is no sound table"},
+        {{"list"}, 2, "", "usage: sondrel-text"},
+        {{"list", "--raw", city}, 2, "", "usage: sondrel-text"},
+    };
+    for (const auto& [arguments, status, out, err] : cases) {
+        const TextRun run = Text(arguments);
+        EXPECT_EQ(run.status, status) << ::testing::PrintToString(arguments) << run.err;
+        EXPECT_EQ(run.out, out);
+        EXPECT_NE(run.err.find(err), std::string::npos) << run.err;
+    }
+    // A listing that does not reach its reader (a full disk) is no success.
+    std::ostringstream full;
+    full.setstate(std::ios::badbit);
+    std::ostringstream err;
+    EXPECT_EQ(RunText({"list", city}, full, err), 1);
+    EXPECT_NE(err.str().find("could not be written out"), std::string::npos);
+    // A table shorter than its counts say is listed all the same, and said.
+    Bytes cut = ReadAll(dir / "city.sfx");
+    cut.pop_back();
+    WriteAll(dir / "city.sfx", cut);
+    const TextRun shorter = Text({"list", city});
+    EXPECT_EQ(shorter.status, 3);
+    EXPECT_TRUE(shorter.out.starts_with(series + last));
+    EXPECT_NE(shorter.err.find("is shorter than its counts say: 795 of 796 bytes"), std::string::npos)
+        << shorter.err;
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"city.sam", "city.sfx", "objects.dat"}));
+}

@@ -10,7 +10,7 @@
 # beyond ASCII that holds the example table; the table is chosen in the system's open dialog
 # (Wine's own on Windows), the question answered, a sound edited from the keyboard, and the
 # table saved under a new name in the system's save dialog. The saved bytes must be equal, and
-# sondrel-dump must name the native sounds from the database beside it alike on both. Last,
+# sondrel-text list must name the native sounds from the database beside it alike on both. Last,
 # the uninstaller removes the program, the entry and the registration. Wine gets its own MS
 # Sans Serif, the window's font, from Debian's Wine fonts.
 set -euo pipefail
@@ -38,7 +38,7 @@ registered() { wine reg query "$1" ${2:+/v "$2"} >/dev/null 2>&1; }
 
 wine "$setup" /S
 eventually test -f "$installed/Uninstall.exe" || fail "nothing installed in $installed"
-for file in sondrel.exe sondrel-dump.exe README.txt LICENSE.txt licenses/MinGW-w64/copyright.txt; do
+for file in sondrel.exe sondrel-text.exe README.txt LICENSE.txt licenses/MinGW-w64/copyright.txt; do
     [ -s "$installed/$file" ] || fail "the installation lacks $file"
 done
 ls "$menu"/*.lnk >/dev/null 2>&1 || fail "no Start-menu entry in $menu"
@@ -52,14 +52,14 @@ fi
 klaenge="Kl$(printf '\xc3\xa4')nge"
 mkdir -p "$work/windows/$klaenge" "$work/linux/$klaenge"
 cp "$examples/city.sfx" "$examples/city.sam" "$work/windows/$klaenge/"
-cp "$examples/city.sfx" "$examples/city.sam" "$linux/sondrel" "$linux/sondrel-dump" "$linux/KV4Objects.dat" \
+cp "$examples/city.sfx" "$examples/city.sam" "$linux/sondrel" "$linux/sondrel-text" "$linux/KV4Objects.dat" \
     "$work/linux/$klaenge/"
 cp "$linux/KV4Objects.dat" "$installed/" # the designer's database, beside the program
 
-(cd "$work/linux/$klaenge" && ./sondrel-dump --native city.sfx) >"$work/linux.txt"
-(cd "$work/windows/$klaenge" && wine "$installed/sondrel-dump.exe" --native city.sfx) >"$work/windows.txt"
+(cd "$work/linux/$klaenge" && ./sondrel-text list --native city.sfx) >"$work/linux.txt"
+(cd "$work/windows/$klaenge" && wine "$installed/sondrel-text.exe" list --native city.sfx) >"$work/windows.txt"
 grep -q "^Waterfall" "$work/linux.txt" || fail "the database's names are missing: $(cat "$work/linux.txt")"
-cmp "$work/linux.txt" "$work/windows.txt" || fail "sondrel-dump.exe names the sounds otherwise"
+cmp "$work/linux.txt" "$work/windows.txt" || fail "sondrel-text.exe names the sounds otherwise"
 
 edit_and_save "$work/linux/$klaenge" ./sondrel
 edit_and_save "$work/windows/$klaenge" wine "$installed/sondrel.exe"

@@ -21,7 +21,7 @@ has_notice() {
 }
 
 checked=0
-for program in sondrel.exe sondrel-dump.exe sondrel-text.exe; do
+for program in sondrel.exe sondrel-text.exe; do
     map=$bin/$program.map
     [ -f "$download/$program" ] || continue
     [ -s "$map" ] || fail "no linker map $map"

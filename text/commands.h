@@ -1,0 +1,45 @@
+// The commands of sondrel-text, each over files named on its command line. A command that
+// cannot do its work throws ToolError; RunText says why and ends with its status.
+#pragma once
+
+#include "formats/sound_table.h"
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace sondrel {
+
+// A failure of the tool, said in one sentence naming the file.
+struct ToolError {
+    std::string what;
+};
+
+// Reads a table file as it is, or throws ToolError naming it.
+TableFile ReadTableForTool(const std::filesystem::path& path);
+// The bytes of a sample list; nothing where there is none, or none that can be read.
+std::optional<std::string> ReadSampleListText(const std::filesystem::path& path);
+
+// Prints the text of a table and its sample list. Returns the exit status.
+int ExportTable(const std::filesystem::path& table, std::ostream& out);
+// Writes a table and its sample list from a text.
+int ImportText(const std::filesystem::path& text, const std::filesystem::path& table,
+               std::ostream& err);
+// git's merge driver: merges THEIRS into OURS against BASE, naming the sounds of a conflict
+// from the sample list beside `path` (OURS where empty).
+int MergeTableFiles(const std::filesystem::path& base, const std::filesystem::path& ours,
+                    const std::filesystem::path& theirs, const std::filesystem::path& path,
+                    std::ostream& err);
+
+// What `list` prints: the sounds the editor lists, with the native ones where `native`, named
+// from `objects` (the database beside the program where empty).
+struct ListRequest {
+    std::filesystem::path table;
+    bool native = false;
+    std::filesystem::path objects;
+};
+// Returns 0, or 3 for a table shorter than its counts say (listed all the same).
+int ListSounds(const ListRequest& request, std::ostream& out, std::ostream& err);
+
+} // namespace sondrel
