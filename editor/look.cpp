@@ -50,7 +50,8 @@ QPalette LightPalette() {
         palette.setColor(group, QPalette::ToolTipText, text);
         palette.setColor(group, QPalette::PlaceholderText, grey);
     }
-    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
         palette.setColor(QPalette::Disabled, role, grey);
     }
     return palette;

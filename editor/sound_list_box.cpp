@@ -199,9 +199,8 @@ void SoundListBox::applyFilter() {
         const int position = model_->positionAt(row);
         const SoundListEntry& shown = entry(position);
         const bool matches =
-            encodable &&
-            MatchesFilter(shown, table_.Details[shown.detail()],
-                          sampleNames_, std::string_view(needle.constData(), needle.size()));
+            encodable && MatchesFilter(shown, table_.Details[shown.detail()], sampleNames_,
+                                       std::string_view(needle.constData(), needle.size()));
         setRowHidden(row, {}, !matches);
     }
 }

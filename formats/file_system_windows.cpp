@@ -96,7 +96,8 @@ void RefuseOthersLink(const fs::path&) {
 
 OldFile Replaceable(const fs::path& target, bool exists) {
     std::error_code ec;
-    if (exists && (fs::status(target, ec).permissions() & fs::perms::owner_write) == fs::perms::none) {
+    if (exists &&
+        (fs::status(target, ec).permissions() & fs::perms::owner_write) == fs::perms::none) {
         Fail("Cannot write the read-only file", target);
     }
     return {exists, 0, 0, 0};

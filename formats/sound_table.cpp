@@ -1,8 +1,8 @@
 #include "formats/sound_table.h"
 
 #include "formats/file_io.h"
-#include "formats/safe_save.h"
 #include "formats/little_endian.h"
+#include "formats/safe_save.h"
 
 #include <cstddef>
 #include <cstring>

@@ -36,13 +36,13 @@ std::string Conflict(const MergeConflict& conflict, const TableFile* sides[3],
         return text;
     }
     case MergeConflict::Kind::Slot:
-        return "slot " + std::to_string(i) + " was given another detail on both branches:" +
-               each([&](int side) {
+        return "slot " + std::to_string(i) +
+               " was given another detail on both branches:" + each([&](int side) {
                    return "detail " + std::to_string(sides[side]->table.SoundMap[i]);
                });
     case MergeConflict::Kind::Index:
-        return "sample index " + std::to_string(i) + " was changed on both branches:" +
-               each([&](int side) {
+        return "sample index " + std::to_string(i) +
+               " was changed on both branches:" + each([&](int side) {
                    const auto& indices = sides[side]->table.SampleIndices;
                    return i < indices.size() ? std::to_string(indices[i]) : "(none)";
                });

@@ -85,8 +85,9 @@ int ListSounds(const ListRequest& request, std::ostream& out, std::ostream& err)
     }
     for (std::size_t d = 0; d < table.Details.size(); ++d) {
         if (!listed[d]) {
-            out << "unlisted\t" << Parameters(d, table.Details[d]) << Samples(table.Details[d], names)
-                << '\t' << (used[d] ? "native" : "no slot") << '\n';
+            out << "unlisted\t" << Parameters(d, table.Details[d])
+                << Samples(table.Details[d], names) << '\t' << (used[d] ? "native" : "no slot")
+                << '\n';
         }
     }
     return status;

@@ -97,10 +97,9 @@ int RunText(const std::vector<std::string>& arguments, std::ostream& out, std::o
     }
     const std::optional<ListRequest> list =
         command == "list" ? ListArguments(arguments) : std::nullopt;
-    const bool understood = (command == "export" && files.size() == 1) ||
-                            (command == "import" && files.size() == 2) ||
-                            (command == "merge" && (files.size() == 3 || files.size() == 4)) ||
-                            list.has_value();
+    const bool understood =
+        (command == "export" && files.size() == 1) || (command == "import" && files.size() == 2) ||
+        (command == "merge" && (files.size() == 3 || files.size() == 4)) || list.has_value();
     if (!understood) {
         err << "sondrel-text: "
             << (command.empty() ? std::string("name a command")

@@ -6,8 +6,8 @@
 // uses, a series name without a number, and sounds with one to three samples.
 //
 //   make_examples EXAMPLES_FOLDER PROGRAM_FOLDER
-#include "formats/safe_save.h"
 #include "formats/object_names.h"
+#include "formats/safe_save.h"
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"
 #include "tools/object_database.h"

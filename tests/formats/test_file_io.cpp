@@ -1,5 +1,6 @@
-#include "formats/safe_save.h"
+#include "formats/known_files.h"
 #include "formats/object_names.h"
+#include "formats/safe_save.h"
 #include "formats/sample_names.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/test_files.h"
@@ -208,23 +209,6 @@ TEST(SaveSafely, inASharedFolderAnotherUsersLinksAndFilesAreLeftAlone) {
 }
 #endif
 
-#if !defined(_WIN32) // a file size limit, POSIX modes, links and users
-TEST(SaveSafely, aFolderThatCannotBeWrittenLeavesTheOldFile) {
-    TempDir dir;
-    const fs::path folder = dir / "locked";
-    fs::create_directory(folder);
-    WriteAll(folder / "city.sfx", Pattern(10, 14));
-    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                fs::perms::group_exec | fs::perms::others_read |
-                                fs::perms::others_exec);
-    // Root writes anywhere, so the save runs as an ordinary user in a child process.
-    EXPECT_EQ(AsOrdinaryUser([&] { return Saves(folder / "city.sfx"); }), 1)
-        << "0: the save went through; 3: could not become an ordinary user";
-    EXPECT_EQ(ReadAll(folder / "city.sfx"), Pattern(10, 14));
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
-}
-#endif
-
 #if defined(_WIN32)
 TEST(SaveSafely, aTargetAnotherProgramHoldsOpenFailsAndStaysIntact) {
     TempDir dir;
@@ -269,6 +253,35 @@ TEST(SameFile, tellsOneFileFromTwo) {
     EXPECT_TRUE(SameFile(dir / "n.sfx", dir / "n.sam"));
     EXPECT_FALSE(SameFile(dir / "n.sam", dir / "other.sfx"));
 #endif
+}
+
+TEST(KnownFiles, aSaveAsksAboutFilesChangedByAnotherProgramOrNeverReadAndRefusesItsOwnList) {
+    TempDir dir;
+    WriteAll(dir / "city.sfx", Pattern(5, 1));
+    WriteAll(dir / "city.sam", Pattern(5, 2));
+    WriteAll(dir / "other.sam", Pattern(5, 3));
+    KnownFiles known;
+    known.remember(dir / "city.sfx");
+    known.remember(dir / "city.sam");
+    known.remember(dir / "gone.sfx"); // read once, gone since: nothing to lose
+    const auto asked = [&](const std::string& table, const std::string& list) {
+        const SaveQuestions q = QuestionsForSave(dir / table, dir / list, known);
+        std::string seen = q.sampleListIsTable ? "refused" : "";
+        for (const fs::path& changed : q.changedByAnother) {
+            seen += " changed " + changed.filename().string();
+        }
+        return seen + (q.unknownSampleList ? " unknown" : "");
+    };
+    EXPECT_EQ(asked("city.sfx", "city.sam"), "");
+    EXPECT_EQ(asked("other.sfx", "other.sam"), " unknown"); // another level's, maybe
+    EXPECT_EQ(asked("new.sfx", "new.sam"), "");
+    EXPECT_EQ(asked("gone.sfx", "gone.sam"), "");
+    EXPECT_EQ(asked("x.sam", "x.sam"), "refused");
+    WriteAll(dir / "city.sam", Pattern(5, 4)); // the level editor rewrites both, same sizes
+    WriteAll(dir / "city.sfx", Pattern(5, 5));
+    EXPECT_EQ(asked("city.sfx", "city.sam"), " changed city.sfx changed city.sam");
+    known.remember(dir / "city.sfx"); // read again, or saved
+    EXPECT_EQ(asked("city.sfx", "city.sam"), " changed city.sam");
 }
 
 #if !defined(_WIN32) // named pipes

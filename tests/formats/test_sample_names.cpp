@@ -282,62 +282,51 @@ TEST(TableAndSampleList, aSaveStoppedAnywhereLeavesAPairThatOpens) {
 }
 #endif
 
-TEST(TableAndSampleList, aTableThatCannotBeReplacedPutsTheOldListBack) {
-    TempDir dir;
-    const fs::path table = dir / "city.sfx";
-    WriteAll(table, SerializeSFX(TableOf({}, {}, 1)));
-    WriteText(dir / "city.sam", "old.wav\n");
-    EXPECT_EQ(FailureNumberOf([&] {
-                  WriteTableAndSampleList(table, TableOf({}, {}, 1), {"a.wav"}, {},
-                                          [&](SaveStep reached) {
-                                              if (reached == SaveStep::SecondReplaced) {
-                                                  // A folder that cannot be replaced takes the
-                                                  // table's place.
-                                                  fs::remove(table);
-                                                  fs::create_directories(table / "in the way");
-                                              }
-                                          });
-              }),
-              "failure 2");
-    EXPECT_EQ(ReadText(dir / "city.sam"), "old.wav\n");
-    EXPECT_EQ(dir.entries(), (Names{"city.sam", "city.sfx"}));
-}
-
-TEST(TableAndSampleList, aFileAnotherProgramChangesDuringTheSaveIsNotReplaced) {
-    // The other program changes the sample list before its turn, or the table before its.
-    const std::pair<SaveStep, int> cases[] = {
-        {SaveStep::BothWritten, 3}, {SaveStep::OldSecondKept, 3}, {SaveStep::SecondReplaced, 2}};
-    for (const auto& [step, number] : cases) {
-        const SaveStep when = step; // named anew: clang++ captures no structured binding
-        const int failure = number;
+TEST(TableAndSampleList, aFileChangedOrInTheWayDuringTheSaveLeavesBothFilesAsTheyAre) {
+    // At a step of the save another program changes the sample list or the table, or a
+    // folder takes the table's place: the save stops before replacing that file, and the
+    // sample list's old file is put back where it was replaced already.
+    struct Case {
+        SaveStep when;
+        bool list; // the sample list is changed, else the table
+        bool folder;
+        const char* failure;
+    };
+    const Case cases[] = {
+        {SaveStep::BothWritten, true, false, "failure 3: Another program changed "},
+        {SaveStep::OldSecondKept, true, false, "failure 3: Another program changed "},
+        {SaveStep::SecondReplaced, false, false, "failure 2: "},
+        {SaveStep::SecondReplaced, false, true, "failure 2: "},
+    };
+    for (const Case& c : cases) {
         TempDir dir;
         const fs::path table = dir / "city.sfx";
-        WriteAll(table, SerializeSFX(TableOf({}, {}, 1)));
+        const Bytes oldTable = SerializeSFX(TableOf({}, {}, 1));
+        WriteAll(table, oldTable);
         WriteText(dir / "city.sam", "old.wav\n");
         const PairStamps decided{StampFile(table), StampFile(dir / "city.sam")};
-        const fs::path changed = failure == 3 ? dir / "city.sam" : table;
+        const fs::path changed = c.list ? dir / "city.sam" : table;
         const Bytes theirs = {'t', 'h', 'e', 'i', 'r', 's'};
         const std::string reported = FailureOf([&] {
             WriteTableAndSampleList(
-                table, TableOf({}, {}, 1), {"a.wav"}, {},
+                table, TableOf({}, {}, 2), {"a.wav", "b.wav"}, {},
                 [&](SaveStep reached) {
-                    if (reached == when) {
+                    if (reached != c.when) {
+                        return;
+                    }
+                    if (c.folder) {
+                        fs::remove(table);
+                        fs::create_directories(table / "in the way");
+                    } else {
                         WriteAll(changed, theirs);
                     }
                 },
                 &decided);
         });
-        EXPECT_TRUE(reported.starts_with("failure " + std::to_string(failure) + ": ")) << reported;
-        EXPECT_NE(
-            reported.find("Another program changed " + DisplayPath(changed) + " during the save"),
-            std::string::npos)
-            << reported;
-        // Both files as they are now: the other program's change, and the other file as it was.
-        EXPECT_EQ(ReadAll(changed), theirs);
-        if (failure == 3) {
-            EXPECT_EQ(ReadAll(table), SerializeSFX(TableOf({}, {}, 1)));
-        } else {
-            EXPECT_EQ(ReadText(dir / "city.sam"), "old.wav\n");
+        EXPECT_TRUE(reported.starts_with(c.failure)) << reported;
+        EXPECT_EQ(ReadText(dir / "city.sam"), c.list ? "theirs" : "old.wav\n") << reported;
+        if (!c.folder) {
+            EXPECT_EQ(ReadAll(table), c.list ? oldTable : theirs);
         }
         EXPECT_EQ(dir.entries(), (Names{"city.sam", "city.sfx"}));
     }

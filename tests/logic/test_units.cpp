@@ -10,14 +10,14 @@ using namespace sondrel;
 TEST(NumberFromText, readsTheNumberAtTheStartOfTheText) {
     const std::optional<double> none;
     const std::pair<const char*, std::optional<double>> cases[] = {
-        {"", none},       {"12abc", 12},   {"abc", none},  {"2,5", 2},     {"2.5", 2.5},
-        {"1 2", 12},      {" \t\n7", 7},   {"-1", -1},     {"- 1", -1},    {"+3", 3},
-        {".5", 0.5},      {"-.25", -0.25}, {"1E3", 1000},  {"1E12", 1E12}, {"1e3", 1000},
-        {"2.5E-1", 0.25}, {"1E", 1},       {"1E+", 1},     {"&H1F", 31},   {"&hff", 255},
-        {"&O17", 15},     {"&O8", none},   {"&o70", 56},   {"&H", none},   {"&", none},
-        {"&X1", none},    {"&H 1 F", 31},  {"1.2.3", 1.2}, {"--1", none},  {"\r1", none},
-        {"1\r2", 1},      {"007", 7},      {"\xC2\xBD", none}, {"1E-400", 0}, {".", none},
-        {"-", none},      {"&H0", 0},      {"&H1_", 1},    {"&o7a", 7},
+        {"", none},       {"12abc", 12},   {"abc", none},      {"2,5", 2},     {"2.5", 2.5},
+        {"1 2", 12},      {" \t\n7", 7},   {"-1", -1},         {"- 1", -1},    {"+3", 3},
+        {".5", 0.5},      {"-.25", -0.25}, {"1E3", 1000},      {"1E12", 1E12}, {"1e3", 1000},
+        {"2.5E-1", 0.25}, {"1E", 1},       {"1E+", 1},         {"&H1F", 31},   {"&hff", 255},
+        {"&O17", 15},     {"&O8", none},   {"&o70", 56},       {"&H", none},   {"&", none},
+        {"&X1", none},    {"&H 1 F", 31},  {"1.2.3", 1.2},     {"--1", none},  {"\r1", none},
+        {"1\r2", 1},      {"007", 7},      {"\xC2\xBD", none}, {"1E-400", 0},  {".", none},
+        {"-", none},      {"&H0", 0},      {"&H1_", 1},        {"&o7a", 7},
     };
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(NumberFromText(text), value) << '"' << text << '"';
@@ -31,12 +31,12 @@ namespace {
 
 constexpr EditField kEditFields[] = {EditField::Range, EditField::Volume, EditField::Pitch,
                                      EditField::Chance};
-std::string EditTexts::* const kTextOf[] = {&EditTexts::Range, &EditTexts::Volume,
-                                            &EditTexts::Pitch, &EditTexts::Chance};
-std::uint8_t SoundDetail::* const kByteOf[] = {&SoundDetail::Radius, &SoundDetail::Volume,
-                                               &SoundDetail::Pitch, &SoundDetail::Chance};
-int ShownValues::* const kShownOf[] = {&ShownValues::Range, &ShownValues::Volume,
-                                       &ShownValues::Pitch, &ShownValues::Chance};
+std::string EditTexts::*const kTextOf[] = {&EditTexts::Range, &EditTexts::Volume, &EditTexts::Pitch,
+                                           &EditTexts::Chance};
+std::uint8_t SoundDetail::*const kByteOf[] = {&SoundDetail::Radius, &SoundDetail::Volume,
+                                              &SoundDetail::Pitch, &SoundDetail::Chance};
+int ShownValues::*const kShownOf[] = {&ShownValues::Range, &ShownValues::Volume,
+                                      &ShownValues::Pitch, &ShownValues::Chance};
 
 const SoundDetail kBefore{
     .Sample = 7, .Volume = 0xFF, .Radius = 0xFF, .Chance = 0xFF, .Pitch = 0xFF, .Flags = 0x7C};
@@ -245,8 +245,7 @@ TEST(Flags, theLabelsShowEveryFlagsWordAndStoreItBack) {
             << word;
         // Stored from the labels: the sample count kept, loop mode 1 becomes 3, the bits the
         // window does not show cleared.
-        ASSERT_EQ(FlagsFromColours(flags, shown), (word & 0x707C) | (loop == 1 ? 3 : loop))
-            << word;
+        ASSERT_EQ(FlagsFromColours(flags, shown), (word & 0x707C) | (loop == 1 ? 3 : loop)) << word;
     }
     // Only a colour of exactly 255 counts as set.
     EXPECT_EQ(FlagsFromColours(0, {254, kButtonTextColour, 0x0000FF00, kMixed, 256}), 0);

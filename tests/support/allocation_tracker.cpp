@@ -7,7 +7,6 @@
 namespace {
 std::atomic<std::size_t> gLive{0};
 std::atomic<std::size_t> gPeak{0};
-std::atomic<std::size_t> gLimit{0};
 constexpr std::size_t kHeader = alignof(std::max_align_t);
 } // namespace
 
@@ -21,15 +20,9 @@ std::size_t PeakBytes() {
 void ResetPeak() {
     gPeak = gLive.load();
 }
-void SetAllocationLimit(std::size_t bytes) {
-    gLimit = bytes;
-}
 } // namespace sondrel::testing
 
 void* operator new(std::size_t size) {
-    if (gLimit != 0 && gLive + size > gLimit) {
-        throw std::bad_alloc();
-    }
     auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
     if (block == nullptr) {
         throw std::bad_alloc();

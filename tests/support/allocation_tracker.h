@@ -12,7 +12,5 @@ std::size_t LiveBytes();
 // The most bytes held at once since the last ResetPeak().
 std::size_t PeakBytes();
 void ResetPeak();
-// Makes operator new throw std::bad_alloc rather than hold more than `bytes` (0: no limit).
-void SetAllocationLimit(std::size_t bytes);
 
 } // namespace sondrel::testing

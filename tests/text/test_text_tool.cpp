@@ -117,7 +117,8 @@ TEST(SondrelText, listPrintsWhatTheEditorListsAndSaysWhereItCannot) {
                                 {3, 0, 0, 0, 0, 4}},
                                4);
     WriteSFX(dir / "city.sfx", table);
-    WriteText(dir / "city.sam", "KV5 Sound 12.wav\r\nKV5 Sound 13.wav\r\nDoor.wav\r\nKV3 Sound ab.wav\r\n");
+    WriteText(dir / "city.sam",
+              "KV5 Sound 12.wav\r\nKV5 Sound 13.wav\r\nDoor.wav\r\nKV3 Sound ab.wav\r\n");
     ObjectDatabase database;
     database.names = {"a", "b", "c", "d", "e", "Old door"};
     WriteAll(dir / "objects.dat", database.bytes());
@@ -134,13 +135,17 @@ TEST(SondrelText, listPrintsWhatTheEditorListsAndSaysWhereItCannot) {
     const std::string objects = S(dir / "objects.dat");
     // The arguments, the status, the output and a part of the error output.
     const std::tuple<std::vector<std::string>, int, std::string, std::string> cases[] = {
-        {{"list", city}, 0,
+        {{"list", city},
+         0,
          series + last + "details 4, samples 4, listed 2\n" +
              "unlisted\tdetail 1\tRAD 3\tVOL 1\tPIT 50\tCH 0\tbytes 02 00 04 03 00 3F 05 10\tflags "
-             "---LN\tsamples \"Door.wav\"\tnative\n" + unused,
+             "---LN\tsamples \"Door.wav\"\tnative\n" +
+             unused,
          ""},
-        {{"list", "--objects", objects, city}, 0,
-         series + native + last + "details 4, samples 4, listed 3\n" + unused, ""},
+        {{"list", "--objects", objects, city},
+         0,
+         series + native + last + "details 4, samples 4, listed 3\n" + unused,
+         ""},
         {{"list", "--objects", S(dir / "none.dat"), city}, 1, "", "no object name database"},
         {{"list", S(dir / "none.sfx")}, 1, "", "failure 4: there is no sound table"},
         {{"list"}, 2, "", "usage: sondrel-text"},
@@ -165,7 +170,8 @@ TEST(SondrelText, listPrintsWhatTheEditorListsAndSaysWhereItCannot) {
     const TextRun shorter = Text({"list", city});
     EXPECT_EQ(shorter.status, 3);
     EXPECT_TRUE(shorter.out.starts_with(series + last));
-    EXPECT_NE(shorter.err.find("is shorter than its counts say: 795 of 796 bytes"), std::string::npos)
+    EXPECT_NE(shorter.err.find("is shorter than its counts say: 795 of 796 bytes"),
+              std::string::npos)
         << shorter.err;
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"city.sam", "city.sfx", "objects.dat"}));
 }
