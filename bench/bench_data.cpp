@@ -43,10 +43,12 @@ BenchTable MakeTable(int details, int samples) {
     static const char* const kPrefixes[] = {"KV1 Sound ", "KV2 Sound ", "KV3 Sound ", "KV5 Sound ",
                                             "Ambient "};
     BenchTable made;
+    std::vector<std::string> names;
     for (int k = 0; k < samples; ++k) {
-        made.names.push_back(std::string(kPrefixes[k % 5]) + std::to_string(k) +
-                             (k % 7 == 0 ? "-loop.wav" : ".wav"));
+        names.push_back(std::string(kPrefixes[k % 5]) + std::to_string(k) +
+                        (k % 7 == 0 ? "-loop.wav" : ".wav"));
     }
+    made.names = SampleNames(names);
     SoundTable& table = made.table;
     table.NumDetails = details;
     for (int d = 0; d < details; ++d) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "formats/object_names.h"
+#include "formats/sample_names.h"
 #include "formats/sound_table.h"
 
 #include <filesystem>
@@ -29,7 +30,7 @@ void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_
 
 struct BenchTable {
     SoundTable table;
-    std::vector<std::string> names;
+    SampleNames names;
 };
 
 // `details` details over `samples` samples, every slot used; sounds taken over from each of

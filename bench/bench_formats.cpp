@@ -73,19 +73,19 @@ void PlainWrite(const fs::path& path, const std::vector<std::uint8_t>& bytes, bo
 }
 
 // The sound list as the slot search once per detail would build it: 370 probes a detail.
-std::size_t NaiveSoundListSize(const SoundTable& table, const std::vector<std::string>& names,
+std::size_t NaiveSoundListSize(const SoundTable& table, const SampleNames& names,
                                const ObjectNameTable& objects) {
     std::size_t entries = 0;
     std::optional<std::int32_t> number;
     for (std::size_t d = 0; d < table.Details.size(); ++d) {
-        const std::string& name = names[static_cast<std::size_t>(table.Details[d].Sample)];
+        const std::string_view name = names[static_cast<std::size_t>(table.Details[d].Sample)];
         if (const auto extracted = ExtractSampleNumber(name)) {
             number = extracted;
         }
         for (int slot = 0; slot < kSoundSlots; ++slot) {
             if (table.SoundMap[static_cast<std::size_t>(slot)] == static_cast<std::int16_t>(d)) {
                 const std::string text = HasSeriesPrefix(name)
-                                             ? name.substr(0, 9) + " " +
+                                             ? std::string(name.substr(0, 9)) + " " +
                                                    (number ? std::to_string(*number) : "") + " - " +
                                                    std::to_string(slot)
                                              : objects[static_cast<std::size_t>(slot)];

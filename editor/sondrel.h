@@ -45,8 +45,7 @@ class SoundListBox;
 // What the window holds for the run.
 struct EditorState {
     SoundTable Table;
-    std::vector<std::string> SampleNames;
-    SampleListForm ListForm; // what the sample list holds besides the names, kept for a save
+    sondrel::SampleNames SampleNames; // with what the list holds besides, kept for a save
     ObjectNameTable ObjectNames;
     std::vector<std::int32_t> ListToDetail; // list position -> detail index + 1
     std::int32_t ListEntryCount = 0;

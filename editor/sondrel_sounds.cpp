@@ -155,7 +155,7 @@ void Sondrel::display(std::vector<int> rows) {
     });
     if (sameSamples) {
         for (const DetailSample& sample : SamplesOfDetail(first, state_.SampleNames)) {
-            if (sample.Name != nullptr) { // a damaged table shows what there is
+            if (sample.Name) { // a damaged table shows what there is
                 Samples->addItem(NameText(*sample.Name));
             }
         }

@@ -32,8 +32,7 @@ Sondrel::LoadResult Sondrel::Form_Load() {
 
         const std::filesystem::path table = FM->Path();
         state_.Table = ReadSFX(table);
-        state_.SampleNames =
-            ReadSampleNames(SampleListPath(table), state_.Table.NumSamples, &state_.ListForm);
+        state_.SampleNames = ReadSampleNames(SampleListPath(table), state_.Table.NumSamples);
         known_.remember(table);
         known_.remember(SampleListPath(table));
 
@@ -147,14 +146,11 @@ bool Sondrel::takeTable(const std::filesystem::path& table, Keep keep) {
     try {
         RequireTable(table); // read, never created
         SoundTable read = ReadSFX(table);
-        SampleListForm form;
-        std::vector<std::string> names =
-            ReadSampleNames(SampleListPath(table), read.NumSamples, &form);
+        SampleNames names = ReadSampleNames(SampleListPath(table), read.NumSamples);
         ComputeSoundList(read, names, state_.ObjectNames, state_.IncludeNative,
                          DisplayPath(SampleListPath(table))); // refuses before anything changes
         state_.Table = std::move(read);
         state_.SampleNames = std::move(names);
-        state_.ListForm = std::move(form);
     } catch (const Failure& failure) {
         prompts_.reportFailure(this, failure, FailureMoment::WhileATableIsOpen);
         return false;
@@ -235,8 +231,7 @@ bool Sondrel::saveTable() {
     // changes while the save goes on stops it before that file is replaced.
     const PairStamps decided{StampFile(table), StampFile(sampleList)};
     try {
-        WriteTableAndSampleList(table, state_.Table, state_.SampleNames, state_.ListForm, {},
-                                &decided);
+        WriteTableAndSampleList(table, state_.Table, state_.SampleNames, {}, &decided);
     } catch (const Failure& failure) {
         // Both old files are as they were, and the edits stay, so the designer can save
         // somewhere else.

@@ -123,8 +123,7 @@ void SoundListModel::arrange() {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-SoundListBox::SoundListBox(const SoundTable& table, const std::vector<std::string>& sampleNames,
-                           QWidget* parent)
+SoundListBox::SoundListBox(const SoundTable& table, const SampleNames& sampleNames, QWidget* parent)
     : QTreeView(parent), model_(new SoundListModel(table, this)), table_(table),
       sampleNames_(sampleNames) {
     setModel(model_);

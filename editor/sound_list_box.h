@@ -20,7 +20,7 @@
 namespace sondrel {
 
 // Sample and object names are 8-bit text: each byte is shown as the character of that code.
-inline QString NameText(const std::string& name) {
+inline QString NameText(std::string_view name) {
     return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
@@ -74,8 +74,7 @@ class SoundListBox : public QTreeView {
 
 public:
     // The table and its sample names are the window's, read again in place.
-    SoundListBox(const SoundTable& table, const std::vector<std::string>& sampleNames,
-                 QWidget* parent);
+    SoundListBox(const SoundTable& table, const SampleNames& sampleNames, QWidget* parent);
 
     SoundListModel* sounds() const { return model_; }
     int count() const { return model_->rowCount(); }
@@ -126,7 +125,7 @@ private:
 
     SoundListModel* model_;
     const SoundTable& table_;
-    const std::vector<std::string>& sampleNames_;
+    const SampleNames& sampleNames_;
     QString filter_;
     int laidOutWidth_ = 0;
     int handling_ = 0;

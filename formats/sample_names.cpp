@@ -4,23 +4,15 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace fs = std::filesystem;
 
 namespace sondrel {
 namespace {
 
-std::span<const std::uint8_t> Bytes(const std::string& text) {
+std::span<const std::uint8_t> Bytes(std::string_view text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-
-// The names a reader has read, and what the text holds besides them.
-std::vector<std::string> Finish(SampleListReader& reader, SampleListForm* form) {
-    std::vector<std::string> names = reader.finish();
-    if (form != nullptr) {
-        *form = reader.takeForm();
-    }
-    return names;
 }
 
 bool NeedsQuotes(std::string_view name) {
@@ -71,88 +63,177 @@ fs::path SampleListPath(const fs::path& table) {
     return fs::path(std::move(text));
 }
 
-SampleListReader::SampleListReader(std::int32_t count, const fs::path& file) : file_(file) {
-    if (count <= 0) {
-        throw Failure(FailureCode::NoSamples, "the table has a sample count of " +
-                                                  std::to_string(count) + ", so its sample list " +
-                                                  DisplayPath(file) + " cannot be read");
+SampleNames::SampleNames(std::initializer_list<std::string_view> names) {
+    for (const std::string_view name : names) {
+        add(name);
     }
-    wanted_ = static_cast<std::size_t>(count);
-    names_.reserve(std::min<std::size_t>(wanted_, 1 << 16));
 }
 
-void SampleListReader::feed(std::string_view piece) {
-    // A UTF-8 byte-order mark at the very start is not part of the first name.
-    while (!markDecided_ && !piece.empty()) {
-        if (piece.front() == kByteOrderMark[markMatched_]) {
-            piece.remove_prefix(1);
-            byteOrderMark_ = ++markMatched_ == kByteOrderMark.size();
-            markDecided_ = byteOrderMark_;
-        } else {
-            markDecided_ = true;
-            consume(kByteOrderMark.substr(0, markMatched_)); // the start of a name after all
+SampleNames::SampleNames(const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        add(name);
+    }
+}
+
+void SampleNames::add(std::string_view name) {
+    spans_.push_back(
+        {static_cast<std::uint32_t>(owned_.size()), static_cast<std::uint32_t>(name.size())});
+    owned_ += name;
+    text_ = owned_;
+    restAt_ = owned_.size();
+}
+
+// A copy or a move takes the owned bytes along, and the view with them.
+SampleNames::SampleNames(const SampleNames& other)
+    : owned_(other.owned_), text_(other.text_.data() == other.owned_.data() ? owned_ : other.text_),
+      spans_(other.spans_), restAt_(other.restAt_), byteOrderMark_(other.byteOrderMark_) {}
+
+SampleNames::SampleNames(SampleNames&& other) noexcept
+    : spans_(std::move(other.spans_)), restAt_(other.restAt_),
+      byteOrderMark_(other.byteOrderMark_) {
+    const bool owned = other.text_.data() == other.owned_.data();
+    owned_ = std::move(other.owned_);
+    text_ = owned ? std::string_view(owned_) : other.text_;
+    other.text_ = {};
+}
+
+SampleNames& SampleNames::operator=(SampleNames other) noexcept {
+    const bool owned = other.text_.data() == other.owned_.data();
+    owned_ = std::move(other.owned_);
+    text_ = owned ? std::string_view(owned_) : other.text_;
+    spans_ = std::move(other.spans_);
+    restAt_ = other.restAt_;
+    byteOrderMark_ = other.byteOrderMark_;
+    return *this;
+}
+
+bool operator==(const SampleNames& a, const SampleNames& b) {
+    if (a.size() != b.size() || a.byteOrderMark() != b.byteOrderMark() || a.rest() != b.rest()) {
+        return false;
+    }
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (a[k] != b[k]) {
+            return false;
         }
     }
-    if (!markDecided_) {
-        return;
-    }
-    if (restBegun()) {
-        keepRest(piece);
-    } else {
-        consume(piece);
-    }
+    return true;
 }
 
-void SampleListReader::keepRest(std::string_view bytes) {
-    if (afterCr_ && !bytes.empty()) {
-        afterCr_ = false;
-        if (bytes.front() == '\n') {
-            bytes.remove_prefix(1); // the LF of the last name's CR LF
+// One pass over a sample list's text, noting where each of `count` names lies.
+class SampleListParser {
+public:
+    SampleListParser(std::int32_t count, const fs::path& file) : file_(file) {
+        if (count <= 0) {
+            throw Failure(FailureCode::NoSamples,
+                          "the table has a sample count of " + std::to_string(count) +
+                              ", so its sample list " + DisplayPath(file) + " cannot be read");
         }
+        wanted_ = static_cast<std::size_t>(count);
     }
-    totalBytes_ += bytes.size();
-    if (totalBytes_ > kMaxSampleListNameBytes) {
-        throw Failure(FailureCode::SampleListTooLarge,
-                      "the sample list " + DisplayPath(file_) + " is larger than " +
-                          std::to_string(kMaxSampleListNameBytes >> 20) +
-                          " MiB, more than any table's samples can have");
-    }
-    rest_.append(bytes);
-}
 
-void SampleListReader::consume(std::string_view piece) {
-    std::size_t pos = 0;
-    while (pos < piece.size() && !restBegun()) {
-        const char c = piece[pos];
+    // Bytes to read names from: held, or a text the caller keeps.
+    static SampleNames Holding(std::string text) {
+        SampleNames names;
+        names.owned_ = std::move(text);
+        names.text_ = names.owned_;
+        return names;
+    }
+    static SampleNames Viewing(std::string_view text) {
+        SampleNames names;
+        names.text_ = text;
+        return names;
+    }
+
+    // Reads the names of `names`' text into it.
+    SampleNames parse(SampleNames names) {
+        names_ = std::move(names);
+        const std::string_view all = names_.text_;
+        if (all.size() > kMaxSampleListFileBytes) {
+            throw Failure(FailureCode::SampleListTooLarge,
+                          "the sample list " + DisplayPath(file_) + " is larger than " +
+                              std::to_string(kMaxSampleListFileBytes >> 20) +
+                              " MiB, more than any table's samples can have");
+        }
+        names_.spans_.reserve(std::min(wanted_, all.size() + 1));
+        std::size_t at = 0;
+        if (all.starts_with(kByteOrderMark)) {
+            names_.byteOrderMark_ = true;
+            at = kByteOrderMark.size();
+        }
+        // The names are read, and so is the last one's end: after a closing quote, what is
+        // passed over up to the comma or line end belongs to the name, not to the rest.
+        while (at < all.size() && !(done() && state_ != State::AfterQuote)) {
+            at = step(all, at);
+        }
+        if (!done() && lineOpen_) {
+            endLine(at); // the last line, without a line end
+        }
+        if (!done()) {
+            throw Failure(FailureCode::SampleListShort,
+                          "the sample list " + DisplayPath(file_) + " has " +
+                              std::to_string(names_.size()) + " names, the table needs " +
+                              std::to_string(wanted_));
+        }
+        if (afterCr_ && at < all.size() && all[at] == '\n') {
+            ++at; // the LF of the last name's CR LF
+        }
+        names_.restAt_ = std::min(at, all.size());
+        total_ += all.size() - names_.restAt_;
+        if (total_ > kMaxSampleListNameBytes) {
+            tooLarge();
+        }
+        return std::move(names_);
+    }
+
+private:
+    enum class State {
+        BeforeField, // spaces are skipped
+        Bare,        // up to a comma or the line end
+        Quoted,      // up to the closing quote or the line end
+        AfterQuote,  // passed over up to a comma or the line end
+    };
+
+    bool done() const { return names_.size() == wanted_; }
+
+    // Reads from `at` as far as one state goes; where it stopped.
+    std::size_t step(std::string_view all, std::size_t at) {
+        const char c = all[at];
         if (afterCr_) {
             afterCr_ = false;
             if (c == '\n') {
-                ++pos; // the LF of a CR LF
-                continue;
+                return at + 1; // the LF of a CR LF
             }
         }
         if (c == '\r' || c == '\n') {
-            endLine();
+            endLine(at);
             afterCr_ = c == '\r';
-            ++pos;
-            continue;
+            return at + 1;
         }
         lineOpen_ = true;
         if (state_ == State::Bare || state_ == State::Quoted) {
             // The bytes of a name up to whatever may end it, taken at once.
             const std::string_view enders = state_ == State::Bare ? ",\r\n" : "\"\r\n";
-            const std::size_t end = std::min(piece.find_first_of(enders, pos), piece.size());
-            countLineBytes(end - pos);
-            field_.append(piece.substr(pos, std::min(end - pos, kMaxSampleNameBytes + 1)));
-            checkNameLength();
-            pos = end;
-            if (pos < piece.size() && piece[pos] != '\r' && piece[pos] != '\n') {
-                countLineBytes(1);
-                addName();
-                state_ = state_ == State::Bare ? State::BeforeField : State::AfterQuote;
-                ++pos;
+            const std::size_t end = std::min(all.find_first_of(enders, at), all.size());
+            countLineBytes(end - at);
+            if (end - fieldStart_ > kMaxSampleNameBytes) {
+                throw Failure(FailureCode::SampleNameTooLong,
+                              "line " + std::to_string(line_) + " of the sample list " +
+                                  DisplayPath(file_) + " holds a name longer than " +
+                                  std::to_string(kMaxSampleNameBytes) +
+                                  " bytes, which no sample file name can be");
             }
-            continue;
+            if (end < all.size() && all[end] != '\r' && all[end] != '\n') {
+                countLineBytes(1);
+                addName(end);
+                state_ = state_ == State::Bare ? State::BeforeField : State::AfterQuote;
+                return end + 1;
+            }
+            return end;
+        }
+        if (state_ == State::BeforeField && c != ',' && c != '"' && c != ' ') {
+            state_ = State::Bare;
+            fieldStart_ = at;
+            return at; // the name's bytes are taken as a run
         }
         countLineBytes(1);
         if (state_ == State::AfterQuote) {
@@ -160,92 +241,84 @@ void SampleListReader::consume(std::string_view piece) {
                 state_ = State::BeforeField;
             }
         } else if (c == ',') {
-            addName(); // an empty field
+            fieldStart_ = at;
+            addName(at); // an empty field
         } else if (c == '"') {
             state_ = State::Quoted;
-        } else if (c != ' ') {
-            state_ = State::Bare;
-            field_ += c;
-            checkNameLength();
+            fieldStart_ = at + 1;
         }
-        ++pos;
+        return at + 1;
     }
-    if (restBegun()) {
-        keepRest(piece.substr(pos));
-    }
-}
 
-std::vector<std::string> SampleListReader::finish() {
-    if (!markDecided_) {
-        markDecided_ = true;
-        consume(kByteOrderMark.substr(0, markMatched_));
-    }
-    if (!done() && lineOpen_) {
-        endLine(); // the last line, without a line end
-    }
-    if (!done()) {
-        throw Failure(FailureCode::SampleListShort, "the sample list " + DisplayPath(file_) +
-                                                        " has " + std::to_string(names_.size()) +
-                                                        " names, the table needs " +
-                                                        std::to_string(wanted_));
-    }
-    return std::move(names_);
-}
-
-void SampleListReader::endLine() {
     // Every line has a field: an empty line, or one ending in a comma, ends with an empty
     // name; a field after a closing quote has been taken already.
-    if (state_ != State::AfterQuote) {
-        addName();
+    void endLine(std::size_t at) {
+        if (state_ == State::BeforeField) {
+            fieldStart_ = at;
+        }
+        if (state_ != State::AfterQuote) {
+            addName(at);
+        }
+        state_ = State::BeforeField;
+        lineBytes_ = 0;
+        lineOpen_ = false;
+        ++line_;
     }
-    state_ = State::BeforeField;
-    lineBytes_ = 0;
-    lineOpen_ = false;
-    ++line_;
-}
 
-void SampleListReader::addName() {
-    totalBytes_ += field_.size();
-    if (totalBytes_ > kMaxSampleListNameBytes) {
+    void addName(std::size_t end) {
+        total_ += end - fieldStart_;
+        if (total_ > kMaxSampleListNameBytes) {
+            throw Failure(FailureCode::SampleListTooLarge,
+                          "the names of the sample list " + DisplayPath(file_) +
+                              " add up to more than " +
+                              std::to_string(kMaxSampleListNameBytes >> 20) +
+                              " MiB, more than any table's samples can have");
+        }
+        names_.spans_.push_back({static_cast<std::uint32_t>(fieldStart_),
+                                 static_cast<std::uint32_t>(end - fieldStart_)});
+    }
+
+    void countLineBytes(std::size_t bytes) {
+        lineBytes_ += bytes;
+        if (lineBytes_ > kMaxSampleLineBytes) {
+            throw Failure(FailureCode::SampleListLineTooLong,
+                          "the sample list " + DisplayPath(file_) + " has a line longer than " +
+                              std::to_string(kMaxSampleLineBytes) +
+                              " bytes, which no sample name can be");
+        }
+    }
+
+    [[noreturn]] void tooLarge() const {
         throw Failure(FailureCode::SampleListTooLarge,
                       "the names of the sample list " + DisplayPath(file_) +
-                          " add up to more than " + std::to_string(kMaxSampleListNameBytes >> 20) +
+                          " and what follows them add up to more than " +
+                          std::to_string(kMaxSampleListNameBytes >> 20) +
                           " MiB, more than any table's samples can have");
     }
-    names_.push_back(std::move(field_));
-    field_.clear();
+
+    const fs::path& file_;
+    std::size_t wanted_ = 0;
+    SampleNames names_;
+    State state_ = State::BeforeField;
+    std::size_t fieldStart_ = 0;
+    std::size_t lineBytes_ = 0;
+    bool lineOpen_ = false; // the current line has bytes
+    bool afterCr_ = false;  // a LF next belongs to the CR before it
+    std::size_t line_ = 1;
+    std::size_t total_ = 0;
+};
+
+SampleNames ParseSampleNames(std::string text, std::int32_t count, const fs::path& file) {
+    SampleListParser parser(count, file);
+    return parser.parse(SampleListParser::Holding(std::move(text)));
 }
 
-void SampleListReader::checkNameLength() const {
-    if (field_.size() > kMaxSampleNameBytes) {
-        throw Failure(FailureCode::SampleNameTooLong,
-                      "line " + std::to_string(line_) + " of the sample list " +
-                          DisplayPath(file_) + " holds a name longer than " +
-                          std::to_string(kMaxSampleNameBytes) +
-                          " bytes, which no sample file name can be");
-    }
+SampleNames ViewSampleNames(std::string_view text, std::int32_t count, const fs::path& file) {
+    SampleListParser parser(count, file);
+    return parser.parse(SampleListParser::Viewing(text));
 }
 
-void SampleListReader::countLineBytes(std::size_t bytes) {
-    lineBytes_ += bytes;
-    if (lineBytes_ > kMaxSampleLineBytes) {
-        throw Failure(FailureCode::SampleListLineTooLong,
-                      "the sample list " + DisplayPath(file_) + " has a line longer than " +
-                          std::to_string(kMaxSampleLineBytes) +
-                          " bytes, which no sample name can be");
-    }
-}
-
-std::vector<std::string> ParseSampleNames(std::string_view text, std::int32_t count,
-                                          const fs::path& file, SampleListForm* form) {
-    SampleListReader reader(count, file);
-    reader.feed(text);
-    return Finish(reader, form);
-}
-
-std::vector<std::string> ReadSampleNames(const fs::path& path, std::int32_t count,
-                                         SampleListForm* form) {
-    SampleListReader reader(count, path);
+std::string ReadSampleListFile(const fs::path& path) {
     std::optional<InputFile> in;
     try {
         in.emplace(path);
@@ -253,33 +326,36 @@ std::vector<std::string> ReadSampleNames(const fs::path& path, std::int32_t coun
         throw Failure(FailureCode::SampleListOpen,
                       "the sample list " + DisplayPath(path) + " is missing or cannot be opened");
     }
-    // Pieces of the file to its end, the rest after the names included.
-    std::string piece(kSampleListPieceBytes, '\0');
-    for (;;) {
-        std::size_t got = 0;
-        try {
-            got = in->read(piece.data(), piece.size());
-        } catch (const FileError&) {
-            throw Failure(FailureCode::SampleListOpen,
-                          "the sample list " + DisplayPath(path) + " cannot be read");
-        }
-        if (got == 0) {
-            break;
-        }
-        reader.feed(std::string_view(piece.data(), got));
+    if (in->size() > kMaxSampleListFileBytes) {
+        throw Failure(FailureCode::SampleListTooLarge,
+                      "the sample list " + DisplayPath(path) + " is larger than " +
+                          std::to_string(kMaxSampleListFileBytes >> 20) +
+                          " MiB, more than any table's samples can have");
     }
-    return Finish(reader, form);
+    // One block of the file's size; should it shrink meanwhile, what is there.
+    std::string text(static_cast<std::size_t>(in->size()), '\0');
+    try {
+        text.resize(in->read(text.data(), text.size()));
+    } catch (const FileError&) {
+        throw Failure(FailureCode::SampleListOpen,
+                      "the sample list " + DisplayPath(path) + " cannot be read");
+    }
+    return text;
 }
 
-ByteSource SampleNamesText(const std::vector<std::string>& names, std::int32_t count,
-                           const SampleListForm& form) {
-    return [&names, count, &form](const ByteSink& sink) {
+SampleNames ReadSampleNames(const fs::path& path, std::int32_t count) {
+    SampleListParser parser(count, path); // a count of 0 or less reads nothing
+    return parser.parse(SampleListParser::Holding(ReadSampleListFile(path)));
+}
+
+ByteSource SampleNamesText(const SampleNames& names, std::int32_t count) {
+    return [&names, count](const ByteSink& sink) {
         const std::size_t written =
             std::min(names.size(), static_cast<std::size_t>(std::max(count, 0)));
-        std::string piece(form.byteOrderMark ? kByteOrderMark : std::string_view());
+        std::string piece(names.byteOrderMark() ? kByteOrderMark : std::string_view());
         piece.reserve(kSampleListPieceBytes + kMaxSampleNameBytes + 4);
         for (std::size_t k = 0; k < written; ++k) {
-            const std::string& name = names[k];
+            const std::string_view name = names[k];
             if (NeedsQuotes(name)) {
                 piece += '"';
                 piece += name;
@@ -294,23 +370,21 @@ ByteSource SampleNamesText(const std::vector<std::string>& names, std::int32_t c
             }
         }
         sink(Bytes(piece));
-        sink(Bytes(form.rest));
+        sink(Bytes(names.rest()));
     };
 }
 
-std::string SerializeSampleNames(const std::vector<std::string>& names, std::int32_t count,
-                                 const SampleListForm& form) {
+std::string SerializeSampleNames(const SampleNames& names, std::int32_t count) {
     std::string text;
-    SampleNamesText(names, count, form)([&text](std::span<const std::uint8_t> piece) {
+    SampleNamesText(names, count)([&text](std::span<const std::uint8_t> piece) {
         text.append(reinterpret_cast<const char*>(piece.data()), piece.size());
     });
     return text;
 }
 
-void WriteSampleNames(const fs::path& path, const std::vector<std::string>& names,
-                      std::int32_t count, const SampleListForm& form) {
+void WriteSampleNames(const fs::path& path, const SampleNames& names, std::int32_t count) {
     try {
-        StagedFile(path, SampleNamesText(names, count, form)).replaceTarget();
+        StagedFile(path, SampleNamesText(names, count)).replaceTarget();
     } catch (const FileError& error) {
         throw Failure(FailureCode::SampleListWrite, error.what());
     }

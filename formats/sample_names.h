@@ -12,6 +12,8 @@
 //   - CR LF, a lone LF and a lone CR each end a line; an empty line is an empty name;
 //   - exactly `count` names are read; what follows them (spare names, notes) is kept as it is,
 //     from the byte after the last name's comma or line end.
+// A name is the bytes between its field's start and end (or its quotes): the names are held as
+// the list's own bytes and where each lies in them.
 // Names are byte strings in the system's 8-bit code page, kept and written back byte for byte.
 //
 // Writing puts each name on a line of its own ending in CR LF. A name that would read back
@@ -26,7 +28,7 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,94 +50,85 @@ inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // gives "level.sam"); any other name gets ".sam" added ("sounds" gives "sounds.sam").
 std::filesystem::path SampleListPath(const std::filesystem::path& table);
 
-// What a sample list holds besides the names the table uses, kept so that a save writes it
-// back: a byte-order mark at its start, and the bytes after the last name.
-struct SampleListForm {
-    bool byteOrderMark = false;
-    std::string rest;
-
-    friend bool operator==(const SampleListForm&, const SampleListForm&) = default;
-};
-
-// How much of a sample list the file reader takes at a time.
-inline constexpr std::size_t kSampleListPieceBytes = 1u << 16;
-
-// Reads names from the text of a sample list handed over in pieces of any size, split
-// anywhere, even inside a CR LF: the file reader hands over what it reads, ParseSampleNames
-// the whole text at once, and both get the same names from the same text. A byte-order mark
-// at the very start is not part of the first name. `file` only names the list in a failure.
-// Throws NoSamples when `count` is 0 or less, SampleListLineTooLong for a line above
-// kMaxSampleLineBytes, SampleNameTooLong for a name above kMaxSampleNameBytes, and
-// SampleListTooLarge when the names and the rest add up to more than kMaxSampleListNameBytes.
-class SampleListReader {
+// The names of a sample list: the list's own bytes, held as one block, and where each name
+// lies in them; with what the list holds besides (a byte-order mark at its start, the bytes
+// after the names the table uses) so that a save writes it back. Reading and listing take no
+// memory a name.
+class SampleNames {
 public:
-    SampleListReader(std::int32_t count, const std::filesystem::path& file);
+    SampleNames() = default;
+    // Names given one by one (as the examples and the tests make them), held as one block too.
+    SampleNames(std::initializer_list<std::string_view> names);
+    explicit SampleNames(const std::vector<std::string>& names);
+    SampleNames(const SampleNames& other);
+    SampleNames(SampleNames&& other) noexcept;
+    SampleNames& operator=(SampleNames other) noexcept;
 
-    // Takes the next piece; what follows the `count` names is the rest.
-    void feed(std::string_view piece);
-    bool done() const { return names_.size() == wanted_; }
-    // The names, once the text has ended. Throws SampleListShort when it ended too early.
-    std::vector<std::string> finish();
-    // Whether the text began with a byte-order mark, and what followed the names: once, after
-    // finish().
-    SampleListForm takeForm() { return {byteOrderMark_, std::move(rest_)}; }
+    std::size_t size() const { return spans_.size(); }
+    std::string_view operator[](std::size_t k) const {
+        return text_.substr(spans_[k].offset, spans_[k].length);
+    }
+    bool byteOrderMark() const { return byteOrderMark_; }
+    // What follows the names: spare names, notes.
+    std::string_view rest() const { return text_.substr(restAt_); }
+
+    // The same names, mark and rest.
+    friend bool operator==(const SampleNames& a, const SampleNames& b);
 
 private:
-    enum class State {
-        BeforeField, // spaces are skipped
-        Bare,        // up to a comma or the line end
-        Quoted,      // up to the closing quote or the line end
-        AfterQuote,  // passed over up to a comma or the line end
+    friend class SampleListParser;
+    struct Span {
+        std::uint32_t offset = 0;
+        std::uint32_t length = 0;
     };
-    void consume(std::string_view piece);
-    // The names are read, and so is the last one's end: after a closing quote, what is passed
-    // over up to the comma or line end belongs to the name, not to the rest.
-    bool restBegun() const { return done() && state_ != State::AfterQuote; }
-    void keepRest(std::string_view bytes);
-    void endLine();
-    void addName();
-    void checkNameLength() const;
-    void countLineBytes(std::size_t bytes);
+    void add(std::string_view name);
 
-    std::filesystem::path file_;
-    std::size_t wanted_ = 0;
-    std::vector<std::string> names_;
-    std::string rest_;
-    std::string field_;
-    State state_ = State::BeforeField;
-    std::size_t lineBytes_ = 0;
-    bool lineOpen_ = false; // the current line has bytes
-    bool afterCr_ = false;  // a LF next belongs to the CR before it
-    std::size_t line_ = 1;
-    std::size_t totalBytes_ = 0;
-    std::size_t markMatched_ = 0; // bytes of a byte-order mark seen at the start
-    bool markDecided_ = false;
+    std::string owned_;     // the list's bytes, where the names hold them
+    std::string_view text_; // the list's bytes: owned_, or a text the caller keeps
+    std::vector<Span> spans_;
+    std::size_t restAt_ = 0;
     bool byteOrderMark_ = false;
 };
 
-// Reads `count` names from the whole text of a sample list, as SampleListReader does, and
-// gives in `form` (where given) what it holds besides them.
-std::vector<std::string> ParseSampleNames(std::string_view text, std::int32_t count,
-                                          const std::filesystem::path& file,
-                                          SampleListForm* form = nullptr);
+// The largest sample list file read: the largest list of names Sondrel writes, each quoted on
+// a line of its own, after a byte-order mark. A list of names that fits the limits above is
+// never longer, unless its lines are padded; a longer file is refused rather than read.
+inline constexpr std::size_t kMaxSampleListFileBytes =
+    kMaxSampleListNameBytes + 4 * std::size_t{kMaxTableCount} + kByteOrderMark.size();
 
-// Reads `count` names, and in `form` what follows them, from the sample list at `path`.
-// Throws as SampleListReader does, and SampleListOpen when the file cannot be opened or read,
-// or is not a regular file.
-std::vector<std::string> ReadSampleNames(const std::filesystem::path& path, std::int32_t count,
-                                         SampleListForm* form = nullptr);
+// Reads `count` names from the whole text of a sample list, which it keeps. A byte-order mark
+// at the very start is not part of the first name. `file` only names the list in a failure.
+// Throws NoSamples when `count` is 0 or less, SampleListShort when the text ends before
+// `count` names, SampleListLineTooLong for a line above kMaxSampleLineBytes, SampleNameTooLong
+// for a name above kMaxSampleNameBytes, and SampleListTooLarge when the names and the rest add
+// up to more than kMaxSampleListNameBytes, or the text is longer than kMaxSampleListFileBytes.
+SampleNames ParseSampleNames(std::string text, std::int32_t count,
+                             const std::filesystem::path& file);
+// The same over a text the caller keeps, and keeps alive as long as the names.
+SampleNames ViewSampleNames(std::string_view text, std::int32_t count,
+                            const std::filesystem::path& file);
 
-// The text of a sample list holding names 0 to count - 1, in the form given: after a
-// byte-order mark where it had one, and before its rest. SampleNamesText hands it over in
-// pieces of about kSampleListPieceBytes, for a file written without holding it whole.
-std::string SerializeSampleNames(const std::vector<std::string>& names, std::int32_t count,
-                                 const SampleListForm& form = {});
-ByteSource SampleNamesText(const std::vector<std::string>& names, std::int32_t count,
-                           const SampleListForm& form);
+// The bytes of the sample list at `path`, an existing regular file of at most
+// kMaxSampleListFileBytes. Throws SampleListOpen when the file cannot be opened or read, or is
+// not a regular file, and SampleListTooLarge when it is larger.
+std::string ReadSampleListFile(const std::filesystem::path& path);
+
+// Reads `count` names from the sample list at `path`: ReadSampleListFile, then
+// ParseSampleNames.
+SampleNames ReadSampleNames(const std::filesystem::path& path, std::int32_t count);
+
+// How much of a sample list's text the writer hands over at a time.
+inline constexpr std::size_t kSampleListPieceBytes = 1u << 16;
+
+// The text of a sample list holding names 0 to count - 1, after a byte-order mark where the
+// list had one, and before its rest. SampleNamesText hands it over in pieces of about
+// kSampleListPieceBytes, for a file written without holding it whole; `names` must outlive it.
+std::string SerializeSampleNames(const SampleNames& names, std::int32_t count);
+ByteSource SampleNamesText(const SampleNames& names, std::int32_t count);
 
 // Writes names 0 to count - 1 to `path` through a new file moved into place when complete.
 // Throws Failure(SampleListWrite), leaving any old file as it was.
-void WriteSampleNames(const std::filesystem::path& path, const std::vector<std::string>& names,
-                      std::int32_t count, const SampleListForm& form = {});
+void WriteSampleNames(const std::filesystem::path& path, const SampleNames& names,
+                      std::int32_t count);
 
 } // namespace sondrel

@@ -5,12 +5,12 @@ namespace fs = std::filesystem;
 namespace sondrel {
 
 void WriteTableAndSampleList(const fs::path& path, const SoundTable& table,
-                             const std::vector<std::string>& names, const SampleListForm& form,
-                             const SaveStepHook& hook, const PairStamps* expected) {
+                             const SampleNames& names, const SaveStepHook& hook,
+                             const PairStamps* expected) {
     try {
         const std::vector<std::uint8_t> tableBytes = SerializeSFX(table);
         SavePair(path, AllOf(tableBytes), SampleListPath(path),
-                 SampleNamesText(names, table.NumSamples, form), hook, expected);
+                 SampleNamesText(names, table.NumSamples), hook, expected);
     } catch (const PairError& error) {
         if (error.which() == 0) {
             throw TableWriteFailure(error.what());

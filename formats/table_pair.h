@@ -18,7 +18,7 @@ namespace sondrel {
 // save half way; `expected`, where given, stops it before a file another program changed
 // since is replaced (see SavePair; first the table, second its sample list).
 void WriteTableAndSampleList(const std::filesystem::path& path, const SoundTable& table,
-                             const std::vector<std::string>& names, const SampleListForm& form,
-                             const SaveStepHook& hook = {}, const PairStamps* expected = nullptr);
+                             const SampleNames& names, const SaveStepHook& hook = {},
+                             const PairStamps* expected = nullptr);
 
 } // namespace sondrel

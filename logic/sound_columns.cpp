@@ -149,7 +149,7 @@ std::vector<int> SortedOrder(const std::vector<SoundListEntry>& entries, const S
 }
 
 bool MatchesFilter(const SoundListEntry& entry, const SoundDetail& detail,
-                   const std::vector<std::string>& sampleNames, std::string_view needle) {
+                   const SampleNames& sampleNames, std::string_view needle) {
     if (ContainsFolded(entry.Text, needle)) {
         return true;
     }
@@ -159,7 +159,7 @@ bool MatchesFilter(const SoundListEntry& entry, const SoundDetail& detail,
         }
     }
     for (const DetailSample& sample : SamplesOfDetail(detail, sampleNames)) {
-        if (sample.Name != nullptr && ContainsFolded(*sample.Name, needle)) {
+        if (sample.Name && ContainsFolded(*sample.Name, needle)) {
             return true;
         }
     }

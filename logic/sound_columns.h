@@ -38,6 +38,6 @@ std::vector<int> SortedOrder(const std::vector<SoundListEntry>& entries, const S
 // contains `needle`, regardless of case (letters of the 8-bit names included). Every entry
 // matches an empty needle.
 bool MatchesFilter(const SoundListEntry& entry, const SoundDetail& detail,
-                   const std::vector<std::string>& sampleNames, std::string_view needle);
+                   const SampleNames& sampleNames, std::string_view needle);
 
 } // namespace sondrel

@@ -9,7 +9,7 @@
 namespace sondrel {
 
 std::vector<SoundListEntry> ComputeSoundList(const SoundTable& table,
-                                             const std::vector<std::string>& sampleNames,
+                                             const SampleNames& sampleNames,
                                              const ObjectNameTable& objectNames, bool includeNative,
                                              const std::string& sampleList) {
     const std::size_t details = table.Details.size();
@@ -64,11 +64,12 @@ std::vector<SoundListEntry> ComputeSoundList(const SoundTable& table,
                               " has " + std::to_string(sampleNames.size()) + " names (0 to " +
                               std::to_string(static_cast<long long>(sampleNames.size()) - 1) + ")");
         }
-        const std::string& name = sampleNames[static_cast<std::size_t>(sample)];
+        const std::string_view name = sampleNames[static_cast<std::size_t>(sample)];
         std::string text;
         if (HasSeriesPrefix(name)) {
-            text = name.substr(0, 9) + " " + (sampleNumber ? std::to_string(*sampleNumber) : "") +
-                   " - " + std::to_string(slot);
+            text = std::string(name.substr(0, 9)) + " " +
+                   (sampleNumber ? std::to_string(*sampleNumber) : "") + " - " +
+                   std::to_string(slot);
         } else if (includeNative) {
             text = objectNames[static_cast<std::size_t>(slot)];
             if (text.empty()) { // no database, or no name in it: say which slot it is
@@ -83,13 +84,14 @@ std::vector<SoundListEntry> ComputeSoundList(const SoundTable& table,
 }
 
 std::vector<DetailSample> SamplesOfDetail(const SoundDetail& detail,
-                                          const std::vector<std::string>& sampleNames) {
+                                          const SampleNames& sampleNames) {
     std::vector<DetailSample> samples;
     for (int k = 0; k < detail.sampleCount(); ++k) {
         const int index = detail.Sample + k;
         const bool listed = index >= 0 && static_cast<std::size_t>(index) < sampleNames.size();
-        samples.push_back(
-            {index, listed ? &sampleNames[static_cast<std::size_t>(index)] : nullptr});
+        samples.push_back({index, listed
+                                      ? std::optional(sampleNames[static_cast<std::size_t>(index)])
+                                      : std::nullopt});
     }
     return samples;
 }

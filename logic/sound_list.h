@@ -10,10 +10,13 @@
 #pragma once
 
 #include "formats/object_names.h"
+#include "formats/sample_names.h"
 #include "formats/sound_table.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sondrel {
@@ -31,7 +34,7 @@ struct SoundListEntry {
 // Failure(SampleIndexOutOfRange) for a detail that a slot uses but whose first sample is not
 // in the sample list: it cannot be classified. `sampleList` only names the list in it.
 std::vector<SoundListEntry> ComputeSoundList(const SoundTable& table,
-                                             const std::vector<std::string>& sampleNames,
+                                             const SampleNames& sampleNames,
                                              const ObjectNameTable& objectNames, bool includeNative,
                                              const std::string& sampleList);
 
@@ -39,11 +42,11 @@ std::vector<SoundListEntry> ComputeSoundList(const SoundTable& table,
 // damaged table can point past the list's end).
 struct DetailSample {
     int Index = 0;
-    const std::string* Name = nullptr;
+    std::optional<std::string_view> Name;
 };
 
 // The samples of a detail, in the order it plays them.
 std::vector<DetailSample> SamplesOfDetail(const SoundDetail& detail,
-                                          const std::vector<std::string>& sampleNames);
+                                          const SampleNames& sampleNames);
 
 } // namespace sondrel

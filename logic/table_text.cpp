@@ -95,8 +95,8 @@ std::vector<std::string> DetailNames(const TablePair& pair) {
         return names;
     }
     try {
-        const std::vector<std::string> samples =
-            ParseSampleNames(*pair.sampleList, table.NumSamples, "the sample list");
+        const SampleNames samples =
+            ViewSampleNames(*pair.sampleList, table.NumSamples, "the sample list");
         for (SoundListEntry& entry :
              ComputeSoundList(table, samples, ObjectNameTable{}, true, "the sample list")) {
             names[entry.detail()] = std::move(entry.Text);

@@ -33,11 +33,11 @@ std::string Parameters(std::size_t index, const SoundDetail& detail) {
            FlagLetters(detail.Flags, '-'); // left to right as the labels: P V R L N
 }
 
-std::string Samples(const SoundDetail& detail, const std::vector<std::string>& names) {
+std::string Samples(const SoundDetail& detail, const SampleNames& names) {
     std::string text = "\tsamples";
     for (const DetailSample& sample : SamplesOfDetail(detail, names)) {
-        text += sample.Name != nullptr ? " \"" + *sample.Name + "\""
-                                       : " #" + std::to_string(sample.Index) + "?";
+        text += sample.Name ? " \"" + std::string(*sample.Name) + "\""
+                            : " #" + std::to_string(sample.Index) + "?";
     }
     return text;
 }
@@ -65,7 +65,7 @@ int ListSounds(const ListRequest& request, std::ostream& out, std::ostream& err)
         objects = request.objects.empty() ? LoadObjectNames() : LoadObjectNames(request.objects);
     }
     const fs::path sampleList = SampleListPath(request.table);
-    const std::vector<std::string> names = ReadSampleNames(sampleList, table.NumSamples);
+    const SampleNames names = ReadSampleNames(sampleList, table.NumSamples);
     const std::vector<SoundListEntry> entries =
         ComputeSoundList(table, names, objects, request.native, DisplayPath(sampleList));
 

@@ -105,7 +105,7 @@ int main(int argc, char* argv[]) {
         }
 
         WriteSFX(examples / "city.sfx", table);
-        WriteSampleNames(examples / "city.sam", names, table.NumSamples);
+        WriteSampleNames(examples / "city.sam", SampleNames(names), table.NumSamples);
         SaveSafely(program / kObjectDatabaseName, MakeObjectDatabase().bytes());
     } catch (const std::exception& error) {
         std::fprintf(stderr, "make_examples: %s\n", error.what());

@@ -49,7 +49,7 @@ using Entries = std::vector<std::string>;
 
 namespace {
 
-const std::vector<std::string> kSampleNames = {
+const SampleNames kSampleNames = {
     "KV5 Sound 12.wav", "Door creak.wav",   "Door slam.wav",    "KV3 Sound 45-bell.wav",
     "KV3 Sound 46.wav", "KV3 Sound 47.wav", "KV2 Sound ab.wav", "KV1 Sound 9.wav",
 };

@@ -17,24 +17,16 @@ using Names = std::vector<std::string>;
 namespace {
 
 Names Parse(std::string_view text, std::int32_t count) {
-    return ParseSampleNames(text, count, "test.sam");
+    const SampleNames names = ParseSampleNames(std::string(text), count, "test.sam");
+    Names read;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        read.emplace_back(names[k]);
+    }
+    return read;
 }
 
 std::string ParseFailure(std::string_view text, std::int32_t count) {
     return FailureNumberOf([&] { Parse(text, count); });
-}
-
-// The names read, joined, and what followed them, or the number of the failure met instead.
-template <class Read> std::string Outcome(Read read) {
-    std::string joined;
-    const std::string failure = FailureNumberOf([&] {
-        SampleListForm form;
-        for (const std::string& name : read(form)) {
-            joined += "[" + name + "]";
-        }
-        joined += "rest[" + form.rest + "]";
-    });
-    return failure == "no failure" ? joined : failure;
 }
 
 } // namespace
@@ -93,9 +85,10 @@ TEST(SampleListGrammar, readsTheNamesItShould) {
         {"a\xEF\xBB\xBF\r\nb", 2, {"a\xEF\xBB\xBF", "b"}}, // and one after the start
     };
     for (const auto& [text, count, names] : cases) {
-        SampleListForm form;
-        EXPECT_EQ(ParseSampleNames(text, count, "test.sam", &form), names) << text.substr(0, 20);
-        EXPECT_EQ(form.byteOrderMark, text.starts_with(kByteOrderMark)) << text.substr(0, 20);
+        EXPECT_EQ(Parse(text, count), names) << text.substr(0, 20);
+        EXPECT_EQ(ParseSampleNames(text, count, "t").byteOrderMark(),
+                  text.starts_with(kByteOrderMark))
+            << text.substr(0, 20);
     }
 }
 
@@ -115,15 +108,10 @@ TEST(SampleListGrammar, keepsWhatFollowsTheNamesFromTheByteAfterTheLastOnesEnd) 
          1, "\xEF\xBB\xBF"},
     };
     for (const auto& [text, count, rest] : cases) {
-        SampleListForm form;
-        ParseSampleNames(text, count, "test.sam", &form);
-        EXPECT_EQ(form.rest, rest) << ::testing::PrintToString(text);
-        // Written back after the names, it reads as it was.
-        const Names names = Parse(text, count);
-        SampleListForm again;
-        EXPECT_EQ(ParseSampleNames(SerializeSampleNames(names, count, form), count, "t", &again),
-                  names);
-        EXPECT_EQ(again, form);
+        const SampleNames names = ParseSampleNames(text, count, "test.sam");
+        EXPECT_EQ(names.rest(), rest) << ::testing::PrintToString(text);
+        // Written back after the names, it reads as it was: the names, the mark, the rest.
+        EXPECT_EQ(ParseSampleNames(SerializeSampleNames(names, count), count, "t"), names);
     }
 }
 
@@ -151,69 +139,10 @@ TEST(SampleListGrammar, failsWhenTheListIsShortOrDamagedOrTheCountIsNotPositive)
                 }).starts_with("failure 14: line 2 of the sample list test.sam holds a name"));
 }
 
-TEST(SampleListReader, givesTheSameNamesHoweverTheTextIsSplit) {
-    const std::string texts[] = {"a,\"b,c\"x , d\r\n\r\n  e\rf\n\"g\r\nh,", "\r\n\r\r\n\n\n\r",
-                                 "\xEF\xBB\xBFx", "\xEF\xBBx"};
-    for (const std::string& text : texts) {
-        for (const std::int32_t count : {1, 4, 8, 9}) {
-            const std::string whole = Outcome(
-                [&](SampleListForm& form) { return ParseSampleNames(text, count, "t", &form); });
-            for (std::size_t split = 0; split <= text.size(); ++split) {
-                for (std::size_t second = split; second <= text.size(); ++second) {
-                    EXPECT_EQ(Outcome([&](SampleListForm& form) {
-                                  SampleListReader reader(count, "test.sam");
-                                  const std::string_view view(text);
-                                  reader.feed(view.substr(0, split));
-                                  reader.feed(view.substr(split, second - split));
-                                  reader.feed(view.substr(second));
-                                  Names names = reader.finish();
-                                  form = reader.takeForm();
-                                  return names;
-                              }),
-                              whole)
-                        << ::testing::PrintToString(text) << " split at " << split << " and "
-                        << second << " count " << count;
-                }
-            }
-        }
-    }
-}
-
-TEST(SampleListFile, readsWhatTheWholeTextGivesWhereverItsPiecesEnd) {
-    // Every kind of line end across the file reader's pieces, also as the file's last bytes:
-    // a CR as the last byte of a piece with its LF as the file's last byte once gave one name
-    // too many.
-    TempDir dir;
-    const std::string tails[] = {"\r\n", "\r",      "\n",    "\r\r\n",  "\n\r",
-                                 ",",    "\"q,\"x", "\r\nb", "\rb\r\n", "\r\n\r\n"};
-    for (const std::size_t boundary : {kSampleListPieceBytes, 2 * kSampleListPieceBytes}) {
-        for (std::size_t before = 0; before <= 3; ++before) {
-            for (const std::string& tail : tails) {
-                const std::string text = "a\r\n" + std::string(boundary - before - 3, 'n') + tail;
-                WriteText(dir / "x.sam", text);
-                for (const std::int32_t count : {1, 2, 3, 4}) {
-                    EXPECT_EQ(Outcome([&](SampleListForm& form) {
-                                  return ReadSampleNames(dir / "x.sam", count, &form);
-                              }),
-                              Outcome([&](SampleListForm& form) {
-                                  return ParseSampleNames(text, count, "t", &form);
-                              }))
-                        << "boundary " << boundary << " less " << before << " tail "
-                        << ::testing::PrintToString(tail) << " count " << count;
-                }
-            }
-        }
-    }
-    EXPECT_EQ(FailureOf([&] { ReadSampleNames(dir / "city.sam", 2); }),
-              "failure 11: the sample list " + DisplayPath(dir / "city.sam") +
-                  " is missing or cannot be opened");
-    EXPECT_EQ(dir.entries(), Names{"x.sam"});
-}
-
 TEST(SampleListWrite, everyNameTheReaderProducesReadsBackTheSameFromCrLfLines) {
     EXPECT_EQ(SerializeSampleNames({"a.wav", "", "b.wav", "c.wav"}, 3), "a.wav\r\n\r\nb.wav\r\n");
-    EXPECT_EQ(SerializeSampleNames({"a,b", "c"}, 2, {.byteOrderMark = true, .rest = "d\ne"}),
-              "\xEF\xBB\xBF\"a,b\"\r\nc\r\nd\ne");
+    const SampleNames marked = ParseSampleNames("\xEF\xBB\xBF\"a,b\"\r\nc\r\nd\ne", 2, "t");
+    EXPECT_EQ(SerializeSampleNames(marked, 2), "\xEF\xBB\xBF\"a,b\"\r\nc\r\nd\ne");
     // "\"quoted" cannot come from the reader (a leading quote always opens a field).
     const Names names = {"plain.wav",
                          "a,b.wav",
@@ -227,15 +156,21 @@ TEST(SampleListWrite, everyNameTheReaderProducesReadsBackTheSameFromCrLfLines) {
                          " ",
                          "  ,  "};
     const auto count = static_cast<std::int32_t>(names.size());
-    EXPECT_EQ(Parse(SerializeSampleNames(names, count), count), names);
+    EXPECT_EQ(Parse(SerializeSampleNames(SampleNames(names), count), count), names);
 
     TempDir dir;
     const fs::path unicode = dir.path() / u8"st\u00E4dt \u266A.sam"; // beyond the code page
-    WriteSampleNames(unicode, names, count);
-    EXPECT_EQ(ReadSampleNames(unicode, count), names);
+    WriteSampleNames(unicode, SampleNames(names), count);
+    EXPECT_EQ(ReadSampleNames(unicode, count), SampleNames(names));
     fs::create_directory(dir / "folder.sam");
-    EXPECT_EQ(FailureNumberOf([&] { WriteSampleNames(dir / "folder.sam", names, 2); }),
+    EXPECT_EQ(FailureNumberOf([&] { WriteSampleNames(dir / "folder.sam", SampleNames(names), 2); }),
               "failure 3");
+    // A list that cannot be read, or larger than any Sondrel writes, is refused unread.
+    EXPECT_EQ(FailureOf([&] { ReadSampleNames(dir / "city.sam", 2); }),
+              "failure 11: the sample list " + DisplayPath(dir / "city.sam") +
+                  " is missing or cannot be opened");
+    fs::resize_file(unicode, kMaxSampleListFileBytes + 1);
+    EXPECT_EQ(FailureNumberOf([&] { ReadSampleNames(unicode, 1); }), "failure 15");
     EXPECT_EQ(dir.entries().size(), 2u);
 }
 
@@ -243,7 +178,7 @@ TEST(SampleListWrite, everyNameTheReaderProducesReadsBackTheSameFromCrLfLines) {
 TEST(TableAndSampleList, aSaveStoppedAnywhereLeavesAPairThatOpens) {
     TempDir dir;
     const fs::path table = dir / "city.sfx";
-    const Names names = {"KV5 Sound 1.wav", "b.wav"};
+    const SampleNames names = {"KV5 Sound 1.wav", "b.wav"};
     SoundTable edited = TableOf({{0, 0}}, {SoundDetail{}}, 2);
     const Bytes oldTable = SerializeSFX(edited);
     edited.Details[0].Volume = 8;
@@ -256,7 +191,7 @@ TEST(TableAndSampleList, aSaveStoppedAnywhereLeavesAPairThatOpens) {
         WriteText(dir / "city.sam", oldList);
         const pid_t child = fork();
         if (child == 0) {
-            WriteTableAndSampleList(table, edited, names, {}, [stop](SaveStep reached) {
+            WriteTableAndSampleList(table, edited, names, [stop](SaveStep reached) {
                 if (reached == stop) {
                     _exit(0); // as a kill would: nothing is cleaned up
                 }
@@ -275,7 +210,7 @@ TEST(TableAndSampleList, aSaveStoppedAnywhereLeavesAPairThatOpens) {
         EXPECT_EQ(ReadSampleNames(dir / "city.sam", ReadSFX(table).NumSamples), names) << at;
 
         // The next save removes whatever the stopped one left, and goes through.
-        WriteTableAndSampleList(table, edited, names, {});
+        WriteTableAndSampleList(table, edited, names);
         EXPECT_EQ(dir.entries(), (Names{"city.sam", "city.sfx"})) << at;
         EXPECT_EQ(ReadSFX(table), edited);
     }
@@ -309,7 +244,7 @@ TEST(TableAndSampleList, aFileChangedOrInTheWayDuringTheSaveLeavesBothFilesAsThe
         const Bytes theirs = {'t', 'h', 'e', 'i', 'r', 's'};
         const std::string reported = FailureOf([&] {
             WriteTableAndSampleList(
-                table, TableOf({}, {}, 2), {"a.wav", "b.wav"}, {},
+                table, TableOf({}, {}, 2), {"a.wav", "b.wav"},
                 [&](SaveStep reached) {
                     if (reached != c.when) {
                         return;
@@ -335,11 +270,9 @@ TEST(TableAndSampleList, aFileChangedOrInTheWayDuringTheSaveLeavesBothFilesAsThe
 TEST(TableAndSampleList, aLongNameSavesAndTheListKeepsItsMarkAndTheLinesAfterItsNames) {
     TempDir dir;
     const fs::path table = dir / (std::string(251, 't') + ".sfx"); // 255 bytes
-    const SampleListForm form{.byteOrderMark = true, .rest = "spare.wav\r\nnote\n,"};
-    WriteTableAndSampleList(table, TableOf({}, {}, 1), {"a.wav"}, form);
-    EXPECT_EQ(ReadText(SampleListPath(table)),
-              std::string(kByteOrderMark) + "a.wav\r\nspare.wav\r\nnote\n,");
-    SampleListForm read;
-    EXPECT_EQ(ReadSampleNames(SampleListPath(table), 1, &read), Names{"a.wav"});
-    EXPECT_EQ(read, form);
+    const std::string list = std::string(kByteOrderMark) + "a.wav\r\nspare.wav\r\nnote\n,";
+    const SampleNames names = ParseSampleNames(list, 1, "t");
+    WriteTableAndSampleList(table, TableOf({}, {}, 1), names);
+    EXPECT_EQ(ReadText(SampleListPath(table)), list);
+    EXPECT_EQ(ReadSampleNames(SampleListPath(table), 1), names);
 }

@@ -40,11 +40,9 @@ TEST(HostileFiles, theLargestPairOpensAndSavesWithinTheBound) {
         // The table's reader holds the file's 12 MiB, the details and the indices, little more.
         EXPECT_LT(PeakBytes() - before, 25u << 20);
         RecordProperty("readerPeakBytesForAMillionDetails", std::to_string(PeakBytes() - before));
-        SampleListForm form;
-        const std::vector<std::string> names =
-            ReadSampleNames(dir / "t.sam", table.NumSamples, &form);
+        const SampleNames names = ReadSampleNames(dir / "t.sam", table.NumSamples);
         opened = PeakBytes() - before;
-        WriteTableAndSampleList(dir / "saved.sfx", table, names, form);
+        WriteTableAndSampleList(dir / "saved.sfx", table, names);
     }
     const std::size_t saved = PeakBytes() - before;
     EXPECT_EQ(ReadAll(dir / "saved.sam"), ReadAll(dir / "t.sam"));
