@@ -143,7 +143,7 @@ void StagedFile::close() {
     }
 }
 
-void StagedFile::replaceTarget() {
+void StagedFile::replaceTarget(bool flushFolder) {
     try {
         close();
     } catch (const FileError&) {
@@ -157,7 +157,9 @@ void StagedFile::replaceTarget() {
         sys::Fail("Cannot replace", target_, ec.value());
     }
     temporary_.clear();
-    sys::FlushFolder(target_.parent_path());
+    if (flushFolder) {
+        sys::FlushFolder(target_.parent_path());
+    }
 }
 
 void SaveSafely(const fs::path& target, std::span<const std::uint8_t> bytes) {
@@ -217,12 +219,14 @@ void SavePair(const fs::path& first, const ByteSource& firstBytes, const fs::pat
             sys::Fail("Cannot keep the old file", secondFile->target(), error);
         }
     });
+    // Every check that reads a file comes before the first replacement, so that nothing but the
+    // second lies between the two: the instant in which a kill leaves the new second file
+    // beside the old first one is as short as it can be.
     try {
         step(SaveStep::OldSecondKept);
-        part(1, [&] {
-            requireUnchanged(*secondFile, false);
-            secondFile->replaceTarget();
-        });
+        part(1, [&] { requireUnchanged(*secondFile, false); });
+        part(0, [&] { requireUnchanged(*firstFile, true); });
+        part(1, [&] { secondFile->replaceTarget(false); });
     } catch (...) {
         if (!backup.empty()) {
             fs::remove(backup, ec);
@@ -231,10 +235,7 @@ void SavePair(const fs::path& first, const ByteSource& firstBytes, const fs::pat
     }
     try {
         step(SaveStep::SecondReplaced);
-        part(0, [&] {
-            requireUnchanged(*firstFile, true);
-            firstFile->replaceTarget();
-        });
+        part(0, [&] { firstFile->replaceTarget(false); });
     } catch (...) {
         // The pair as it was: the second's old file back in its place.
         if (!backup.empty()) {
@@ -243,6 +244,10 @@ void SavePair(const fs::path& first, const ByteSource& firstBytes, const fs::pat
             fs::remove(secondFile->target(), ec);
         }
         throw;
+    }
+    sys::FlushFolder(secondFile->target().parent_path());
+    if (firstFile->target().parent_path() != secondFile->target().parent_path()) {
+        sys::FlushFolder(firstFile->target().parent_path());
     }
     if (!backup.empty()) {
         fs::remove(backup, ec);

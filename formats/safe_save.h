@@ -38,9 +38,9 @@ public:
 
     const std::filesystem::path& target() const { return target_; }
     bool replaces() const { return replaces_; } // there is an old file at the target
-    // Puts the new file in the target's place in one step and flushes the folder. Throws
-    // FileError, the target then as it was.
-    void replaceTarget();
+    // Puts the new file in the target's place in one step and, unless told not to, flushes the
+    // folder so that the step survives a power cut. Throws FileError, the target then as it was.
+    void replaceTarget(bool flushFolder = true);
 
 private:
     void close();
@@ -82,9 +82,9 @@ struct PairStamps {
 // failure until then leaves both old files as they were. Then the second replaces its old
 // file, then the first; should the first fail, the second's old file is put back. Only a
 // program killed, or a power cut, between the two replacements leaves the new second file
-// beside the old first one. With `expected`, a target that holds something else right before
-// its turn (another program changed it meanwhile) stops the save the same way. Throws
-// PairError.
+// beside the old first one; nothing else is done in that instant. With `expected`, a target
+// that holds something else right before the first replacement (another program changed it
+// meanwhile) stops the save the same way. Throws PairError.
 void SavePair(const std::filesystem::path& first, const ByteSource& firstBytes,
               const std::filesystem::path& second, const ByteSource& secondBytes,
               const SaveStepHook& hook = {}, const PairStamps* expected = nullptr);

@@ -218,9 +218,9 @@ TEST(TableAndSampleList, aSaveStoppedAnywhereLeavesAPairThatOpens) {
 #endif
 
 TEST(TableAndSampleList, aFileChangedOrInTheWayDuringTheSaveLeavesBothFilesAsTheyAre) {
-    // At a step of the save another program changes the sample list or the table, or a
-    // folder takes the table's place: the save stops before replacing that file, and the
-    // sample list's old file is put back where it was replaced already.
+    // Before the first replacement another program changes the sample list or the table, or,
+    // between the two, a folder takes the table's place: the save stops before replacing
+    // that file, and the sample list's old file is put back where it was replaced already.
     struct Case {
         SaveStep when;
         bool list; // the sample list is changed, else the table
@@ -230,7 +230,8 @@ TEST(TableAndSampleList, aFileChangedOrInTheWayDuringTheSaveLeavesBothFilesAsThe
     const Case cases[] = {
         {SaveStep::BothWritten, true, false, "failure 3: Another program changed "},
         {SaveStep::OldSecondKept, true, false, "failure 3: Another program changed "},
-        {SaveStep::SecondReplaced, false, false, "failure 2: "},
+        {SaveStep::OldSecondKept, false, false,
+         "failure 2: WriteSFX -> Can't write SFX\n\nAnother"},
         {SaveStep::SecondReplaced, false, true, "failure 2: "},
     };
     for (const Case& c : cases) {
