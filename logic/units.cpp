@@ -81,12 +81,13 @@ struct FieldOfTexts {
     EditField field;
     std::string EditTexts::*text;
     std::uint8_t SoundDetail::*byte;
+    std::uint8_t shown; // the bits of the byte the field shows; the others are kept as read
 };
 constexpr FieldOfTexts kFields[] = {
-    {EditField::Range, &EditTexts::Range, &SoundDetail::Radius},
-    {EditField::Volume, &EditTexts::Volume, &SoundDetail::Volume},
-    {EditField::Pitch, &EditTexts::Pitch, &SoundDetail::Pitch},
-    {EditField::Chance, &EditTexts::Chance, &SoundDetail::Chance},
+    {EditField::Range, &EditTexts::Range, &SoundDetail::Radius, 0x1F},
+    {EditField::Volume, &EditTexts::Volume, &SoundDetail::Volume, 0xFE},
+    {EditField::Pitch, &EditTexts::Pitch, &SoundDetail::Pitch, 0x7F},
+    {EditField::Chance, &EditTexts::Chance, &SoundDetail::Chance, 0xFE},
 };
 
 // Stores each field whose text differs from `shown`; the others keep their bytes.
@@ -102,7 +103,8 @@ EditResult StoreFields(const SoundDetail& detail, const EditTexts& texts, const 
             result.failed = field.field;
             return result; // nothing stored, not even the fields before
         }
-        stored.*field.byte = StoredByte(field.field, *number);
+        stored.*field.byte = static_cast<std::uint8_t>(
+            (StoredByte(field.field, *number) & field.shown) | (detail.*field.byte & ~field.shown));
     }
     result.stored = true;
     result.detail = stored;

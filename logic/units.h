@@ -9,7 +9,8 @@
 // number (where several do, the one nearest to the number times the field's scale), so what
 // is typed reads back as typed. A number with a fraction is scaled by 256 (range), 2.5
 // (volume, chance) or 322.56 (pitch), rounded to the nearest whole number with ties to even,
-// and masked to the field's bits.
+// and masked to the field's bits. The bits a field does not show (bit 0 of volume and chance,
+// 5 to 7 of the range, 7 of the pitch) are kept as read, as the flags' are.
 #pragma once
 
 #include "formats/sound_table.h"

@@ -37,6 +37,8 @@ std::uint8_t SoundDetail::*const kByteOf[] = {&SoundDetail::Radius, &SoundDetail
                                               &SoundDetail::Pitch, &SoundDetail::Chance};
 int ShownValues::*const kShownOf[] = {&ShownValues::Range, &ShownValues::Volume,
                                       &ShownValues::Pitch, &ShownValues::Chance};
+// The bits of each byte a field shows; the others stay as they were.
+constexpr int kShownBits[] = {0x1F, 0xFE, 0x7F, 0xFE};
 
 const SoundDetail kBefore{
     .Sample = 7, .Volume = 0xFF, .Radius = 0xFF, .Chance = 0xFF, .Pitch = 0xFF, .Flags = 0x7C};
@@ -111,7 +113,9 @@ TEST(StoreChanges, storesTheByteNearestTheScaledValueOrConvertsAFraction) {
     for (const auto& [field, text, stored] : cases) {
         const EditResult result = Typed(field, text);
         ASSERT_TRUE(result.stored) << text;
-        EXPECT_EQ(result.detail.*kByteOf[static_cast<std::size_t>(field)], stored)
+        const auto at = static_cast<std::size_t>(field);
+        // The bits it does not show (all set before) are kept.
+        EXPECT_EQ(result.detail.*kByteOf[at], stored | (0xFF & ~kShownBits[at]))
             << LimitsOf(field).name << " " << text;
     }
 }
@@ -177,17 +181,17 @@ TEST(StoreChanges, storesWhatChangedIntoEverySoundAndKeepsTheRest) {
     };
     const Case cases[] = {
         {"volume typed", [](EditView& v) { v.Texts.Volume = "20"; },
-         [](SoundDetail& d) { d.Volume = 50; }},
+         [](SoundDetail& d) { d.Volume = 50 | (d.Volume & 1); }},
         {"range typed", [](EditView& v) { v.Texts.Range = "31"; },
-         [](SoundDetail& d) { d.Radius = 31; }},
+         [](SoundDetail& d) { d.Radius = 31 | (d.Radius & 0xE0); }},
         {"pitch and chance typed",
          [](EditView& v) {
              v.Texts.Pitch = "50";
              v.Texts.Chance = "1";
          },
          [](SoundDetail& d) {
-             d.Pitch = 63;
-             d.Chance = 4;
+             d.Pitch = 63 | (d.Pitch & 0x80);
+             d.Chance = 4 | (d.Chance & 1);
          }},
         {"the shared chance typed again", [](EditView& v) { v.Texts.Chance = "4"; },
          [](SoundDetail&) {}},
