@@ -7,6 +7,7 @@
 #include "logic/units.h"
 
 #include <algorithm>
+#include <sstream>
 
 namespace sondrel {
 
@@ -112,53 +113,58 @@ std::vector<std::string> DetailNames(const TablePair& pair) {
     return names;
 }
 
-std::string TableText(const TablePair& pair) {
+void WriteTableText(const TablePair& pair, std::ostream& out) {
     const SoundTable& table = pair.table.table;
-    std::string text = std::string(kTextFormHeader) + "\n";
-    text += "# A sound table and the sample list beside it, every byte of both. A detail's bytes\n"
-            "# are what the table stores; its name and values only show them. To change a sound\n"
-            "# by hand, change its bytes, and its values to match or delete them.\n";
-    text += "details " + std::to_string(table.NumDetails) + "\n";
-    text += "samples " + std::to_string(table.NumSamples) + "\n";
+    out << kTextFormHeader << "\n"
+        << "# A sound table and the sample list beside it, every byte of both. A detail's bytes\n"
+           "# are what the table stores; its name and values only show them. To change a sound\n"
+           "# by hand, change its bytes, and its values to match or delete them.\n"
+        << "details " << table.NumDetails << "\n"
+        << "samples " << table.NumSamples << "\n";
     for (int slot = 0; slot < kSoundSlots; ++slot) {
         const std::int16_t detail = table.SoundMap[static_cast<std::size_t>(slot)];
         if (detail != -1) {
-            text += "slot " + std::to_string(slot) + ": detail " + std::to_string(detail) + "\n";
+            out << "slot " << slot << ": detail " << detail << "\n";
         }
     }
     const std::vector<std::string> names = DetailNames(pair);
     for (std::size_t d = 0; d < table.Details.size(); ++d) {
-        text += DetailLine(d, table.Details[d], names[d]) + "\n";
+        out << DetailLine(d, table.Details[d], names[d]) << "\n";
     }
     for (std::size_t k = 0; k < table.SampleIndices.size(); ++k) {
-        text += "index " + std::to_string(k) + ": " + std::to_string(table.SampleIndices[k]) + "\n";
+        out << "index " << k << ": " << table.SampleIndices[k] << "\n";
     }
     for (std::size_t at = 0; at < pair.table.after.size(); at += kHexPerLine) {
-        text += "after the table:";
+        std::string line = "after the table:";
         for (std::size_t i = at; i < std::min(at + kHexPerLine, pair.table.after.size()); ++i) {
-            text += ' ';
-            AppendHex(text, pair.table.after[i]);
+            line += ' ';
+            AppendHex(line, pair.table.after[i]);
         }
-        text += "\n";
+        out << line << "\n";
     }
     if (pair.table.endsAt) {
-        text += "the file ends at byte " + std::to_string(*pair.table.endsAt) + "\n";
+        out << "the file ends at byte " << *pair.table.endsAt << "\n";
     }
     if (pair.sampleList) {
-        text += "sample list\n";
+        out << "sample list\n";
         std::string_view list = *pair.sampleList;
         for (std::size_t end = list.find('\n'); end != std::string_view::npos;
              end = list.find('\n')) {
             const bool crlf = end > 0 && list[end - 1] == '\r';
-            text +=
-                (crlf ? "line " : "lf line ") + Quoted(list.substr(0, crlf ? end - 1 : end)) + "\n";
+            out << (crlf ? "line " : "lf line ") << Quoted(list.substr(0, crlf ? end - 1 : end))
+                << "\n";
             list.remove_prefix(end + 1);
         }
         if (!list.empty()) {
-            text += "last line " + Quoted(list) + "\n";
+            out << "last line " << Quoted(list) << "\n";
         }
     }
-    return text;
+}
+
+std::string TableText(const TablePair& pair) {
+    std::ostringstream text;
+    WriteTableText(pair, text);
+    return std::move(text).str();
 }
 
 } // namespace sondrel

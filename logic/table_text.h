@@ -24,7 +24,10 @@
 
 #include "formats/sound_table.h"
 
+#include <cstdint>
+#include <istream>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -33,8 +36,9 @@
 namespace sondrel {
 
 inline constexpr std::string_view kTextFormHeader = "sondrel-text 1";
-// The largest text read: far beyond the text of the largest table and sample list.
-inline constexpr std::size_t kMaxTableTextBytes = std::size_t{1} << 30;
+// The largest text read: far beyond the text of the largest table and sample list (1.3 GB at
+// most, every byte of the list written as \xHH), so that no text is read without end.
+inline constexpr std::uint64_t kMaxTableTextBytes = std::uint64_t{4} << 30;
 
 // A table file and, where there is one, the bytes of the sample list beside it.
 struct TablePair {
@@ -46,8 +50,10 @@ struct TablePair {
 
 // The text of a pair. The names of the sounds come from its sample list as the window lists
 // them, the native ones by their slot; with no sample list, or one the table does not fit,
-// the details have no names. The same pair always gives the same text.
+// the details have no names. The same pair always gives the same text. WriteTableText writes
+// it out line by line, holding no more than a line.
 std::string TableText(const TablePair& pair);
+void WriteTableText(const TablePair& pair, std::ostream& out);
 
 // One detail's line, as TableText writes it; `name` empty for none.
 std::string DetailLine(std::size_t index, const SoundDetail& detail, const std::string& name);
@@ -68,10 +74,25 @@ private:
     std::size_t line_;
 };
 
+// Where a text gave the parts of its pair, for a message that names the line.
+struct TextPlaces {
+    std::size_t samples = 0;            // the line of "samples N"
+    std::vector<std::uint32_t> details; // the line of each detail
+    // Each line of the sample list's section: where its bytes begin in the list, and its line.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> list;
+
+    // The line of the text that gives byte `byte` of the sample list.
+    std::size_t lineOfListByte(std::size_t byte) const;
+};
+
 // The pair a text holds. Throws TextError for anything that is not as TableText writes it
-// (other spacing aside): an unknown line, a number out of its range, a detail, slot or index
-// given twice or missing, values that do not say what the bytes do, a character outside the
-// names' 8-bit code. The memory taken is bounded by the counts' limits and the text's size.
-TablePair ReadTableText(std::string_view text);
+// (other spacing aside, and a byte-order mark at its start): an unknown line, a number out of
+// its range, a detail, slot or index given twice or missing, values that do not say what the
+// bytes do, a character outside the names' 8-bit code, a text longer than kMaxTableTextBytes.
+// Read from a stream, it is taken a piece at a time: the memory taken is the pair's, bounded
+// by the counts' limits and the sample list's, and a piece. `places`, where given, receives
+// where the text gave what.
+TablePair ReadTableText(std::string_view text, TextPlaces* places = nullptr);
+TablePair ReadTableText(std::istream& in, TextPlaces* places = nullptr);
 
 } // namespace sondrel

@@ -4,29 +4,96 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
+#include <istream>
 #include <limits>
 
 namespace sondrel {
 namespace {
 
-// One line of the text being read, taken apart from its start.
+// The bytes of a text, from memory or read from a stream in pieces, looked at a few at a time:
+// what has been read is let go, so a text of any size takes the memory of a piece.
+class TextSource {
+public:
+    explicit TextSource(std::string_view text) : text_(text) {}
+    explicit TextSource(std::istream& in) : in_(&in), buffer_(kPiece) {}
+
+    // The byte `ahead` bytes on (fewer than kPiece), or -1 past the end of the text.
+    int peek(std::size_t ahead = 0) {
+        if (at_ + ahead >= text_.size() && !fill(ahead)) {
+            return -1;
+        }
+        return static_cast<unsigned char>(text_[at_ + ahead]);
+    }
+    void skip(std::size_t bytes = 1) {
+        at_ += bytes;
+        read_ += bytes;
+    }
+    std::uint64_t read() const { return read_; }
+
+private:
+    static constexpr std::size_t kPiece = std::size_t{1} << 16;
+
+    // Keeps what is not read yet and reads on; false at the end of the text.
+    bool fill(std::size_t ahead) {
+        if (in_ == nullptr) {
+            return false;
+        }
+        const std::size_t kept = text_.size() - std::min(at_, text_.size());
+        std::memmove(buffer_.data(), text_.data() + (text_.size() - kept), kept);
+        in_->read(buffer_.data() + kept, static_cast<std::streamsize>(kPiece - kept));
+        text_ = std::string_view(buffer_.data(), kept + static_cast<std::size_t>(in_->gcount()));
+        at_ = 0;
+        return ahead < text_.size(); // a stream that cannot be read ends here: its caller asks
+    }
+
+    std::istream* in_ = nullptr;
+    std::vector<char> buffer_;
+    std::string_view text_;
+    std::size_t at_ = 0;
+    std::uint64_t read_ = 0;
+};
+
+// The lines of a text, taken apart from their starts.
 class LineReader {
 public:
-    LineReader(std::string_view line, std::size_t number) : rest_(line), number_(number) {}
+    explicit LineReader(TextSource& in) : in_(in) {}
 
+    std::size_t number() const { return number_; }
     [[noreturn]] void fail(const std::string& what) const { throw TextError(number_, what); }
 
+    // Begins the next line; false at the end of the text.
+    bool next() {
+        if (in_.peek() < 0) {
+            return false;
+        }
+        ++number_;
+        if (in_.read() > kMaxTableTextBytes) {
+            fail("the text is larger than any table's");
+        }
+        return true;
+    }
+    // Passes over the rest of the line and its end, whatever it holds.
+    void skipLine() {
+        for (int c = in_.peek(); c >= 0 && c != '\n'; c = in_.peek()) {
+            in_.skip();
+        }
+        in_.skip();
+    }
+
     void spaces() {
-        while (!rest_.empty() && (rest_.front() == ' ' || rest_.front() == '\t')) {
-            rest_.remove_prefix(1);
+        while (in_.peek() == ' ' || in_.peek() == '\t') {
+            in_.skip();
         }
     }
     bool take(std::string_view word) {
         spaces();
-        if (!rest_.starts_with(word)) {
-            return false;
+        for (std::size_t i = 0; i < word.size(); ++i) {
+            if (in_.peek(i) != static_cast<unsigned char>(word[i])) {
+                return false;
+            }
         }
-        rest_.remove_prefix(word.size());
+        in_.skip(word.size());
         return true;
     }
     void expect(std::string_view word) {
@@ -34,107 +101,114 @@ public:
             fail("\"" + std::string(word) + "\" expected");
         }
     }
+    // The line ends here: a LF, a CR LF (a text saved with CR LF line ends reads the same) or
+    // the end of the text.
     bool atEnd() {
         spaces();
-        return rest_.empty();
+        const int c = in_.peek();
+        return c < 0 || c == '\n' || (c == '\r' && (in_.peek(1) == '\n' || in_.peek(1) < 0));
     }
     void end() {
         if (!atEnd()) {
-            fail("unexpected \"" + std::string(rest_) + "\"");
+            std::string rest;
+            for (int c = in_.peek(); c >= 0 && c != '\n' && rest.size() < 40; c = in_.peek()) {
+                rest += static_cast<char>(c);
+                in_.skip();
+            }
+            fail("unexpected \"" + rest + "\"");
         }
+        skipLine();
     }
     // The letters of the flags, or "-".
-    std::string_view letters() {
+    std::string letters() {
         spaces();
-        std::size_t length = 0;
-        while (length < rest_.size() &&
-               std::string_view("PVRLN-").find(rest_[length]) != std::string_view::npos) {
-            ++length;
+        std::string letters;
+        while (in_.peek() >= 0 && std::strchr("PVRLN-", in_.peek()) != nullptr &&
+               letters.size() < 8) {
+            letters += static_cast<char>(in_.peek());
+            in_.skip();
         }
-        if (length == 0) {
+        if (letters.empty()) {
             fail("the flags' letters (of P V R L N), or \"-\", expected");
         }
-        const std::string_view letters = rest_.substr(0, length);
-        rest_.remove_prefix(length);
         return letters;
     }
     bool startsQuote() {
         spaces();
-        return rest_.starts_with('"');
+        return in_.peek() == '"';
     }
 
     // A whole number from `low` to `high`.
     long long number(long long low, long long high, const char* what) {
         spaces();
+        char digits[64];
+        std::size_t length = 0;
+        while (length < sizeof digits &&
+               (IsDigit(in_.peek(length)) || (length == 0 && in_.peek() == '-'))) {
+            digits[length] = static_cast<char>(in_.peek(length));
+            ++length;
+        }
         long long value = 0;
-        const auto [end, error] = std::from_chars(rest_.data(), rest_.data() + rest_.size(), value);
-        if (error != std::errc() || value < low || value > high) {
+        const auto [end, error] = std::from_chars(digits, digits + length, value);
+        if (error != std::errc() || end != digits + length || value < low || value > high) {
             fail(std::string(what) + " must be a whole number from " + std::to_string(low) +
                  " to " + std::to_string(high));
         }
-        rest_.remove_prefix(static_cast<std::size_t>(end - rest_.data()));
+        in_.skip(length);
         return value;
     }
     std::uint8_t hexByte() {
         spaces();
-        const auto digit = [](char c) { return DigitValue(c, 16); };
-        if (rest_.size() < 2 || digit(rest_[0]) < 0 || digit(rest_[1]) < 0 ||
-            (rest_.size() > 2 && rest_[2] != ' ' && rest_[2] != '\t')) {
+        const int high = DigitValue(in_.peek(0), 16);
+        const int low = DigitValue(in_.peek(1), 16);
+        const int after = in_.peek(2);
+        if (high < 0 || low < 0 ||
+            !(after < 0 || after == ' ' || after == '\t' || after == '\n' || after == '\r')) {
             fail("a byte of two hexadecimal digits expected");
         }
-        const auto byte = static_cast<std::uint8_t>(digit(rest_[0]) * 16 + digit(rest_[1]));
-        rest_.remove_prefix(2);
-        return byte;
+        in_.skip(2);
+        return static_cast<std::uint8_t>(high * 16 + low);
     }
-    // Quoted 8-bit text, as Quoted writes it.
-    std::string quoted() {
+    // Quoted 8-bit text, as Quoted writes it, each byte handed to `keep`.
+    template <class Keep> void quoted(Keep keep) {
         spaces();
-        if (!rest_.starts_with('"')) {
+        if (in_.peek() != '"') {
             fail("text in double quotes expected");
         }
-        std::string bytes;
-        std::size_t at = 1;
-        for (;;) {
-            if (at >= rest_.size()) {
+        in_.skip();
+        for (int c = in_.peek(); c != '"'; c = in_.peek()) {
+            if (c < 0 || c == '\n' || (c == '\r' && (in_.peek(1) == '\n' || in_.peek(1) < 0))) {
                 fail("the closing double quote is missing");
             }
-            const auto c = static_cast<unsigned char>(rest_[at]);
-            if (c == '"') {
-                break;
-            }
             if (c == '\\') {
-                bytes += escaped(at);
-                continue;
-            }
-            if (c < 0x20 || c == 0x7F) {
+                keep(escaped());
+            } else if (c < 0x20 || c == 0x7F) {
                 fail("a control character in quoted text must be written \\xHH");
+            } else if (c < 0x80) {
+                keep(static_cast<char>(c));
+                in_.skip();
+            } else {
+                // Two bytes of UTF-8, for U+0080 to U+00FF: the characters of the 8-bit codes.
+                const int next = in_.peek(1);
+                if ((c != 0xC2 && c != 0xC3) || next < 0 || (next & 0xC0) != 0x80) {
+                    fail("only the characters of the names' 8-bit code (up to U+00FF) can stand "
+                         "in quoted text; write any other byte as \\xHH");
+                }
+                keep(static_cast<char>(((c & 0x03) << 6) | (next & 0x3F)));
+                in_.skip(2);
             }
-            if (c < 0x80) {
-                bytes += static_cast<char>(c);
-                ++at;
-                continue;
-            }
-            // Two bytes of UTF-8, for U+0080 to U+00FF: the characters of the 8-bit codes.
-            const auto next = at + 1 < rest_.size() ? static_cast<unsigned char>(rest_[at + 1]) : 0;
-            if ((c != 0xC2 && c != 0xC3) || (next & 0xC0) != 0x80) {
-                fail("only the characters of the names' 8-bit code (up to U+00FF) can stand in "
-                     "quoted text; write any other byte as \\xHH");
-            }
-            bytes += static_cast<char>(((c & 0x03) << 6) | (next & 0x3F));
-            at += 2;
         }
-        rest_.remove_prefix(at + 1);
-        return bytes;
+        in_.skip();
     }
 
 private:
-    char escaped(std::size_t& at) {
-        const char kind = at + 1 < rest_.size() ? rest_[at + 1] : '\0';
-        at += 2;
+    char escaped() {
+        const int kind = in_.peek(1);
+        in_.skip(2);
         switch (kind) {
         case '"':
         case '\\':
-            return kind;
+            return static_cast<char>(kind);
         case 'r':
             return '\r';
         case 'n':
@@ -142,17 +216,41 @@ private:
         case 't':
             return '\t';
         case 'x': {
-            LineReader digits(rest_.substr(std::min(at, rest_.size()), 2), number_);
-            at += 2;
-            return static_cast<char>(digits.hexByte());
+            const int high = DigitValue(in_.peek(0), 16);
+            const int low = DigitValue(in_.peek(1), 16);
+            if (high < 0 || low < 0) {
+                fail("a byte of two hexadecimal digits expected");
+            }
+            in_.skip(2);
+            return static_cast<char>(high * 16 + low);
         }
         default:
             fail("unknown escape in quoted text: write \\\" \\\\ \\r \\n \\t or \\xHH");
         }
     }
 
-    std::string_view rest_;
-    std::size_t number_;
+    TextSource& in_;
+    std::size_t number_ = 0;
+};
+
+// The bytes of a sample list as the text gives them, in one block that grows to the largest
+// list at once when it outgrows a small one: a large list is never copied whole, as a block
+// that doubled would be, so it is never twice in memory.
+class ListBytes {
+public:
+    std::size_t size() const { return bytes_.size(); }
+    void add(char byte) {
+        if (bytes_.size() == bytes_.capacity()) {
+            bytes_.reserve(bytes_.size() < kSmall ? 2 * bytes_.size() + 4096
+                                                  : kMaxSampleListFileBytes);
+        }
+        bytes_ += byte;
+    }
+    std::string take() { return std::move(bytes_); }
+
+private:
+    static constexpr std::size_t kSmall = std::size_t{16} << 20;
+    std::string bytes_;
 };
 
 // Elements of the table, each given on one line at most: where each was given.
@@ -160,11 +258,11 @@ class GivenOnce {
 public:
     void resize(std::size_t count) { lines_.assign(count, 0); }
     std::size_t size() const { return lines_.size(); }
-    void note(std::size_t index, LineReader& in, std::size_t line, const std::string& what) {
+    void note(std::size_t index, LineReader& in, const std::string& what) {
         if (lines_[index] != 0) {
             in.fail(what + " is given twice (also on line " + std::to_string(lines_[index]) + ")");
         }
-        lines_[index] = static_cast<std::uint32_t>(std::min<std::size_t>(line, UINT32_MAX));
+        lines_[index] = static_cast<std::uint32_t>(std::min<std::size_t>(in.number(), UINT32_MAX));
     }
     // The first element not given, if any.
     std::optional<std::size_t> missing() const {
@@ -172,17 +270,14 @@ public:
         return gap == lines_.end() ? std::nullopt
                                    : std::optional<std::size_t>(gap - lines_.begin());
     }
+    std::vector<std::uint32_t> take() { return std::move(lines_); }
 
 private:
     std::vector<std::uint32_t> lines_;
 };
 
-} // namespace
-
-TablePair ReadTableText(std::string_view text) {
-    if (text.size() > kMaxTableTextBytes) {
-        throw TextError(1, "the text is larger than any table's");
-    }
+TablePair Read(TextSource& source, TextPlaces* places) {
+    LineReader in(source);
     TablePair pair;
     SoundTable& table = pair.table.table;
     table.SoundMap.fill(-1);
@@ -195,18 +290,21 @@ TablePair ReadTableText(std::string_view text) {
     std::size_t endsLine = 0;
     bool header = false;
     bool lastLine = false;
+    ListBytes list;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> listLines; // byte, line
 
-    std::size_t number = 0;
-    while (!text.empty()) {
-        ++number;
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        if (line.ends_with('\r')) {
-            line.remove_suffix(1); // a text saved with CR LF line ends reads the same
+    // A byte-order mark, which some editors put at the start of a text file, is passed over.
+    if (source.peek(0) == 0xEF && source.peek(1) == 0xBB && source.peek(2) == 0xBF) {
+        source.skip(3);
+    }
+    while (in.next()) {
+        const std::size_t number = in.number();
+        if (in.atEnd()) {
+            in.skipLine();
+            continue;
         }
-        LineReader in(line, number);
-        if (in.atEnd() || in.take("#")) {
+        if (in.take("#")) {
+            in.skipLine();
             continue;
         }
         const auto count = [&](std::size_t& seen, const char* what) {
@@ -229,6 +327,7 @@ TablePair ReadTableText(std::string_view text) {
             if (!in.take(kTextFormHeader) || !in.atEnd()) {
                 in.fail("a table's text begins with \"" + std::string(kTextFormHeader) + "\"");
             }
+            in.end();
             header = true;
         } else if (in.take("details")) {
             table.NumDetails = count(detailsLine, "details");
@@ -246,14 +345,14 @@ TablePair ReadTableText(std::string_view text) {
                 in.number(std::numeric_limits<std::int16_t>::min(),
                           std::numeric_limits<std::int16_t>::max(), "a slot's detail"));
             in.end();
-            slots.note(slot, in, number, "slot " + std::to_string(slot));
+            slots.note(slot, in, "slot " + std::to_string(slot));
         } else if (in.take("detail")) {
             counted(detailsLine, "details");
             const auto index = static_cast<std::size_t>(
                 in.number(0, static_cast<long long>(details.size()) - 1, "a detail's number"));
             in.expect(":");
             if (in.startsQuote()) {
-                in.quoted(); // the name only shows which sound it is
+                in.quoted([](char) {}); // the name only shows which sound it is
                 in.expect(",");
             }
             std::optional<std::string> values;
@@ -268,7 +367,7 @@ TablePair ReadTableText(std::string_view text) {
                 }
                 in.expect(",");
                 in.expect("flags");
-                said += ", flags " + std::string(in.letters());
+                said += ", flags " + in.letters();
                 values = said;
                 in.expect(";");
             }
@@ -277,7 +376,6 @@ TablePair ReadTableText(std::string_view text) {
             for (std::uint8_t& byte : b) {
                 byte = in.hexByte();
             }
-            in.end();
             const SoundDetail detail{
                 static_cast<std::int16_t>(b[0] | (b[1] << 8)), b[2], b[3], b[4], b[5],
                 static_cast<std::uint16_t>(b[6] | (b[7] << 8))};
@@ -285,7 +383,8 @@ TablePair ReadTableText(std::string_view text) {
                 in.fail("the values do not say what the bytes store (" + DetailValues(detail) +
                         "): change the bytes, and the values to match, or delete the values");
             }
-            details.note(index, in, number, "detail " + std::to_string(index));
+            in.end();
+            details.note(index, in, "detail " + std::to_string(index));
             table.Details[index] = detail;
         } else if (in.take("index")) {
             counted(samplesLine, "samples");
@@ -296,7 +395,7 @@ TablePair ReadTableText(std::string_view text) {
                 in.number(std::numeric_limits<std::int32_t>::min(),
                           std::numeric_limits<std::int32_t>::max(), "a sample index"));
             in.end();
-            indices.note(index, in, number, "sample index " + std::to_string(index));
+            indices.note(index, in, "sample index " + std::to_string(index));
         } else if (in.take("after the table:")) {
             while (!in.atEnd()) {
                 if (pair.table.after.size() >= kMaxBytesAfterTable) {
@@ -304,6 +403,7 @@ TablePair ReadTableText(std::string_view text) {
                 }
                 pair.table.after.push_back(in.hexByte());
             }
+            in.end();
         } else if (in.take("the file ends at byte")) {
             if (endsLine != 0) {
                 in.fail("where the file ends is given twice (also on line " +
@@ -330,21 +430,29 @@ TablePair ReadTableText(std::string_view text) {
             if (lastLine) {
                 in.fail("a line of the sample list after its last line");
             }
-            const std::string bytes = in.quoted();
+            listLines.emplace_back(
+                static_cast<std::uint32_t>(list.size()),
+                static_cast<std::uint32_t>(std::min<std::size_t>(number, UINT32_MAX)));
+            const auto keep = [&](char byte) {
+                if (list.size() >= kMaxSampleListFileBytes) {
+                    in.fail("the sample list is larger than any sample list may be");
+                }
+                list.add(byte);
+            };
+            in.quoted(keep);
             in.end();
-            if (pair.sampleList->size() + bytes.size() >= kMaxSampleListNameBytes) {
-                in.fail("the sample list is larger than a sample list may be");
+            for (const char c : std::string_view(kind == 2 ? "\r\n" : kind == 1 ? "\n" : "")) {
+                keep(c);
             }
-            *pair.sampleList += bytes;
-            *pair.sampleList += kind == 2 ? "\r\n" : kind == 1 ? "\n" : "";
             lastLine = kind == 0;
         } else {
             in.fail("not a line of a table's text");
         }
     }
     if (!header || detailsLine == 0 || samplesLine == 0) {
-        throw TextError(
-            number, !header ? "a table's text begins with \"" + std::string(kTextFormHeader) + "\""
+        throw TextError(in.number(),
+                        !header
+                            ? "a table's text begins with \"" + std::string(kTextFormHeader) + "\""
                             : std::string("the number of ") +
                                   (detailsLine == 0 ? "details" : "samples") + " is missing");
     }
@@ -360,7 +468,34 @@ TablePair ReadTableText(std::string_view text) {
                                       std::to_string(TableBytes(table)) +
                                       " bytes, and then has none after them");
     }
+    if (pair.sampleList) {
+        *pair.sampleList = list.take();
+    }
+    if (places != nullptr) {
+        *places = {samplesLine, details.take(), std::move(listLines)};
+    }
     return pair;
+}
+
+} // namespace
+
+std::size_t TextPlaces::lineOfListByte(std::size_t byte) const {
+    const auto after =
+        std::upper_bound(list.begin(), list.end(), byte,
+                         [](std::size_t at, const std::pair<std::uint32_t, std::uint32_t>& line) {
+                             return at < line.first;
+                         });
+    return after == list.begin() ? samples : std::prev(after)->second;
+}
+
+TablePair ReadTableText(std::string_view text, TextPlaces* places) {
+    TextSource source(text);
+    return Read(source, places);
+}
+
+TablePair ReadTableText(std::istream& in, TextPlaces* places) {
+    TextSource source(in);
+    return Read(source, places);
 }
 
 } // namespace sondrel
