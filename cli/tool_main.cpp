@@ -20,6 +20,7 @@ int RunTool(int argc, wchar_t* argv[], ToolRun run) {
         arguments.push_back(std::move(argument));
     }
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stdin), _O_BINARY); // a text read from standard input, byte for byte
     return run(arguments, std::cout, std::cerr);
 }
 #else

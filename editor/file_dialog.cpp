@@ -69,7 +69,8 @@ bool FileDialog::show(bool save) {
         return false;
     }
     QString chosen = QDir::toNativeSeparators(*answer);
-    if (save && QFileInfo(chosen).suffix().isEmpty()) {
+    // A name typed without an extension gets one; the table offered keeps the name it has.
+    if (save && QFileInfo(chosen).suffix().isEmpty() && chosen != fileName_) {
         chosen += "." + request.suffix;
     }
     if (chosen != fileName_) {

@@ -6,7 +6,9 @@
 // docs/failures.md and never change meaning.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -39,14 +41,18 @@ enum class FailureCode : int {
 
 class Failure : public std::runtime_error {
 public:
-    Failure(FailureCode code, const std::string& description)
-        : std::runtime_error(description), code_(code) {}
+    Failure(FailureCode code, const std::string& description,
+            std::optional<std::uint64_t> at = std::nullopt)
+        : std::runtime_error(description), code_(code), at_(at) {}
 
     FailureCode code() const { return code_; }
     int number() const { return static_cast<int>(code_); }
+    // Where in its file the failure lies, as the offset of a byte, where the reader knows it.
+    std::optional<std::uint64_t> at() const { return at_; }
 
 private:
     FailureCode code_;
+    std::optional<std::uint64_t> at_;
 };
 
 // Running out of memory while opening a table, its sample list or the object name database.

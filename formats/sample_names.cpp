@@ -180,7 +180,12 @@ public:
         names_.restAt_ = std::min(at, all.size());
         total_ += all.size() - names_.restAt_;
         if (total_ > kMaxSampleListNameBytes) {
-            tooLarge();
+            throw Failure(FailureCode::SampleListTooLarge,
+                          "the names of the sample list " + DisplayPath(file_) +
+                              " and what follows them add up to more than " +
+                              std::to_string(kMaxSampleListNameBytes >> 20) +
+                              " MiB, more than any table's samples can have",
+                          names_.restAt_);
         }
         return std::move(names_);
     }
@@ -214,16 +219,17 @@ private:
             // The bytes of a name up to whatever may end it, taken at once.
             const std::string_view enders = state_ == State::Bare ? ",\r\n" : "\"\r\n";
             const std::size_t end = std::min(all.find_first_of(enders, at), all.size());
-            countLineBytes(end - at);
+            countLineBytes(end - at, at);
             if (end - fieldStart_ > kMaxSampleNameBytes) {
                 throw Failure(FailureCode::SampleNameTooLong,
                               "line " + std::to_string(line_) + " of the sample list " +
                                   DisplayPath(file_) + " holds a name longer than " +
                                   std::to_string(kMaxSampleNameBytes) +
-                                  " bytes, which no sample file name can be");
+                                  " bytes, which no sample file name can be",
+                              fieldStart_);
             }
             if (end < all.size() && all[end] != '\r' && all[end] != '\n') {
-                countLineBytes(1);
+                countLineBytes(1, end);
                 addName(end);
                 state_ = state_ == State::Bare ? State::BeforeField : State::AfterQuote;
                 return end + 1;
@@ -235,7 +241,7 @@ private:
             fieldStart_ = at;
             return at; // the name's bytes are taken as a run
         }
-        countLineBytes(1);
+        countLineBytes(1, at);
         if (state_ == State::AfterQuote) {
             if (c == ',') {
                 state_ = State::BeforeField;
@@ -272,28 +278,22 @@ private:
                           "the names of the sample list " + DisplayPath(file_) +
                               " add up to more than " +
                               std::to_string(kMaxSampleListNameBytes >> 20) +
-                              " MiB, more than any table's samples can have");
+                              " MiB, more than any table's samples can have",
+                          fieldStart_);
         }
         names_.spans_.push_back({static_cast<std::uint32_t>(fieldStart_),
                                  static_cast<std::uint32_t>(end - fieldStart_)});
     }
 
-    void countLineBytes(std::size_t bytes) {
+    void countLineBytes(std::size_t bytes, std::size_t at) {
         lineBytes_ += bytes;
         if (lineBytes_ > kMaxSampleLineBytes) {
             throw Failure(FailureCode::SampleListLineTooLong,
                           "the sample list " + DisplayPath(file_) + " has a line longer than " +
                               std::to_string(kMaxSampleLineBytes) +
-                              " bytes, which no sample name can be");
+                              " bytes, which no sample name can be",
+                          at);
         }
-    }
-
-    [[noreturn]] void tooLarge() const {
-        throw Failure(FailureCode::SampleListTooLarge,
-                      "the names of the sample list " + DisplayPath(file_) +
-                          " and what follows them add up to more than " +
-                          std::to_string(kMaxSampleListNameBytes >> 20) +
-                          " MiB, more than any table's samples can have");
     }
 
     const fs::path& file_;

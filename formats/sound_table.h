@@ -37,6 +37,11 @@ inline constexpr char kWriteSFXFailed[] = "WriteSFX -> Can't write SFX";
 // naming the file) below it.
 Failure TableWriteFailure(const std::string& why);
 
+// Where detail `index` begins in a table file.
+inline std::uint64_t DetailOffset(std::size_t index) {
+    return 744 + 8 * std::uint64_t{index};
+}
+
 // One 8-byte sound detail.
 //
 //   offset  size  field    bits the editor uses

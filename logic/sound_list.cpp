@@ -62,7 +62,8 @@ std::vector<SoundListEntry> ComputeSoundList(const SoundTable& table,
                               std::to_string(slot) + ", starts at sample " +
                               std::to_string(sample) + ", but the sample list " + sampleList +
                               " has " + std::to_string(sampleNames.size()) + " names (0 to " +
-                              std::to_string(static_cast<long long>(sampleNames.size()) - 1) + ")");
+                              std::to_string(static_cast<long long>(sampleNames.size()) - 1) + ")",
+                          DetailOffset(d));
         }
         const std::string_view name = sampleNames[static_cast<std::size_t>(sample)];
         std::string text;

@@ -21,11 +21,19 @@ TableFile ReadTableForTool(const std::filesystem::path& path);
 // The bytes of a sample list; nothing where there is none, or none that can be read.
 std::optional<std::string> ReadSampleListText(const std::filesystem::path& path);
 
-// Prints the text of a table and its sample list. Returns the exit status.
-int ExportTable(const std::filesystem::path& table, std::ostream& out);
-// Writes a table and its sample list from a text.
-int ImportText(const std::filesystem::path& text, const std::filesystem::path& table,
-               std::ostream& err);
+// Prints the text of a table and the sample list beside it; without one, of the table alone,
+// saying so on `err`. With `fromGit` (a copy of the table git handed over alone), the sample
+// list is SampleListInRepository's. Returns the exit status.
+int ExportTable(const std::filesystem::path& table, bool fromGit, std::ostream& out,
+                std::ostream& err);
+// The sample list of a table git handed over as a copy: the one file of its name that git
+// tracks in the repository of the current folder, as it is in the work tree. Nothing where
+// git tracks none, or more than one, or cannot say.
+std::optional<std::filesystem::path> SampleListInRepository(const std::filesystem::path& table);
+
+// Writes a table and its sample list from a text ("-": standard input), only a pair the editor
+// opens.
+int ImportText(const std::filesystem::path& text, const std::filesystem::path& table);
 // git's merge driver: merges THEIRS into OURS against BASE, naming the sounds of a conflict
 // from the sample list beside `path` (OURS where empty).
 int MergeTableFiles(const std::filesystem::path& base, const std::filesystem::path& ours,

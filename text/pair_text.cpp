@@ -1,9 +1,14 @@
 // export and import: a table and its sample list as one text, and back.
 #include "formats/safe_save.h"
 #include "formats/sample_names.h"
+#include "logic/sound_list.h"
 #include "logic/table_text.h"
 #include "text/commands.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iostream>
 #include <optional>
 
 namespace fs = std::filesystem;
@@ -11,45 +16,37 @@ namespace fs = std::filesystem;
 namespace sondrel {
 namespace {
 
-std::string ReadText(const fs::path& path, std::size_t limit) {
+// Refuses, naming the line of the text that causes it, a pair the editor would not open: its
+// start-up reads the sample list beside the table and lists the sounds, and so does this.
+void RequireOpens(const TablePair& pair, const TextPlaces& places, const std::string& text,
+                  const fs::path& sampleList) {
+    const SoundTable& table = pair.table.table;
+    const auto refuse = [&](std::size_t line, const std::string& why) {
+        throw ToolError{text + ", line " + std::to_string(line) + ": " + why +
+                        "; nothing was written"};
+    };
+    if (!pair.sampleList) {
+        refuse(places.samples, "the text has no sample list, and Sondrel opens a table only "
+                               "with the names its samples count asks for beside it");
+    }
     try {
-        const std::vector<std::uint8_t> bytes = ReadFileHead(path, limit + 1);
-        if (bytes.size() > limit) {
-            throw ToolError{DisplayPath(path) + " is larger than any table's text"};
+        const SampleNames names = ViewSampleNames(*pair.sampleList, table.NumSamples, sampleList);
+        ComputeSoundList(table, names, {}, true, DisplayPath(sampleList));
+    } catch (const Failure& failure) {
+        std::size_t line = places.samples;
+        if (failure.code() == FailureCode::SampleIndexOutOfRange && failure.at()) {
+            line = places.details.at((*failure.at() - DetailOffset(0)) / 8);
+        } else if (failure.code() != FailureCode::SampleListShort && failure.at()) {
+            line = places.lineOfListByte(*failure.at());
         }
-        return std::string(bytes.begin(), bytes.end());
-    } catch (const FileError& error) {
-        throw ToolError{error.what()};
+        refuse(line, "Sondrel would not open the pair: failure " +
+                         std::to_string(failure.number()) + ": " + failure.what());
     }
 }
 
-// The sample list of a table: beside it, or else the one of that name below the current
-// folder, where there is exactly one.
-std::optional<fs::path> FindSampleList(const fs::path& table) {
-    const fs::path beside = SampleListPath(table);
-    std::error_code ec;
-    if (fs::is_regular_file(beside, ec)) {
-        return beside;
-    }
-    // A repository's folders, not a whole disk: a walk that goes on longer finds nothing.
-    constexpr int kMostEntries = 100000;
-    std::optional<fs::path> found;
-    fs::recursive_directory_iterator walk(".", fs::directory_options::skip_permission_denied, ec);
-    for (int seen = 0; !ec && walk != fs::recursive_directory_iterator(); walk.increment(ec)) {
-        if (++seen > kMostEntries) {
-            return std::nullopt;
-        }
-        if (walk->path().filename() == ".git") {
-            walk.disable_recursion_pending();
-        } else if (std::error_code unreadable; walk->path().filename() == beside.filename() &&
-                                               walk->is_regular_file(unreadable)) {
-            if (found) {
-                return std::nullopt; // which of them is meant cannot be told
-            }
-            found = walk->path();
-        }
-    }
-    return found;
+// What a file or a stream gives when it cannot be read, in words.
+std::string Unreadable(const std::string& name) {
+    return name + " cannot be read" + (errno != 0 ? std::string(": ") + std::strerror(errno) : "");
 }
 
 } // namespace
@@ -68,42 +65,72 @@ std::optional<std::string> ReadSampleListText(const fs::path& path) {
         return std::nullopt;
     }
     try {
-        return ReadText(path, kMaxSampleListNameBytes);
-    } catch (const ToolError&) {
+        return ReadSampleListFile(path);
+    } catch (const Failure&) {
         return std::nullopt; // a sample list that cannot be read names nothing
     }
 }
 
-int ExportTable(const fs::path& table, std::ostream& out) {
+int ExportTable(const fs::path& table, bool fromGit, std::ostream& out, std::ostream& err) {
     RequireTable(table); // a viewer creates nothing
     TablePair pair{ReadTableForTool(table), std::nullopt};
-    if (const std::optional<fs::path> sampleList = FindSampleList(table)) {
-        pair.sampleList = ReadText(*sampleList, kMaxSampleListNameBytes);
+    if (fromGit) {
+        if (const std::optional<fs::path> list = SampleListInRepository(table)) {
+            pair.sampleList = ReadSampleListText(*list);
+        }
+    } else {
+        const fs::path beside = SampleListPath(table);
+        std::error_code ec;
+        if (fs::is_regular_file(beside, ec)) {
+            pair.sampleList = ReadSampleListFile(beside);
+        } else {
+            err << "sondrel-text: there is no sample list " << DisplayPath(beside)
+                << (fs::exists(beside, ec) ? " that is a file" : "")
+                << " beside the table: the text holds the table alone, its sounds without names\n";
+        }
     }
-    out << TableText(pair);
+    WriteTableText(pair, out);
     return 0;
 }
 
-int ImportText(const fs::path& textFile, const fs::path& table, std::ostream& err) {
-    TablePair pair;
-    try {
-        pair = ReadTableText(ReadText(textFile, kMaxTableTextBytes));
-    } catch (const TextError& error) {
-        throw ToolError{DisplayPath(textFile) + ", " + error.what() + "; nothing was written"};
+int ImportText(const fs::path& textFile, const fs::path& table) {
+    const bool standardInput = textFile == "-";
+    const std::string name = standardInput ? "the standard input" : DisplayPath(textFile);
+    std::error_code ec;
+    if (fs::is_directory(textFile, ec)) {
+        throw ToolError{name + " is a folder, not a table's text"};
     }
-    const std::vector<std::uint8_t> tableBytes = SerializeTableFile(pair.table);
+    std::ifstream file;
+    if (!standardInput) {
+        errno = 0;
+        file.open(textFile, std::ios::binary);
+        if (!file) {
+            throw ToolError{Unreadable(name)};
+        }
+    }
+    std::istream& in = standardInput ? std::cin : file;
+    TablePair pair;
+    TextPlaces places;
     try {
-        if (!pair.sampleList) {
-            SaveSafely(table, tableBytes);
-            err << "sondrel-text: the text has no sample list; " << DisplayPath(table)
-                << " was written alone\n";
-            return 0;
+        errno = 0;
+        pair = ReadTableText(in, &places);
+    } catch (const TextError& error) {
+        if (in.bad()) {
+            throw ToolError{Unreadable(name) + "; nothing was written"};
         }
-        const fs::path sampleList = SampleListPath(table);
-        if (SameFile(table, sampleList)) {
-            throw ToolError{"the sample list of " + DisplayPath(table) +
-                            " would be that same file; nothing was written"};
-        }
+        throw ToolError{name + ", " + error.what() + "; nothing was written"};
+    }
+    if (in.bad()) {
+        throw ToolError{Unreadable(name) + "; nothing was written"};
+    }
+    const fs::path sampleList = SampleListPath(table);
+    RequireOpens(pair, places, name, sampleList);
+    if (SameFile(table, sampleList)) {
+        throw ToolError{"the sample list of " + DisplayPath(table) +
+                        " would be that same file; nothing was written"};
+    }
+    try {
+        const std::vector<std::uint8_t> tableBytes = SerializeTableFile(pair.table);
         const auto* list = reinterpret_cast<const std::uint8_t*>(pair.sampleList->data());
         SavePair(table, AllOf(tableBytes), sampleList,
                  AllOf(std::span(list, pair.sampleList->size())));

@@ -3,6 +3,8 @@
 #include "formats/failure.h"
 #include "text/commands.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -12,7 +14,7 @@ namespace sondrel {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: sondrel-text export TABLE.sfx\n"
+    "usage: sondrel-text export [--from-git] TABLE.sfx\n"
     "       sondrel-text import TEXT TABLE.sfx\n"
     "       sondrel-text merge BASE OURS THEIRS [PATH]\n"
     "       sondrel-text list [--native] [--objects FILE] TABLE.sfx\n"
@@ -22,13 +24,21 @@ constexpr char kUsage[] =
     "its values and flags, and its eight bytes), one per sample index, then the sample list\n"
     "line by line.\n"
     "\n"
-    "  export  prints the text of TABLE.sfx and its sample list. Where there is no sample list\n"
-    "          beside the table (git hands a copy of the table alone to a diff's textconv), the\n"
-    "          one of that name below the current folder is taken, if there is exactly one;\n"
-    "          failing that the text holds the table alone, its sounds without names.\n"
-    "  import  writes TABLE.sfx and, beside it, its sample list from TEXT, as Sondrel saves\n"
-    "          them: nothing is written unless all of TEXT is right. A detail's bytes are\n"
-    "          what is stored; values that do not say what the bytes do are refused.\n"
+    "  export  prints the text of TABLE.sfx and the sample list beside it. Without a sample\n"
+    "          list there, the text holds the table alone, its sounds without names, and\n"
+    "          standard error says so.\n"
+    "          --from-git  for git's textconv, which hands over a copy of the table alone:\n"
+    "                      the sample list is the one file of its name git tracks in the\n"
+    "                      repository of the current folder, as it is in the work tree\n"
+    "                      (for an old commit too). Where git tracks none or several, or\n"
+    "                      lists more than about a million files, the sounds have no names,\n"
+    "                      on both sides of a diff alike.\n"
+    "  import  writes TABLE.sfx and, beside it, its sample list from TEXT (- for standard\n"
+    "          input), as Sondrel saves them, and only a pair Sondrel opens: nothing is\n"
+    "          written unless all of TEXT is right, a sample list is there with the names the\n"
+    "          table's samples count asks for, and every sound a slot uses starts at one of\n"
+    "          them. A detail's bytes are what is stored; values that do not say what the\n"
+    "          bytes do are refused. A refusal names the line of TEXT and why.\n"
     "  merge   the merge driver for git (%O %A %B %P): merges the tables BASE, OURS and\n"
     "          THEIRS slot by slot, detail by detail and sample index by sample index, and\n"
     "          writes the result over OURS. What both branches changed differently is a\n"
@@ -49,6 +59,18 @@ constexpr char kUsage[] =
     "its counts say (it is listed all the same, what is missing read as zero, as Sondrel\n"
     "reads it).\n";
 
+// The table of `export [--from-git] TABLE`, and whether the option is given.
+std::optional<std::pair<fs::path, bool>>
+ExportArguments(const std::vector<std::string>& arguments) {
+    if (arguments.size() == 2 && !arguments[1].starts_with("-")) {
+        return std::pair{PathFromUtf8(arguments[1]), false};
+    }
+    if (arguments.size() == 3 && arguments[1] == "--from-git") {
+        return std::pair{PathFromUtf8(arguments[2]), true};
+    }
+    return std::nullopt;
+}
+
 std::optional<ListRequest> ListArguments(const std::vector<std::string>& arguments) {
     ListRequest request;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -67,19 +89,46 @@ std::optional<ListRequest> ListArguments(const std::vector<std::string>& argumen
     return request.table.empty() ? std::nullopt : std::optional(request);
 }
 
-int Run(const std::string& command, const std::vector<fs::path>& files,
-        const std::optional<ListRequest>& list, std::ostream& out, std::ostream& err) {
+// Whether a command line is one the tool understands.
+bool Understood(const std::vector<std::string>& arguments) {
+    const std::string& command = arguments[0];
+    const std::size_t files = arguments.size() - 1;
+    return (command == "export" && ExportArguments(arguments)) ||
+           (command == "import" && files == 2) ||
+           (command == "merge" && (files == 3 || files == 4)) ||
+           (command == "list" && ListArguments(arguments));
+}
+
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    const std::string& command = arguments[0];
+    std::vector<fs::path> files;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        files.push_back(PathFromUtf8(arguments[i]));
+    }
     if (command == "export") {
-        return ExportTable(files[0], out);
+        const auto [table, fromGit] = *ExportArguments(arguments);
+        return ExportTable(table, fromGit, out, err);
     }
     if (command == "import") {
-        return ImportText(files[0], files[1], err);
+        return ImportText(files[0], files[1]);
     }
     if (command == "merge") {
         return MergeTableFiles(files[0], files[1], files[2],
                                files.size() == 4 ? files[3] : fs::path(), err);
     }
-    return ListSounds(*list, out, err);
+    return ListSounds(*ListArguments(arguments), out, err);
+}
+
+// Whether what the tool printed reached its reader (a full disk, a closed pipe); says why not.
+bool Delivered(std::ostream& out, std::ostream& err) {
+    errno = 0;
+    out.flush();
+    if (out) {
+        return true;
+    }
+    err << "sondrel-text: the output could not be written out"
+        << (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string()) << "\n";
+    return false;
 }
 
 } // namespace
@@ -88,19 +137,9 @@ int RunText(const std::vector<std::string>& arguments, std::ostream& out, std::o
     const std::string command = arguments.empty() ? "" : arguments[0];
     if (command == "--help" || command == "-h" || command == "--version") {
         out << (command == "--version" ? "sondrel-text " SONDREL_VERSION "\n" : kUsage);
-        out.flush();
-        return out ? 0 : 1;
+        return Delivered(out, err) ? 0 : 1;
     }
-    std::vector<fs::path> files;
-    for (std::size_t i = 1; i < arguments.size(); ++i) {
-        files.push_back(PathFromUtf8(arguments[i]));
-    }
-    const std::optional<ListRequest> list =
-        command == "list" ? ListArguments(arguments) : std::nullopt;
-    const bool understood =
-        (command == "export" && files.size() == 1) || (command == "import" && files.size() == 2) ||
-        (command == "merge" && (files.size() == 3 || files.size() == 4)) || list.has_value();
-    if (!understood) {
+    if (command.empty() || !Understood(arguments)) {
         err << "sondrel-text: "
             << (command.empty() ? std::string("name a command")
                                 : "unexpected command line for '" + command + "'")
@@ -109,14 +148,8 @@ int RunText(const std::vector<std::string>& arguments, std::ostream& out, std::o
         return 2;
     }
     try {
-        const int status = Run(command, files, list, out, err);
-        // What did not reach its reader (a full disk, a closed pipe) is no success.
-        out.flush();
-        if (!out) {
-            err << "sondrel-text: the output could not be written out\n";
-            return 1;
-        }
-        return status;
+        const int status = Run(arguments, out, err);
+        return Delivered(out, err) ? status : 1;
     } catch (const ToolError& error) {
         err << "sondrel-text: " << error.what << "\n";
     } catch (const Failure& failure) {

@@ -19,9 +19,11 @@ git config --global init.defaultBranch main
 git init -q "$work/level"
 cd "$work/level"
 cp "$examples/city.sfx" "$examples/city.sam" .
+# An ignored build folder holding a sample list of the same name: not the table's.
+mkdir build && echo build/ >.gitignore && echo "not.wav" >build/city.sam
 # The set-up, exactly as the README gives it.
 echo '*.sfx diff=sfx merge=sfx' >>.gitattributes &&
-    git config diff.sfx.textconv 'sondrel-text export' &&
+    git config diff.sfx.textconv 'sondrel-text export --from-git' &&
     git config merge.sfx.name 'OBEL sound tables, sound by sound' &&
     git config merge.sfx.driver 'sondrel-text merge %O %A %B %P'
 git add . && git commit -qm "the level"
@@ -65,4 +67,13 @@ grep -q 'detail 0 (KV5 Sound 12 - 45) was changed on both branches' "$work/merge
 grep -q "ours:   detail 0: range 12, volume 101" "$work/merge.out" || fail "ours not shown"
 grep -q "theirs: detail 0: range 12, volume 20," "$work/merge.out" || fail "theirs not shown"
 git status --porcelain | grep -q '^UU city.sfx' || fail "git does not mark the table"
+# Another level's sample list of the same name: which list is the table's cannot be told, so
+# neither side of a diff names its sounds, and only the sound changed shows as changed.
+git merge --abort
+mkdir other && cp city.sam other/ && git add other && git commit -qm "another level"
+sondrel-text export city.sfx >"$work/text" # changed in the work tree, against the index
+sed -i "s/^detail 3: .*bytes .*/detail 3: bytes 03 00 10 05 00 3F 04 00/" "$work/text"
+sondrel-text import "$work/text" city.sfx
+changed=$(git diff -- city.sfx | grep -c '^[-+]detail') || true
+[ "$changed" = 2 ] || fail "one sound changed, $changed detail lines in the diff"
 echo "set up, diffed, merged, and the conflict reported in a real repository"

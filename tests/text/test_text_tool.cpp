@@ -1,6 +1,5 @@
-// sondrel-text on real files: what it writes, what it refuses and leaves as it was, and where
-// it finds a sample list git did not hand over. The merge in a real repository is
-// test_git.sh's.
+// sondrel-text on real files: what it writes, what it refuses and leaves as it was, and which
+// sample list it takes. The diff and the merge in a real repository are test_git.sh's.
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"
 #include "tests/support/test_files.h"
@@ -8,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iostream>
 #include <sstream>
 
 using namespace sondrel;
@@ -61,22 +62,57 @@ TEST(SondrelText, exportAndImportGiveBackBothFilesByteForByte) {
     EXPECT_EQ(Text({"export", S(dir / "copy" / "level.sfx")}).out, exported.out);
 }
 
-TEST(SondrelText, badTextOrACommandLineItDoesNotUnderstandWritesNothing) {
+TEST(SondrelText, importWritesOnlyAPairTheEditorOpensAndNamesTheLineOfWhatIsNot) {
     TempDir dir;
     WritePair(dir / "city.sfx");
     const Bytes table = ReadAll(dir / "city.sfx");
     const Bytes list = ReadAll(dir / "city.sam");
-    std::string text = Text({"export", S(dir / "city.sfx")}).out;
-    text.replace(text.find("volume 100"), 10, "volume 20");
-    WriteText(dir / "bad.txt", text);
-    const TextRun refused = Text({"import", S(dir / "bad.txt"), S(dir / "city.sfx")});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.err.find("bad.txt, line 9: the values do not say what the bytes store"),
-              std::string::npos)
-        << refused.err;
-    EXPECT_NE(refused.err.find("nothing was written"), std::string::npos);
-    EXPECT_EQ(ReadAll(dir / "city.sfx"), table);
-    EXPECT_EQ(ReadAll(dir / "city.sam"), list);
+    const std::string good = Text({"export", S(dir / "city.sfx")}).out;
+    const auto with = [&](const std::string& from, const std::string& to,
+                          std::string text = std::string()) {
+        text = text.empty() ? good : text;
+        const std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return text.replace(at, from.size(), to);
+    };
+    const auto lineOf = [&](const std::string& part) {
+        return "line " +
+               std::to_string(1 + std::count(good.begin(), good.begin() + good.find(part), '\n'));
+    };
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {with("volume 100", "volume 20"), lineOf("detail 0:"), "the values do not say what"},
+        {with("details 2", "details -1"), lineOf("detail 0:"), "from 0 to -1"},
+        {with("FA 0C 0A 7E 06 40", "FA 0C 0A 7E 06 40 00"), lineOf("detail 0:"), "unexpected"},
+        // Pairs Sondrel would not open: a sound starting past the list, a name too long, fewer
+        // names than samples, no samples, no sample list at all.
+        {with("bytes 00 00 FA", "bytes 40 00 FA"), lineOf("detail 0:"), "failure 30: "},
+        {with("KV5 Sound 12.wav\"", std::string(5000, 'n') + "\""), lineOf("KV5 Sound 12.wav\""),
+         "failure 14: line 1 of the sample list"},
+        {with("samples 2", "samples 3") + "index 2: 9\n", lineOf("samples 2"),
+         "failure 12: the sample list " + S(dir / "city.sam") + " has 2 names, the table needs 3"},
+        {with("samples 2", "samples -1", with("index 0: 0\nindex 1: 1\n", "")), lineOf("samples 2"),
+         "failure 10: "},
+        {good.substr(0, good.find("sample list\n")), lineOf("samples 2"), "has no sample list"},
+    };
+    for (const auto& [text, line, says] : cases) {
+        WriteText(dir / "bad.txt", text);
+        const TextRun refused = Text({"import", S(dir / "bad.txt"), S(dir / "city.sfx")});
+        EXPECT_EQ(refused.status, 1) << says;
+        EXPECT_NE(refused.err.find("bad.txt, " + line + ": "), std::string::npos) << refused.err;
+        EXPECT_NE(refused.err.find(says), std::string::npos) << refused.err;
+        EXPECT_TRUE(refused.err.ends_with("; nothing was written\n")) << refused.err;
+        EXPECT_EQ(ReadAll(dir / "city.sfx"), table);
+        EXPECT_EQ(ReadAll(dir / "city.sam"), list);
+    }
+    // From standard input, after a byte-order mark, the good text is written.
+    std::istringstream input("\xEF\xBB\xBF" + good);
+    std::streambuf* const before = std::cin.rdbuf(input.rdbuf());
+    const TextRun piped = Text({"import", "-", S(dir / "piped.sfx")});
+    std::cin.rdbuf(before);
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(ReadAll(dir / "piped.sam"), list);
+    EXPECT_EQ(Text({"import", S(dir.path()), S(dir / "x.sfx")}).err,
+              "sondrel-text: " + S(dir.path()) + " is a folder, not a table's text\n");
 
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
              {}, {"export"}, {"import", "a"}, {"merge", "a", "b"}, {"frobnicate", "a"}}) {
@@ -84,27 +120,33 @@ TEST(SondrelText, badTextOrACommandLineItDoesNotUnderstandWritesNothing) {
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find("usage: sondrel-text export"), std::string::npos);
     }
-    EXPECT_EQ(Text({"--help"}).status, 0);
-    EXPECT_EQ(Text({"export", S(dir / "none.sfx")}).status, 1);
-    EXPECT_FALSE(fs::exists(dir / "none.sfx")); // a viewer creates nothing
+    std::ostringstream full; // as a full disk: every write fails
+    full.setstate(std::ios::badbit);
+    std::ostringstream err;
+    EXPECT_EQ(RunText({"--help"}, full, err), 1);
+    EXPECT_EQ(err.str().rfind("sondrel-text: the output could not be written out", 0), 0u);
 }
 
-TEST(SondrelText, aTableGitHandsOverAloneFindsItsSampleListBelowTheCurrentFolder) {
+TEST(SondrelText, exportTakesTheSampleListBesideTheTableAndNoOther) {
     TempDir dir;
-    fs::create_directories(dir / "levels" / "city");
-    WritePair(dir / "levels" / "city" / "city.sfx");
-    fs::create_directory(dir / "git-blob");
-    fs::copy_file(dir / "levels" / "city" / "city.sfx", dir / "git-blob" / "city.sfx");
+    fs::create_directories(dir / "alone");
+    fs::create_directories(dir / "old" / "deep");
+    WritePair(dir / "old" / "deep" / "lvl.sfx"); // another level's list of that name, below
+    fs::copy_file(dir / "old" / "deep" / "lvl.sfx", dir / "alone" / "lvl.sfx");
     const fs::path before = fs::current_path();
     fs::current_path(dir.path());
-    const TextRun alone = Text({"export", S(dir / "git-blob" / "city.sfx")});
-    WriteText(dir / "levels" / "city.sam", "another"); // now two of that name
-    const TextRun ambiguous = Text({"export", S(dir / "git-blob" / "city.sfx")});
+    const TextRun alone = Text({"export", S(dir / "alone" / "lvl.sfx")});
     fs::current_path(before);
-    EXPECT_NE(alone.out.find("\"KV5 Sound 12 - 45\""), std::string::npos) << alone.out;
-    EXPECT_NE(alone.out.find("\nsample list\n"), std::string::npos);
-    EXPECT_EQ(ambiguous.out.find("\nsample list\n"), std::string::npos) << ambiguous.out;
-    EXPECT_NE(ambiguous.out.find("\ndetail 0: range 12,"), std::string::npos);
+    EXPECT_EQ(alone.status, 0) << alone.err;
+    EXPECT_EQ(alone.out.find("\nsample list\n"), std::string::npos) << alone.out;
+    EXPECT_NE(alone.out.find("\ndetail 0: range 12,"), std::string::npos);
+    EXPECT_EQ(alone.err, "sondrel-text: there is no sample list " + S(dir / "alone" / "lvl.sam") +
+                             " beside the table: the text holds the table alone, its sounds "
+                             "without names\n");
+    // Imported again, it is refused: it would leave the table beside no list of its own.
+    WriteText(dir / "alone.txt", alone.out);
+    EXPECT_EQ(Text({"import", S(dir / "alone.txt"), S(dir / "alone" / "lvl.sfx")}).status, 1);
+    EXPECT_EQ(TempDir::entriesOf(dir / "alone"), std::vector<std::string>{"lvl.sfx"});
 }
 
 TEST(SondrelText, listPrintsWhatTheEditorListsAndSaysWhereItCannot) {
