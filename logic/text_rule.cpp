@@ -56,14 +56,22 @@ std::optional<double> WholeNumber(TextCursor& in, int base) {
 
 } // namespace
 
-std::optional<double> NumberFromText(std::string_view text) {
+std::optional<double> NumberFromText(std::string_view text, std::size_t* end) {
     TextCursor in(text);
+    // Where the number ends, the blanks after it passed over.
+    const auto ending = [&](std::optional<double> value) {
+        if (end != nullptr) {
+            in.peek();
+            *end = in.position();
+        }
+        return value;
+    };
     if (in.take('&')) {
         if (in.take('H') || in.take('h')) {
-            return WholeNumber(in, 16);
+            return ending(WholeNumber(in, 16));
         }
         if (in.take('O') || in.take('o')) {
-            return WholeNumber(in, 8);
+            return ending(WholeNumber(in, 8));
         }
         return std::nullopt;
     }
@@ -96,7 +104,7 @@ std::optional<double> NumberFromText(std::string_view text) {
         exponent = negativeExponent ? -exponent : exponent;
     }
     const double value = DecimalValue(integer, fraction, exponent);
-    return negative ? -value : value;
+    return ending(negative ? -value : value);
 }
 
 } // namespace sondrel

@@ -11,7 +11,9 @@ namespace sondrel {
 // and an optional exponent (E, optional sign, digits). "&H" and "&O" introduce a hexadecimal
 // or octal whole number. "." is the decimal point whatever the user's regional settings; the
 // first character that does not fit (a comma, a letter) ends the number. Nothing when the
-// text does not start with a number: empty text, "abc", "-", "&H" without a digit.
-std::optional<double> NumberFromText(std::string_view text);
+// text does not start with a number: empty text, "abc", "-", "&H" without a digit. `end`,
+// where given, receives where the number ends, the blanks after it passed over: the text's
+// size when the number is all it holds.
+std::optional<double> NumberFromText(std::string_view text, std::size_t* end = nullptr);
 
 } // namespace sondrel

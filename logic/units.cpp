@@ -98,9 +98,14 @@ EditResult StoreFields(const SoundDetail& detail, const EditTexts& texts, const 
         if (texts.*field.text == shown.*field.text) {
             continue;
         }
-        const std::optional<double> number = NumberFromText(texts.*field.text);
-        if (!number || !(*number >= 0 && *number <= LimitsOf(field.field).max)) {
+        const std::string& text = texts.*field.text;
+        std::size_t end = 0;
+        const std::optional<double> number = NumberFromText(text, &end);
+        // Anything after the number ("12abc", "0x5A") is refused rather than passed over.
+        if (!number || end != text.size() ||
+            !(*number >= 0 && *number <= LimitsOf(field.field).max)) {
             result.failed = field.field;
+            result.decimalComma = number && end < text.size() && text[end] == ',';
             return result; // nothing stored, not even the fields before
         }
         stored.*field.byte = static_cast<std::uint8_t>(
@@ -171,7 +176,7 @@ BatchResult StoreIntoAll(const std::vector<SoundDetail>& details,
     for (const std::size_t d : chosen) {
         const EditResult result = StoreChanges(details[d], shown, now);
         if (!result.stored) {
-            return {result.failed, {}};
+            return {result.failed, result.decimalComma, {}};
         }
         if (result.detail != details[d]) {
             batch.changes.push_back({d, details[d], result.detail});

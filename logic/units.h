@@ -67,6 +67,7 @@ struct EditResult {
     bool stored = false;
     SoundDetail detail{};                // the new detail, when stored
     EditField failed = EditField::Range; // the first field refused, when not
+    bool decimalComma = false;           // it was refused for a comma after a number: "2,5"
 };
 
 // The flag bits the window does not show (7 to 11 and 15); they always keep their value.
@@ -75,8 +76,8 @@ inline constexpr std::uint16_t kUnshownFlags = 0x8F80;
 // Update's store: what the designer changed since the window showed `shown` (the sound's
 // display, what several sounds share, or the last Update), and nothing else. A field whose
 // text is as shown keeps its stored byte, and is not checked; one whose text is not a number
-// from 0 to the field's largest is refused: then nothing is stored, and `failed` names the
-// first such field. Sample and the sample count never change. A
+// from 0 to the field's largest, with nothing after it but blanks, is refused: then nothing is
+// stored, and `failed` names the first such field. Sample and the sample count never change. A
 // flag label stores its bits only where it differs from the sound's own flags, and a label
 // left mixed counts as the sound's own: so the loop mode stays exactly (1 or 3) unless L or R
 // differ. The sample count and the unshown flag bits always stay. So storing an unchanged view
@@ -95,6 +96,7 @@ struct DetailChange {
 // `failed` then names it. Otherwise `changes` holds the sounds whose bytes changed.
 struct BatchResult {
     std::optional<EditField> failed;
+    bool decimalComma = false; // as EditResult's
     std::vector<DetailChange> changes;
 };
 BatchResult StoreIntoAll(const std::vector<SoundDetail>& details,

@@ -92,6 +92,7 @@ TEST(StoreChanges, storesTheByteNearestTheScaledValueOrConvertsAFraction) {
         {EditField::Volume, "90", 226},
         {EditField::Volume, "9E1", 226},
         {EditField::Volume, "&H5A", 226},
+        {EditField::Volume, " 9 0 ", 226}, // blanks before, inside and after
         {EditField::Volume, "100", 250},
         {EditField::Chance, "101", 254},
         {EditField::Range, "&O7", 7},
@@ -126,10 +127,13 @@ TEST(StoreChanges, refusesTextThatIsNotANumberWithinTheField) {
         for (const std::string& text :
              {std::string(), std::string("abc"), std::string("-1"), std::string("-0.1"),
               std::to_string(LimitsOf(field).max + 1), largest + ".01", std::string("&H"),
-              std::string("1E300"), std::string("-1E10"), std::string("1E400")}) {
+              std::string("1E300"), std::string("-1E10"), std::string("1E400"),
+              // Anything after the number: refused, not passed over.
+              std::string("0x5A"), std::string("2,5"), std::string("12abc"), std::string("1e")}) {
             const EditResult result = Typed(field, text);
             EXPECT_FALSE(result.stored) << LimitsOf(field).name << " \"" << text << '"';
             EXPECT_EQ(result.failed, field) << text;
+            EXPECT_EQ(result.decimalComma, text == "2,5") << text;
         }
     }
     // The first field refused is named, and a good one before it is not stored either.
