@@ -1,6 +1,7 @@
 #include "formats/sample_names.h"
 #include "logic/digits.h"
 #include "logic/table_text.h"
+#include "logic/units.h"
 
 #include <algorithm>
 #include <charconv>
@@ -276,6 +277,47 @@ private:
     std::vector<std::uint32_t> lines_;
 };
 
+// Why values are refused that do not say what the bytes store, and which bytes would: "the
+// values do not say what the bytes store (range 12, volume 100, ...): volume 60 is byte 96,
+// so bytes 00 00 96 0C 00 7E 04 00 store the values written; ...".
+std::string WrongValues(const SoundDetail& detail, const EditView& written) {
+    const std::string why =
+        "the values do not say what the bytes store (" + DetailValues(detail) + ")";
+    const EditResult stored = StoreChanges(detail, ViewOfDetail(detail), written);
+    if (!stored.stored) {
+        return why + ": change the bytes, and the values to match, or delete the values";
+    }
+    const SoundDetail& as = stored.detail;
+    const auto hex = [](int byte) {
+        static constexpr char kDigits[] = "0123456789ABCDEF";
+        return std::string{kDigits[(byte >> 4) & 0xF], kDigits[byte & 0xF]};
+    };
+    std::string parts;
+    const std::tuple<const char*, std::string EditTexts::*, std::uint8_t SoundDetail::*> fields[] =
+        {{"range", &EditTexts::Range, &SoundDetail::Radius},
+         {"volume", &EditTexts::Volume, &SoundDetail::Volume},
+         {"pitch", &EditTexts::Pitch, &SoundDetail::Pitch},
+         {"chance", &EditTexts::Chance, &SoundDetail::Chance}};
+    for (const auto& [name, text, byte] : fields) {
+        if (as.*byte != detail.*byte) {
+            parts += std::string(parts.empty() ? "" : ", ") + name + " " + written.Texts.*text +
+                     " is byte " + hex(as.*byte);
+        }
+    }
+    if (as.Flags != detail.Flags) {
+        parts += std::string(parts.empty() ? "" : ", ") + "those flags are bytes " +
+                 hex(as.Flags & 0xFF) + " " + hex(as.Flags >> 8);
+    }
+    std::string bytes;
+    for (const int byte :
+         {as.Sample & 0xFF, (as.Sample >> 8) & 0xFF, int{as.Volume}, int{as.Radius}, int{as.Chance},
+          int{as.Pitch}, as.Flags & 0xFF, as.Flags >> 8}) {
+        bytes += (bytes.empty() ? "" : " ") + hex(byte);
+    }
+    return why + ": " + parts + ", so bytes " + bytes +
+           " store the values written; change the bytes to those, or delete the values";
+}
+
 TablePair Read(TextSource& source, TextPlaces* places) {
     LineReader in(source);
     TablePair pair;
@@ -355,20 +397,33 @@ TablePair Read(TextSource& source, TextPlaces* places) {
                 in.quoted([](char) {}); // the name only shows which sound it is
                 in.expect(",");
             }
-            std::optional<std::string> values;
+            std::optional<EditView> values; // as the fields and the labels would show them
+            std::string said;               // as the text says them
             if (in.take("range")) {
-                std::string said = "range " + std::to_string(in.number(0, 31, "the range"));
-                for (const auto& [name, largest] :
-                     {std::pair{"volume", 101}, {"pitch", 100}, {"chance", 101}}) {
+                values.emplace();
+                values->Texts.Range = std::to_string(in.number(0, 31, "the range"));
+                said = "range " + values->Texts.Range;
+                for (const auto& [name, largest, text] :
+                     {std::tuple{"volume", 101, &EditTexts::Volume},
+                      {"pitch", 100, &EditTexts::Pitch},
+                      {"chance", 101, &EditTexts::Chance}}) {
                     in.expect(",");
                     in.expect(name);
-                    said += std::string(", ") + name + " " +
-                            std::to_string(in.number(0, largest, name));
+                    values->Texts.*text = std::to_string(in.number(0, largest, name));
+                    said += std::string(", ") + name + " " + values->Texts.*text;
                 }
                 in.expect(",");
                 in.expect("flags");
-                said += ", flags " + in.letters();
-                values = said;
+                const std::string letters = in.letters();
+                said += ", flags " + letters;
+                for (const auto& [letter, label] : {std::pair{'P', &FlagColours::P},
+                                                    {'V', &FlagColours::V},
+                                                    {'R', &FlagColours::R},
+                                                    {'L', &FlagColours::L},
+                                                    {'N', &FlagColours::N}}) {
+                    values->Colours.*label =
+                        letters.find(letter) != std::string::npos ? kRed : kBlack;
+                }
                 in.expect(";");
             }
             in.expect("bytes");
@@ -379,9 +434,8 @@ TablePair Read(TextSource& source, TextPlaces* places) {
             const SoundDetail detail{
                 static_cast<std::int16_t>(b[0] | (b[1] << 8)), b[2], b[3], b[4], b[5],
                 static_cast<std::uint16_t>(b[6] | (b[7] << 8))};
-            if (values && *values != DetailValues(detail)) {
-                in.fail("the values do not say what the bytes store (" + DetailValues(detail) +
-                        "): change the bytes, and the values to match, or delete the values");
+            if (values && said != DetailValues(detail)) {
+                in.fail(WrongValues(detail, *values));
             }
             in.end();
             details.note(index, in, "detail " + std::to_string(index));

@@ -112,7 +112,9 @@ TEST(TableText, aTextThatIsNotATablesIsRefusedNamingTheLine) {
     } cases[] = {
         {"", 0, "begins with"},
         {with("sondrel-text 1", "sondrel-text 2"), 1, "begins with"},
-        {with("volume 100, pitch", "volume 20, pitch"), lineOf("detail 0:"), "do not say what"},
+        {with("volume 100, pitch", "volume 60, pitch"), lineOf("detail 0:"),
+         "(range 5, volume 100, pitch 100, chance 4, flags VR): volume 60 is byte 96, so bytes "
+         "00 00 96 E5 0A 7E 06 40 store the values written"},
         {with("flags VR", "flags V"), lineOf("detail 0:"), "do not say what"},
         {with("FA E5", "FA"), lineOf("detail 0:"), "hexadecimal"},
         {with("detail 1:", "detail 0:"), lineOf("detail 1:"), "twice (also on line"},

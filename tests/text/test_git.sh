@@ -22,10 +22,11 @@ cp "$examples/city.sfx" "$examples/city.sam" .
 # An ignored build folder holding a sample list of the same name: not the table's.
 mkdir build && echo build/ >.gitignore && echo "not.wav" >build/city.sam
 # The set-up, exactly as the README gives it.
+need='command -v sondrel-text >/dev/null || { echo "sondrel-text is not on PATH: install Sondrel, or add its folder to PATH" >&2; exit 1; };'
 echo '*.sfx diff=sfx merge=sfx' >>.gitattributes &&
-    git config diff.sfx.textconv 'sondrel-text export --from-git' &&
+    git config diff.sfx.textconv "$need sondrel-text export --from-git" &&
     git config merge.sfx.name 'OBEL sound tables, sound by sound' &&
-    git config merge.sfx.driver 'sondrel-text merge %O %A %B %P'
+    git config merge.sfx.driver "$need sondrel-text merge %O %A %B %P"
 git add . && git commit -qm "the level"
 
 # Changes one detail's bytes by hand, as the README says: the bytes changed, the values gone.
@@ -42,6 +43,12 @@ quieter="00 00 32 0C 00 7E 04 00"  # detail 0 again: volume 20
 git checkout -qb louder main && edit 0 "$louder"
 git checkout -qb farther main && edit 9 "$farther"
 git checkout -qb quieter main && edit 0 "$quieter"
+
+# Without sondrel-text on PATH (where it is not installed), the diff says so.
+if ! PATH=/usr/bin:/bin command -v sondrel-text >/dev/null; then
+    nopath=$(PATH=/usr/bin:/bin git diff main louder -- city.sfx 2>&1) && fail "a diff without it"
+    grep -q "sondrel-text is not on PATH" <<<"$nopath" || fail "a diff without it: $nopath"
+fi
 
 # The diff and the log name the sound and its values.
 diff=$(git diff main louder -- city.sfx)
