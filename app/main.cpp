@@ -77,7 +77,9 @@ int main(int argc, char* argv[]) {
         parser.showHelp(2);
     }
 
-    sondrel::Sondrel window({.objectDatabase = {}, .table = TableArgument(parser, argv)});
+    sondrel::StartOptions options;
+    options.table = TableArgument(parser, argv);
+    sondrel::Sondrel window(options);
     switch (window.Form_Load()) {
     case sondrel::Sondrel::LoadResult::Cancelled:
         return 0;

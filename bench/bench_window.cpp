@@ -68,8 +68,11 @@ Tables& BenchTables() {
 }
 
 std::unique_ptr<Sondrel> Start(const fs::path& table) {
-    auto window = std::make_unique<Sondrel>(
-        StartOptions{.objectDatabase = BenchTables().folder / kObjectDatabaseName, .table = table});
+    StartOptions options;
+    options.objectDatabase = BenchTables().folder / kObjectDatabaseName;
+    options.table = table;
+    options.settingsFile = BenchTables().folder / "settings.ini";
+    auto window = std::make_unique<Sondrel>(options);
     if (window->Form_Load() != Sondrel::LoadResult::Ready) {
         std::abort();
     }

@@ -1,5 +1,6 @@
 #include "editor/sondrel.h"
 
+#include "editor/accessibility.h"
 #include "editor/file_dialog.h"
 #include "editor/flag_label.h"
 #include "editor/look.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QShortcut>
 #include <QUndoStack>
 
@@ -41,9 +43,10 @@ Sondrel::Sondrel(StartOptions options)
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     setFont(DialogFont(kDialogFontPoints, false));
+    setAcceptDrops(true); // a table dropped onto the window opens
+    InstallAccessibility();
     undo_ = new QUndoStack(this);
-    connect(undo_, &QUndoStack::cleanChanged, this,
-            [this](bool clean) { setWindowModified(!clean); });
+    connect(undo_, &QUndoStack::cleanChanged, this, &Sondrel::showModified);
     createControls();
 }
 
@@ -162,21 +165,32 @@ void Sondrel::createControls() {
         created->setShortcuts(keys);
         connect(created, &QAction::triggered, this, slot);
         addAction(created);
-        SndLst->addAction(created);
         return created;
     };
     action("Undo", {Qt::CTRL | Qt::Key_Z}, &Sondrel::undoUpdate);
     action("Redo", {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z}, &Sondrel::redoUpdate);
-    action("Save...", {Qt::CTRL | Qt::Key_S}, [this] { Save->click(); });
+    action("Save", {Qt::CTRL | Qt::Key_S}, &Sondrel::saveInPlace);
+    action("Save as...", {Qt::CTRL | Qt::SHIFT | Qt::Key_S}, &Sondrel::saveAs);
     action("Open another table...", {Qt::CTRL | Qt::Key_O}, &Sondrel::openAnother);
     action("Read the table again", {Qt::Key_F5}, &Sondrel::readAgain);
     NativeSwitch = action("Include KV4 sounds", {Qt::CTRL | Qt::Key_I}, &Sondrel::switchNative);
     NativeSwitch->setCheckable(true);
     action("Find a sound...", {Qt::CTRL | Qt::Key_F}, &Sondrel::showFilter);
-    SndLst->setContextMenuPolicy(Qt::ActionsContextMenu);
-    Save->setAccessibleDescription("Saves the table and its sample list (Ctrl+S).");
+    action("Help", {Qt::Key_F1}, &Sondrel::showHelp);
+    action("About Sondrel", {}, &Sondrel::showAbout);
+    SndLst->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(SndLst, &QWidget::customContextMenuRequested, this, &Sondrel::showContextMenu);
+    Save->setAccessibleDescription(
+        "Saves the table and its sample list under a name you choose (Ctrl+Shift+S). Ctrl+S "
+        "saves them where they are.");
     Update->setAccessibleDescription(
         "Stores what you changed into the selected sound (Ctrl+Return).");
+
+    // What was just done, on a line of its own when the window is enlarged.
+    SndStatus = new QLabel(this);
+    SndStatus->setObjectName("SndStatus");
+    SndStatus->setAccessibleName("Status");
+    SndStatus->hide();
 
     // The filter, hidden until Ctrl+F, takes a line at the top of the list.
     SndFilter = new QLineEdit(this);
@@ -200,9 +214,13 @@ void Sondrel::createControls() {
 
     // Where each control stands at the laid-out size, for resizeEvent.
     for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (control != SndFilter) {
+        if (control != SndFilter && control != SndStatus) {
             laidOut_.emplace_back(control, control->geometry());
         }
+    }
+    // The unsaved mark shows as soon as a field holds an edit.
+    for (QLineEdit* field : {SndRAD, SndVOL, SndPIT, SndCH}) {
+        connect(field, &QLineEdit::textChanged, this, &Sondrel::showModified);
     }
 
     connect(SndLst->selectionModel(), &QItemSelectionModel::selectionChanged, this,

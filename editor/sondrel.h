@@ -7,8 +7,10 @@
 //
 // Its work is in one file a job: the form, its controls and keys (sondrel.cpp); the list and
 // the controls as the window grows, and the filter (sondrel_layout.cpp); showing and storing
-// sounds, with undo (sondrel_sounds.cpp); start-up, other tables, closing and saving
-// (sondrel_tables.cpp). What it decides without Qt is logic/'s and formats/'s.
+// sounds, with undo (sondrel_sounds.cpp); start-up, other tables and closing
+// (sondrel_tables.cpp); saving (sondrel_save.cpp); what it keeps between runs, the recent
+// tables, a table dropped on it, and its help (sondrel_settings.cpp). What it decides without
+// Qt is logic/'s and formats/'s.
 #pragma once
 
 #include "editor/icon.h"
@@ -31,6 +33,8 @@
 
 class QAction;
 class QComboBox;
+class QMenu;
+class QSettings;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -60,6 +64,7 @@ struct StartOptions {
     std::filesystem::path objectDatabase; // empty: the database beside the program
     std::filesystem::path table;          // empty: ask for the table with the open dialog
     Prompts* prompts = nullptr;           // how to ask the designer; none: Qt's dialogs
+    std::filesystem::path settingsFile;   // where it keeps its settings; empty: the system's
 };
 
 class Sondrel : public QWidget {
@@ -95,12 +100,27 @@ public:
     void openAnother();
     void readAgain();
     void switchNative();
+    // Opens the table given (dropped onto the window, or a recent one), asking first when
+    // there are changes not saved, as Ctrl+O does.
+    void openTable(const std::filesystem::path& table);
+    // Saves the table and its sample list where they are (Ctrl+S), or under a name the
+    // designer chooses in the save dialog (the Save button, Ctrl+Shift+S). Each first stores
+    // what the fields and flags hold, as Update does. True once both files are written.
+    bool saveInPlace();
+    bool saveAs();
+    // The short help of F1, and the About with the version and the licence.
+    void showHelp();
+    void showAbout();
 
 protected:
     // Closing asks to save first when the table or the fields hold changes not saved.
     void closeEvent(QCloseEvent* event) override;
-    // The list grows with the window; the rest keeps its place along the bottom.
+    // The list grows with the window, the Samples box with its width; the rest keeps its
+    // place along the bottom.
     void resizeEvent(QResizeEvent* event) override;
+    // A .sfx dropped onto the window is opened.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     class UpdateCommand;
@@ -126,11 +146,24 @@ private:
     bool hasUnappliedEdits() const;
     // Before another sound is shown: asks what to do with the unapplied edits. False to stay.
     bool mayLeaveShownSound();
-    // The table's name in the caption, with the unsaved mark where it has changes.
+    // The table's name in the caption, with the unsaved mark where it has changes not saved,
+    // in the table or in the fields.
     void showTableName();
-    // Writes the table and its sample list under a name the designer chooses. True once both
-    // are written.
-    bool saveTable();
+    void showModified();
+    // Says what was just done, on the status line.
+    void showStatus(const QString& text);
+    // Writes the table and its sample list to `table` and the list beside it, first storing
+    // the fields' edits and settling what must be asked. True once both are written.
+    bool saveTo(const std::filesystem::path& table);
+    // The settings kept between runs, and the tables opened or saved last, newest first.
+    QSettings& settings();
+    void rememberRecent(const std::filesystem::path& table);
+    // The window's size and place and the list's columns, kept for the next run and brought
+    // back at start.
+    void keepLayout();
+    void restoreLayout();
+    // The list's context menu, made the first time it is asked for.
+    void showContextMenu(const QPoint& at);
     // Before the table is closed or replaced: asks to save what is not saved ("Save them
     // `when`?"). False to keep it.
     bool mayPutTableAside(const QString& when);
@@ -172,6 +205,9 @@ private:
     QUndoStack* undo_ = nullptr;
     std::vector<std::pair<QWidget*, QRect>> laidOut_; // each control at the laid-out size
     KnownFiles known_;                                // the files read or written, as they were
+    std::unique_ptr<QSettings> settings_;             // made on first use
+    QMenu* contextMenu_ = nullptr;                    // made on first use
+    QMenu* recentMenu_ = nullptr;
 
     QAction* NativeSwitch = nullptr;
     QPushButton* Save = nullptr;
@@ -184,6 +220,7 @@ private:
     QComboBox* Samples = nullptr;
     SoundListBox* SndLst = nullptr;
     QLineEdit* SndFilter = nullptr;
+    QLabel* SndStatus = nullptr;
     QLabel* Label4 = nullptr;
     FlagLabel* SndN = nullptr;
     QLabel* Label3 = nullptr;

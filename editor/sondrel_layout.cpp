@@ -1,8 +1,15 @@
+#include "editor/flag_label.h"
 #include "editor/sondrel.h"
 #include "editor/sound_list_box.h"
 
+#include <QAccessible>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QResizeEvent>
+
+#include <algorithm>
 
 namespace sondrel {
 
@@ -13,19 +20,54 @@ void Sondrel::resizeEvent(QResizeEvent* event) {
 
 void Sondrel::layOut() {
     // The list takes what the window has beyond its laid-out size; the controls below it keep
-    // their arrangement along its bottom edge.
+    // their arrangement along its bottom edge, but for the Samples box, which takes what it
+    // needs of the width beyond so that no name is cut, the flags moving with it, and the
+    // buttons, which stay at the list's right edge. A window enlarged by a line shows what
+    // was just done on a status line below them.
     const QSize extra = size() - minimumSize();
-    for (const auto& [control, geometry] : laidOut_) {
-        control->setGeometry(control == SndLst
-                                 ? geometry.adjusted(0, 0, extra.width(), extra.height())
-                                 : geometry.translated(0, extra.height()));
+    const int line = SndStatus->sizeHint().height();
+    const bool statusLine = extra.height() >= line;
+    const int down = extra.height() - (statusLine ? line : 0);
+    const QFontMetrics metrics(Samples->font());
+    int widest = 0;
+    for (int i = 0; i < Samples->count(); ++i) {
+        widest = std::max(widest, metrics.horizontalAdvance(Samples->itemText(i)));
     }
+    const QRect samples = std::find_if(laidOut_.begin(), laidOut_.end(), [this](const auto& laid) {
+                              return laid.first == Samples;
+                          })->second;
+    // The name, and the box's frame and arrow, which are as wide as it is high.
+    const int grow = std::clamp(widest + samples.height() + 8 - samples.width(), 0, extra.width());
+    const std::vector<QWidget*> flags = {SndP, SndV, SndR, SndL, SndN};
+    for (const auto& [control, geometry] : laidOut_) {
+        QRect placed = geometry.translated(0, down);
+        if (control == SndLst) {
+            placed = geometry.adjusted(0, 0, extra.width(), down);
+        } else if (control == Samples) {
+            placed.setWidth(geometry.width() + grow);
+        } else if (std::find(flags.begin(), flags.end(), control) != flags.end()) {
+            placed.translate(grow, 0);
+        } else if (control == Save || control == Update) {
+            placed.translate(extra.width(), 0);
+        }
+        control->setGeometry(placed);
+    }
+    SndStatus->setVisible(statusLine);
+    SndStatus->setGeometry(SndLst->x(), height() - line, SndLst->width(), line);
     if (SndFilter->isVisible()) {
         const QRect list = SndLst->geometry();
-        const int line = SndFilter->sizeHint().height();
-        SndFilter->setGeometry(list.left(), list.top(), list.width(), line);
-        SndLst->setGeometry(list.adjusted(0, line, 0, 0));
+        const int filterLine = SndFilter->sizeHint().height();
+        SndFilter->setGeometry(list.left(), list.top(), list.width(), filterLine);
+        SndLst->setGeometry(list.adjusted(0, filterLine, 0, 0));
     }
+}
+
+void Sondrel::showStatus(const QString& text) {
+    SndStatus->setText(text);
+    // Heard by a screen reader too, also at the first size, where the line does not show.
+    setAccessibleDescription(text);
+    QAccessibleEvent changed(SndStatus, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void Sondrel::showFilter() {

@@ -45,6 +45,30 @@ private:
     bool done_ = false;
 };
 
+namespace {
+
+// What an Update stores, in words: "the volume", "the range, the pitch and the flags".
+QString WhatChanged(const EditView& shown, const EditView& now) {
+    QStringList parts;
+    const std::pair<std::string EditTexts::*, const char*> fields[] = {
+        {&EditTexts::Range, "the range"},
+        {&EditTexts::Volume, "the volume"},
+        {&EditTexts::Pitch, "the pitch"},
+        {&EditTexts::Chance, "the chance"}};
+    for (const auto& [text, name] : fields) {
+        if (shown.Texts.*text != now.Texts.*text) {
+            parts << name;
+        }
+    }
+    if (shown.Colours != now.Colours) {
+        parts << "the flags";
+    }
+    const QString last = parts.isEmpty() ? QString() : parts.takeLast();
+    return parts.isEmpty() ? last : parts.join(", ") + " and " + last;
+}
+
+} // namespace
+
 int Sondrel::detailAt(int listIndex) const {
     if (listIndex < 0 || static_cast<std::size_t>(listIndex) >= state_.ListToDetail.size()) {
         return -1;
@@ -136,6 +160,8 @@ bool Sondrel::mayLeaveShownSound() {
 }
 
 void Sondrel::display(std::vector<int> rows) {
+    // The same sounds shown anew keep the sample chosen among theirs.
+    const int sample = rows == shownRows_ ? Samples->currentIndex() : 0;
     Samples->clear();
     shownRows_.clear();
     std::vector<const SoundDetail*> details;
@@ -166,18 +192,21 @@ void Sondrel::display(std::vector<int> rows) {
     SndPIT->setText(QString::fromStdString(shared.Texts.Pitch));
     SndCH->setText(QString::fromStdString(shared.Texts.Chance));
     if (Samples->count() > 0) {
-        Samples->setCurrentIndex(0);
+        Samples->setCurrentIndex(std::clamp(sample, 0, Samples->count() - 1));
         Samples->lineEdit()->setCursorPosition(0); // show a long name from its start
     }
     setFlagColours(shared.Colours);
     shown_ = editView();
     shownRows_ = std::move(rows);
+    showModified();
+    layOut(); // the Samples box as wide as its names need, where the window has room
 }
 
 void Sondrel::switchFlags(void (*click)(FlagColours&)) {
     FlagColours colours = flagColours();
     click(colours);
     setFlagColours(colours);
+    showModified();
 }
 
 void Sondrel::SndP_Click() {
@@ -206,6 +235,10 @@ void Sondrel::Update_Click() {
 
 bool Sondrel::ApplyEdits() {
     const EditView now = editView();
+    if (shownRows_.empty() || now == shown_) {
+        shown_ = now; // nothing to store into, or nothing to store
+        return true;
+    }
     std::vector<std::size_t> details;
     for (const int row : shownRows_) {
         details.push_back(static_cast<std::size_t>(detailAt(row)));
@@ -215,15 +248,20 @@ bool Sondrel::ApplyEdits() {
         const FieldLimits limits = LimitsOf(*batch.failed);
         QLineEdit* fields[] = {SndRAD, SndVOL, SndPIT, SndCH};
         QLineEdit* field = fields[static_cast<int>(*batch.failed)];
-        prompts_.tell(this, QStringLiteral("The %1 must be a number from 0 to %2.\n\nThe %3 not "
+        prompts_.tell(this, QStringLiteral("The %1 must be a number from 0 to %2%3.\n\nThe %4 not "
                                            "changed.")
                                 .arg(QString::fromLatin1(limits.name))
                                 .arg(limits.max)
+                                .arg(batch.decimalComma
+                                         ? QStringLiteral(", and a fraction is written with a "
+                                                          "point: 2.5, not 2,5")
+                                         : QString())
                                 .arg(shownRows_.size() == 1 ? "sound was" : "sounds were"));
         field->setFocus();
         field->selectAll();
         return false;
     }
+    const QString stored = WhatChanged(shown_, now);
     if (!batch.changes.empty()) {
         for (const DetailChange& change : batch.changes) {
             state_.Table.Details[change.detail] = change.after;
@@ -231,7 +269,11 @@ bool Sondrel::ApplyEdits() {
         undo_->push(new UpdateCommand(this, std::move(batch.changes)));
         SndLst->sounds()->refresh();
     }
-    shown_ = now;
+    showStatus(shownRows_.size() == 1
+                   ? QStringLiteral("Stored %1 into %2")
+                         .arg(stored, NameText(SndLst->entry(shownRows_.front()).Text))
+                   : QStringLiteral("Stored %1 into %2 sounds").arg(stored).arg(shownRows_.size()));
+    display(shownRows_); // the fields show what was stored, as the display rule shows it
     return true;
 }
 

@@ -2,7 +2,7 @@
 #include "editor/prompts.h"
 #include "editor/sondrel.h"
 #include "editor/sound_list_box.h"
-#include "formats/table_pair.h"
+#include "formats/sample_names.h"
 #include "logic/sound_list.h"
 
 #include <QAction>
@@ -41,6 +41,7 @@ Sondrel::LoadResult Sondrel::Form_Load() {
         BuildSoundList(state_.IncludeNative);
         tablePath_ = table;
         showTableName();
+        rememberRecent(table);
     } catch (const Failure& failure) {
         prompts_.reportFailure(this, failure, FailureMoment::AtStartUp);
         return LoadResult::Failed;
@@ -48,6 +49,7 @@ Sondrel::LoadResult Sondrel::Form_Load() {
         prompts_.reportFailure(this, OutOfMemoryFailure(), FailureMoment::AtStartUp);
         return LoadResult::Failed;
     }
+    restoreLayout();
     SndLst->setFocus();
     return LoadResult::Ready;
 }
@@ -74,7 +76,11 @@ void Sondrel::showTableName() {
     QString name = QStringFromPath(tablePath_.filename());
     name.replace("[*]", "[*][*]"); // the caption's unsaved mark stands for the first "[*]"
     setWindowTitle(name + "[*] - OBEL Sondrel");
-    setWindowModified(!undo_->isClean());
+    showModified();
+}
+
+void Sondrel::showModified() {
+    setWindowModified(!undo_->isClean() || hasUnappliedEdits());
 }
 
 bool Sondrel::mayPutTableAside(const QString& when) {
@@ -86,12 +92,12 @@ bool Sondrel::mayPutTableAside(const QString& when) {
         QStringLiteral("The changes to %1 are not saved.\n\nSave them %2?")
             .arg(QStringFromPath(tablePath_.filename()), when),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
-    return answer == QMessageBox::Discard ||
-           (answer == QMessageBox::Save && ApplyEdits() && saveTable());
+    return answer == QMessageBox::Discard || (answer == QMessageBox::Save && saveInPlace());
 }
 
 void Sondrel::closeEvent(QCloseEvent* event) {
     if (mayPutTableAside("before closing")) {
+        keepLayout();
         event->accept();
     } else {
         event->ignore();
@@ -108,6 +114,12 @@ void Sondrel::openAnother() {
     }
     if (!takeTable(FM->Path(), Keep::SameText)) {
         FM->setPath(before);
+    }
+}
+
+void Sondrel::openTable(const std::filesystem::path& table) {
+    if (mayPutTableAside("first")) {
+        takeTable(table, Keep::SameText);
     }
 }
 
@@ -160,6 +172,8 @@ bool Sondrel::takeTable(const std::filesystem::path& table, Keep keep) {
     }
     known_.remember(table);
     known_.remember(SampleListPath(table));
+    undo_->setClean();
+    const bool again = table == tablePath_;
     tablePath_ = table;
     FM->setPath(table);
     undo_->clear(); // the history was the other table's
@@ -169,6 +183,11 @@ bool Sondrel::takeTable(const std::filesystem::path& table, Keep keep) {
     showTableName();
     reselect(keep == Keep::SameDetail ? details : std::vector<int>{},
              keep == Keep::SameText ? texts : QStringList{});
+    rememberRecent(table);
+    showStatus(QStringLiteral("Read %1 and %2%3")
+                   .arg(QStringFromPath(table.filename()),
+                        QStringFromPath(SampleListPath(table).filename()),
+                        again ? QStringLiteral(" again") : QString()));
     return true;
 }
 
@@ -184,75 +203,6 @@ void Sondrel::reselect(const std::vector<int>& details, const QStringList& texts
     }
     Samples->clear();
     shownRows_.clear();
-}
-
-void Sondrel::Save_Click() {
-    saveTable();
-}
-
-bool Sondrel::saveTable() {
-    if (!FM->ShowSave() || FM->FileName().isEmpty()) {
-        return false;
-    }
-    const std::filesystem::path table = FM->Path();
-    const std::filesystem::path sampleList = SampleListPath(table);
-    const SaveQuestions questions = QuestionsForSave(table, sampleList, known_);
-    if (questions.sampleListIsTable) {
-        // The sample list would overwrite the table just written.
-        prompts_.tell(this, QStringLiteral("The table cannot be saved as %1: its sample list, the "
-                                           "same name less its last three characters plus "
-                                           "\"sam\", would be that same file and overwrite the "
-                                           "table.\n\nNothing was written. Choose another name.")
-                                .arg(QString::fromStdString(DisplayPath(table))));
-        return false;
-    }
-    for (const std::filesystem::path& file : questions.changedByAnother) {
-        if (!prompts_.askYesNo(this,
-                               QStringLiteral("The file %1 has been changed by another program "
-                                              "since Sondrel last read or saved it.\n\nReplace "
-                                              "it, losing those changes?")
-                                   .arg(QString::fromStdString(DisplayPath(file))),
-                               false)) {
-            return false;
-        }
-    }
-    // A sample list Sondrel never read or wrote may be the only copy of another level's.
-    if (questions.unknownSampleList &&
-        !prompts_.askYesNo(
-            this,
-            QStringLiteral("The sample list %1 already exists, and Sondrel has not read "
-                           "it: it may belong to another table.\n\nReplace it with the "
-                           "sample list of this table?")
-                .arg(QString::fromStdString(DisplayPath(sampleList))),
-            false)) {
-        return false;
-    }
-    // What the two files hold now that the designer has decided: a file another program
-    // changes while the save goes on stops it before that file is replaced.
-    const PairStamps decided{StampFile(table), StampFile(sampleList)};
-    try {
-        WriteTableAndSampleList(table, state_.Table, state_.SampleNames, {}, &decided);
-    } catch (const Failure& failure) {
-        // Both old files are as they were, and the edits stay, so the designer can save
-        // somewhere else.
-        if (failure.code() == FailureCode::SampleListWrite) {
-            prompts_.tell(this, QStringLiteral("The table %1 was not saved: its sample list %2 "
-                                               "cannot be written.\n\n%3.\n\nBoth files are as "
-                                               "they were.")
-                                    .arg(QString::fromStdString(DisplayPath(table)),
-                                         QString::fromStdString(DisplayPath(sampleList)),
-                                         QString::fromUtf8(failure.what())));
-        } else {
-            prompts_.reportFailure(this, failure, FailureMoment::WhileATableIsOpen);
-        }
-        return false;
-    }
-    known_.remember(table);
-    known_.remember(sampleList);
-    undo_->setClean();
-    tablePath_ = table;
-    showTableName();
-    return true;
 }
 
 } // namespace sondrel

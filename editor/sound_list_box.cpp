@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <numeric>
@@ -12,20 +13,20 @@ namespace {
 
 bool IsNumberColumn(SoundColumn column) {
     return column != SoundColumn::Sound && column != SoundColumn::Flags &&
-           column != SoundColumn::Slots;
+           column != SoundColumn::Slots && column != SoundColumn::SampleNames;
 }
 
 } // namespace
 
-SoundListModel::SoundListModel(const SoundTable& table, QObject* parent)
-    : QAbstractTableModel(parent), table_(table) {}
+SoundListModel::SoundListModel(const SoundTable& table, const SampleNames& names, QObject* parent)
+    : QAbstractTableModel(parent), table_(table), names_(names) {}
 
 const SoundDetail& SoundListModel::detailOf(int position) const {
     return table_.Details[entries_[static_cast<std::size_t>(position)].detail()];
 }
 
 int SoundListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+    return parent.isValid() ? 0 : static_cast<int>(order_.size());
 }
 
 int SoundListModel::columnCount(const QModelIndex& parent) const {
@@ -39,11 +40,12 @@ QVariant SoundListModel::data(const QModelIndex& index, int role) const {
     const auto column = static_cast<SoundColumn>(index.column());
     if (role == Qt::DisplayRole) {
         const int position = positionAt(index.row());
-        return NameText(
-            ColumnText(entries_[static_cast<std::size_t>(position)], detailOf(position), column));
+        return NameText(ColumnText(entries_[static_cast<std::size_t>(position)], detailOf(position),
+                                   names_, column));
     }
-    if (role == Qt::TextAlignmentRole && IsNumberColumn(column)) {
-        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (role == Qt::TextAlignmentRole) {
+        return QVariant::fromValue((IsNumberColumn(column) ? Qt::AlignRight : Qt::AlignLeft) |
+                                   Qt::AlignVCenter);
     }
     return {};
 }
@@ -56,8 +58,9 @@ QVariant SoundListModel::headerData(int section, Qt::Orientation orientation, in
     if (role == Qt::DisplayRole) {
         return QString::fromLatin1(HeadingOf(column));
     }
-    if (role == Qt::TextAlignmentRole && IsNumberColumn(column)) {
-        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (role == Qt::TextAlignmentRole) {
+        return QVariant::fromValue((IsNumberColumn(column) ? Qt::AlignRight : Qt::AlignLeft) |
+                                   Qt::AlignVCenter);
     }
     return {};
 }
@@ -75,24 +78,39 @@ void SoundListModel::sortBy(std::optional<SoundColumn> column, bool descending) 
     arrange();
 }
 
+void SoundListModel::setFilter(std::string needle) {
+    beginResetModel();
+    needle_ = needle.empty() ? std::nullopt : std::optional(std::move(needle));
+    setOrder(ordered());
+    endResetModel();
+}
+
 void SoundListModel::refresh() {
-    if (!entries_.empty()) {
+    if (!order_.empty()) {
         emit dataChanged(index(0, 0), index(rowCount() - 1, kSoundColumns - 1));
     }
     arrange();
 }
 
 std::vector<int> SoundListModel::ordered() const {
+    std::vector<int> order;
     if (sortColumn_) {
-        return SortedOrder(entries_, table_, *sortColumn_, descending_);
+        order = SortedOrder(entries_, table_, names_, *sortColumn_, descending_);
+    } else {
+        order.resize(entries_.size());
+        std::iota(order.begin(), order.end(), 0);
     }
-    std::vector<int> order(entries_.size());
-    std::iota(order.begin(), order.end(), 0);
+    if (needle_) {
+        std::erase_if(order, [this](int position) {
+            const SoundListEntry& entry = entries_[static_cast<std::size_t>(position)];
+            return !MatchesFilter(entry, detailOf(position), names_, *needle_);
+        });
+    }
     return order;
 }
 
 void SoundListModel::setOrder(std::vector<int> order) {
-    rows_.assign(order.size(), 0);
+    rows_.assign(entries_.size(), -1);
     for (std::size_t row = 0; row < order.size(); ++row) {
         rows_[static_cast<std::size_t>(order[row])] = static_cast<int>(row);
     }
@@ -104,15 +122,19 @@ void SoundListModel::arrange() {
     if (order == order_) {
         return;
     }
+    if (order.size() != order_.size()) {
+        // An Update made a sound match the filter, or no more: the rows are made anew.
+        beginResetModel();
+        setOrder(std::move(order));
+        endResetModel();
+        return;
+    }
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
-    const std::vector<int> positions = [&] {
-        std::vector<int> at;
-        for (const QModelIndex& was : before) {
-            at.push_back(positionAt(was.row()));
-        }
-        return at;
-    }();
+    std::vector<int> positions;
+    for (const QModelIndex& was : before) {
+        positions.push_back(positionAt(was.row()));
+    }
     setOrder(std::move(order));
     QModelIndexList after;
     after.reserve(before.size());
@@ -124,45 +146,53 @@ void SoundListModel::arrange() {
 }
 
 SoundListBox::SoundListBox(const SoundTable& table, const SampleNames& sampleNames, QWidget* parent)
-    : QTreeView(parent), model_(new SoundListModel(table, this)), table_(table),
+    : QTableView(parent), model_(new SoundListModel(table, sampleNames, this)),
       sampleNames_(sampleNames) {
     setModel(model_);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setIndentation(0);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false); // Tab goes on to the fields, as from a list
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTextElideMode(Qt::ElideNone);
-    header()->setSectionsMovable(false);
-    header()->setSectionsClickable(true);
-    header()->setSortIndicatorShown(true);
-    header()->setSortIndicator(-1, Qt::AscendingOrder);
-    header()->setStretchLastSection(true);
-    connect(header(), &QHeaderView::sectionClicked, this, &SoundListBox::headingClicked);
-}
-
-void SoundListBox::setEntries(std::vector<SoundListEntry> entries) {
-    model_->setEntries(std::move(entries));
-    // No entry is current: the first key the designer presses in the list selects one, rather
-    // than the focus making the first entry current unselected.
-    setCurrentIndex({});
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2); // a list box's rows
+    QHeaderView* headings = horizontalHeader();
+    headings->setHighlightSections(false);
+    headings->setSectionsMovable(true);
+    headings->setFirstSectionMovable(false);
+    headings->setSectionsClickable(true);
+    headings->setSortIndicatorShown(true);
+    headings->setSortIndicator(-1, Qt::AscendingOrder);
+    headings->setStretchLastSection(true);
+    headings->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // Each value column as wide as its heading or three digits, Flags as its five letters.
     const QFontMetrics metrics(font());
-    for (int section = 1; section < kSoundColumns - 1; ++section) {
+    for (int section = 1; section < static_cast<int>(SoundColumn::Slots); ++section) {
         const QString widest = section == static_cast<int>(SoundColumn::Flags) ? "PVRLN" : "0000";
-        header()->resizeSection(section, std::max(metrics.horizontalAdvance(
+        headings->resizeSection(section, std::max(metrics.horizontalAdvance(
                                                       HeadingOf(static_cast<SoundColumn>(section))),
                                                   metrics.horizontalAdvance(widest)) +
                                              3 * metrics.averageCharWidth());
     }
-    applyFilter();
+    connect(headings, &QHeaderView::sectionClicked, this, &SoundListBox::headingClicked);
+}
+
+void SoundListBox::setEntries(std::vector<SoundListEntry> entries) {
+    hiddenPicked_.clear();
+    model_->setEntries(std::move(entries));
+    // No entry is current: the first key the designer presses in the list selects one, rather
+    // than the focus making the first entry current unselected.
+    setCurrentIndex({});
 }
 
 std::vector<int> SoundListBox::selectedPositions() const {
-    std::vector<int> positions;
+    std::vector<int> positions = hiddenPicked_;
     for (const QModelIndex& index : selectionModel()->selectedRows()) {
         positions.push_back(model_->positionAt(index.row()));
     }
@@ -171,41 +201,32 @@ std::vector<int> SoundListBox::selectedPositions() const {
 }
 
 void SoundListBox::selectPositions(const std::vector<int>& positions) {
-    if (positions.empty()) {
-        selectionModel()->clear();
-        return;
-    }
+    hiddenPicked_.clear();
     QItemSelection selection;
     for (const int position : positions) {
         const int row = model_->rowOf(position);
-        selection.select(model_->index(row, 0), model_->index(row, kSoundColumns - 1));
+        if (row < 0) {
+            hiddenPicked_.push_back(position);
+        } else {
+            selection.select(model_->index(row, 0), model_->index(row, kSoundColumns - 1));
+        }
     }
-    selectionModel()->setCurrentIndex(model_->index(model_->rowOf(positions.front()), 0),
-                                      QItemSelectionModel::NoUpdate);
+    const auto current = std::find_if(positions.begin(), positions.end(), [this](int position) {
+        return model_->rowOf(position) >= 0;
+    });
+    selectionModel()->setCurrentIndex(
+        current == positions.end() ? QModelIndex() : model_->index(model_->rowOf(*current), 0),
+        QItemSelectionModel::NoUpdate);
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 void SoundListBox::setFilter(const QString& text) {
-    filter_ = text;
-    applyFilter();
-}
-
-void SoundListBox::applyFilter() {
-    // Names are 8-bit text: a character beyond it is in none of them.
-    const QByteArray needle = filter_.toLatin1();
-    const bool encodable = QString::fromLatin1(needle) == filter_;
-    for (int row = 0; row < count(); ++row) {
-        const int position = model_->positionAt(row);
-        const SoundListEntry& shown = entry(position);
-        const bool matches =
-            encodable && MatchesFilter(shown, table_.Details[shown.detail()], sampleNames_,
-                                       std::string_view(needle.constData(), needle.size()));
-        setRowHidden(row, {}, !matches);
-    }
-}
-
-bool SoundListBox::isPositionHidden(int position) const {
-    return isRowHidden(model_->rowOf(position), {});
+    // Names are 8-bit text: a character beyond it is in none of them ("\n" matches none).
+    const QByteArray needle = text.toLatin1();
+    const bool encodable = QString::fromLatin1(needle) == text;
+    const std::vector<int> picked = selectedPositions();
+    model_->setFilter(encodable ? needle.toStdString() : std::string("\n"));
+    selectPositions(picked);
 }
 
 void SoundListBox::headingClicked(int section) {
@@ -218,8 +239,9 @@ void SoundListBox::headingClicked(int section) {
     } else {
         model_->sortBy(std::nullopt, false);
     }
-    header()->setSortIndicator(model_->sortColumn() ? section : -1,
-                               model_->descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+    horizontalHeader()->setSortIndicator(model_->sortColumn() ? section : -1,
+                                         model_->descending() ? Qt::DescendingOrder
+                                                              : Qt::AscendingOrder);
     if (currentIndex().isValid()) {
         scrollTo(currentIndex());
     }
@@ -243,19 +265,19 @@ template <class Handler> void SoundListBox::handle(Handler handler) {
 }
 
 void SoundListBox::keyPressEvent(QKeyEvent* event) {
-    handle([&] { QTreeView::keyPressEvent(event); });
+    handle([&] { QTableView::keyPressEvent(event); });
 }
 
 void SoundListBox::mousePressEvent(QMouseEvent* event) {
     ignoreUntilRelease_ = false; // a release the question took is not waited for
     pressing_ = true;
-    handle([&] { QTreeView::mousePressEvent(event); });
+    handle([&] { QTableView::mousePressEvent(event); });
     pressing_ = false;
 }
 
 void SoundListBox::mouseMoveEvent(QMouseEvent* event) {
     if (!ignoreUntilRelease_) {
-        handle([&] { QTreeView::mouseMoveEvent(event); });
+        handle([&] { QTableView::mouseMoveEvent(event); });
     }
 }
 
@@ -263,37 +285,45 @@ void SoundListBox::mouseReleaseEvent(QMouseEvent* event) {
     if (std::exchange(ignoreUntilRelease_, false)) {
         return;
     }
-    handle([&] { QTreeView::mouseReleaseEvent(event); });
+    handle([&] { QTableView::mouseReleaseEvent(event); });
+}
+
+QModelIndex SoundListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    // Home and End go to the first and the last sound, as in a list; left and right scroll.
+    const int column = std::max(currentIndex().column(), 0);
+    switch (action) {
+    case MoveHome:
+        return model_->index(0, column);
+    case MoveEnd:
+        return model_->index(model_->rowCount() - 1, column);
+    case MoveLeft:
+    case MoveRight:
+        horizontalScrollBar()->triggerAction(action == MoveLeft
+                                                 ? QAbstractSlider::SliderSingleStepSub
+                                                 : QAbstractSlider::SliderSingleStepAdd);
+        return currentIndex();
+    default:
+        return QTableView::moveCursor(action, modifiers);
+    }
 }
 
 void SoundListBox::setLaidOutWidth(int width) {
     laidOutWidth_ = width;
-    fitScrollBar();
-}
-
-void SoundListBox::fitScrollBar() {
-    setHorizontalScrollBarPolicy(width() > laidOutWidth_ ? Qt::ScrollBarAsNeeded
-                                                         : Qt::ScrollBarAlwaysOff);
-}
-
-void SoundListBox::resizeEvent(QResizeEvent* event) {
-    fitScrollBar();
-    QTreeView::resizeEvent(event);
 }
 
 bool SoundListBox::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::Resize) {
         // The names fill the list at its laid-out width; what it has beyond shows the values.
         const int beyond = std::max(0, width() - laidOutWidth_);
-        header()->resizeSection(0, std::max(viewport()->width() - beyond, 1));
+        horizontalHeader()->resizeSection(0, std::max(viewport()->width() - beyond, 1));
     }
-    return QTreeView::viewportEvent(event);
+    return QTableView::viewportEvent(event);
 }
 
 QItemSelectionModel::SelectionFlags SoundListBox::selectionCommand(const QModelIndex& index,
                                                                    const QEvent* event) const {
-    const QItemSelectionModel::SelectionFlags command = QTreeView::selectionCommand(index, event);
-    if (!selectionModel()->hasSelection()) {
+    const QItemSelectionModel::SelectionFlags command = QTableView::selectionCommand(index, event);
+    if (!selectionModel()->hasSelection() && hiddenPicked_.empty()) {
         return command;
     }
     // The blank area below the entries selects nothing and clears nothing.
@@ -303,8 +333,14 @@ QItemSelectionModel::SelectionFlags SoundListBox::selectionCommand(const QModelI
     const bool clearsIt =
         command.testAnyFlags(QItemSelectionModel::Deselect | QItemSelectionModel::Toggle) &&
         selectionModel()->isRowSelected(index.row(), index.parent()) &&
-        selectionModel()->selectedRows().size() == 1;
-    return clearsIt ? QItemSelectionModel::NoUpdate : command;
+        selectionModel()->selectedRows().size() == 1 && hiddenPicked_.empty();
+    if (clearsIt) {
+        return QItemSelectionModel::NoUpdate;
+    }
+    if (command.testFlag(QItemSelectionModel::Clear)) {
+        hiddenPicked_.clear(); // a new pick: the hidden ones go with the rest
+    }
+    return command;
 }
 
 } // namespace sondrel

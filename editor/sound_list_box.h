@@ -2,19 +2,22 @@
 // sortable by a click on a heading and filtered by what the designer types.
 //
 // The window speaks of list positions, the entries in the table's order as the list was
-// built; the rows a designer sees are those positions sorted and filtered.
+// built; the rows a designer (and a screen reader) sees are the positions the filter keeps,
+// sorted.
 #pragma once
 
+#include "formats/sample_names.h"
 #include "formats/sound_table.h"
 #include "logic/sound_columns.h"
 #include "logic/sound_list.h"
 
 #include <QAbstractTableModel>
-#include <QTreeView>
+#include <QTableView>
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sondrel {
@@ -24,23 +27,26 @@ inline QString NameText(std::string_view name) {
     return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-// The entries and their columns, rows in the order sorted.
+// The entries and their columns: the rows are the positions the filter keeps, in the order
+// sorted.
 class SoundListModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    SoundListModel(const SoundTable& table, QObject* parent);
+    SoundListModel(const SoundTable& table, const SampleNames& names, QObject* parent);
 
     void setEntries(std::vector<SoundListEntry> entries);
     const std::vector<SoundListEntry>& entries() const { return entries_; }
     int positionAt(int row) const { return order_[static_cast<std::size_t>(row)]; }
+    // The row of a position, or -1 where the filter hides it.
     int rowOf(int position) const { return rows_[static_cast<std::size_t>(position)]; }
 
-    // Sorts the rows by a column, or puts them back in the table's order. Selected and hidden
-    // rows stay so.
+    // Sorts the rows by a column, or puts them back in the table's order.
     void sortBy(std::optional<SoundColumn> column, bool descending);
     std::optional<SoundColumn> sortColumn() const { return sortColumn_; }
     bool descending() const { return descending_; }
+    // Keeps only the sounds that match `needle` (see MatchesFilter); none hidden when empty.
+    void setFilter(std::string needle);
     // The values changed (an Update, an undo): shows them, and sorts again by them.
     void refresh();
 
@@ -51,25 +57,27 @@ public:
 
 private:
     const SoundDetail& detailOf(int position) const;
-    // The positions in the order sorted, or the table's.
+    // The positions the filter keeps, in the order sorted or the table's.
     std::vector<int> ordered() const;
     void setOrder(std::vector<int> order);
-    // Sorts the rows again, keeping what is selected and hidden on its sound.
+    // Sorts the rows again, the selection staying on its sounds.
     void arrange();
 
     const SoundTable& table_;
+    const SampleNames& names_;
     std::vector<SoundListEntry> entries_;
     std::vector<int> order_; // row -> position
-    std::vector<int> rows_;  // position -> row
+    std::vector<int> rows_;  // position -> row, -1 where hidden
     std::optional<SoundColumn> sortColumn_;
     bool descending_ = false;
+    std::optional<std::string> needle_; // the filter, where one is set
 };
 
 // The list box. Once an entry is selected, one always is: a click on the blank area below the
 // entries, or Ctrl+click and Ctrl+Space on the only one selected, change nothing, so the fields
 // never show a sound that Update cannot store into. Ctrl+click, Shift+click and the Shift+arrow
-// keys select several.
-class SoundListBox : public QTreeView {
+// keys select several. The sounds picked stay picked while the filter hides them.
+class SoundListBox : public QTableView {
     Q_OBJECT
 
 public:
@@ -77,23 +85,23 @@ public:
     SoundListBox(const SoundTable& table, const SampleNames& sampleNames, QWidget* parent);
 
     SoundListModel* sounds() const { return model_; }
-    int count() const { return model_->rowCount(); }
+    int count() const { return static_cast<int>(model_->entries().size()); }
     const SoundListEntry& entry(int position) const {
         return model_->entries()[static_cast<std::size_t>(position)];
     }
     void setEntries(std::vector<SoundListEntry> entries);
 
-    // The positions selected, in the table's order (hidden ones included).
+    // The positions picked, in the table's order, those the filter hides included.
     std::vector<int> selectedPositions() const;
-    // Selects these positions alone, the first of them current and in view.
+    // Picks these positions alone, the first of them current and in view.
     void selectPositions(const std::vector<int>& positions);
-    // Hides the rows whose sound does not match `text` (see MatchesFilter), now and after
-    // the entries change.
+    // Lists only the sounds that match `text` (see MatchesFilter), now and after the entries
+    // change; the sounds picked stay picked.
     void setFilter(const QString& text);
-    bool isPositionHidden(int position) const;
+    bool isPositionHidden(int position) const { return model_->rowOf(position) < 0; }
 
-    // The width the list was laid out at: there, the names fill it as they always did, with
-    // no scroll bar below them, and the other columns come into view as it grows wider.
+    // The width the list was laid out at: there, the names fill it as they always did, and the
+    // other columns are to their right, a scroll bar below says so.
     void setLaidOutWidth(int width);
 
     // Puts the selection back on the sounds shown, when a question kept the designer there.
@@ -112,21 +120,18 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     bool viewportEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
 
 private:
     template <class Handler> void handle(Handler handler);
-    // A sideways scroll bar only where the list is wider than it was laid out.
-    void fitScrollBar();
     void headingClicked(int section);
-    void applyFilter();
 
     SoundListModel* model_;
-    const SoundTable& table_;
     const SampleNames& sampleNames_;
-    QString filter_;
+    // Picked, but hidden by the filter; a new pick of the designer's lets them go.
+    mutable std::vector<int> hiddenPicked_;
     int laidOutWidth_ = 0;
     int handling_ = 0;
     bool staying_ = false;

@@ -78,7 +78,7 @@ int ColumnNumber(const SoundDetail& detail, SoundColumn column) {
 
 const char* HeadingOf(SoundColumn column) {
     static constexpr std::array<const char*, kSoundColumns> kHeadings = {
-        "Sound", "Range", "Volume", "Pitch", "Chance", "Flags", "Samples", "Slots"};
+        "Sound", "Range", "Volume", "Pitch", "Chance", "Flags", "Samples", "Slots", "Sample names"};
     return kHeadings[static_cast<std::size_t>(column)];
 }
 
@@ -99,7 +99,8 @@ std::string FlagLetters(std::uint16_t flags, char clear) {
     return letters;
 }
 
-std::string ColumnText(const SoundListEntry& entry, const SoundDetail& detail, SoundColumn column) {
+std::string ColumnText(const SoundListEntry& entry, const SoundDetail& detail,
+                       const SampleNames& names, SoundColumn column) {
     switch (column) {
     case SoundColumn::Sound:
         return entry.Text;
@@ -112,13 +113,22 @@ std::string ColumnText(const SoundListEntry& entry, const SoundDetail& detail, S
         }
         return slots;
     }
+    case SoundColumn::SampleNames: {
+        std::string text;
+        for (const DetailSample& sample : SamplesOfDetail(detail, names)) {
+            if (sample.Name) { // a damaged table names what there is
+                text += (text.empty() ? "" : ", ") + std::string(*sample.Name);
+            }
+        }
+        return text;
+    }
     default:
         return std::to_string(ColumnNumber(detail, column));
     }
 }
 
 std::vector<int> SortedOrder(const std::vector<SoundListEntry>& entries, const SoundTable& table,
-                             SoundColumn column, bool descending) {
+                             const SampleNames& names, SoundColumn column, bool descending) {
     const auto detailOf = [&](int position) -> const SoundDetail& {
         return table.Details[entries[static_cast<std::size_t>(position)].detail()];
     };
@@ -133,6 +143,9 @@ std::vector<int> SortedOrder(const std::vector<SoundListEntry>& entries, const S
             return FlagLetters(detailOf(a).Flags).compare(FlagLetters(detailOf(b).Flags));
         case SoundColumn::Slots:
             return entryA.Slots < entryB.Slots ? -1 : entryB.Slots < entryA.Slots ? 1 : 0;
+        case SoundColumn::SampleNames:
+            return CompareNames(ColumnText(entryA, detailOf(a), names, column),
+                                ColumnText(entryB, detailOf(b), names, column));
         default:
             return ColumnNumber(detailOf(a), column) - ColumnNumber(detailOf(b), column);
         }

@@ -3,7 +3,8 @@
 //
 // The columns: the entry's text; the range, volume, pitch and chance in the units of the
 // fields; the flags as the letters of their labels (P, V, R, L, N, each where set: loop modes
-// 1 and 3 both show L); the number of samples; and every slot that uses the sound.
+// 1 and 3 both show L); the number of samples; every slot that uses the sound; and the names
+// of its samples.
 #pragma once
 
 #include "formats/sound_table.h"
@@ -15,24 +16,25 @@
 
 namespace sondrel {
 
-enum class SoundColumn { Sound, Range, Volume, Pitch, Chance, Flags, Samples, Slots };
-inline constexpr int kSoundColumns = 8;
+enum class SoundColumn { Sound, Range, Volume, Pitch, Chance, Flags, Samples, Slots, SampleNames };
+inline constexpr int kSoundColumns = 9;
 
-// The column's heading: "Sound", "Range", ... "Slots".
+// The column's heading: "Sound", "Range", ... "Slots", "Sample names".
 const char* HeadingOf(SoundColumn column);
 
 // The letters of the flags the labels show as set, in the labels' order ("PVRLN"); with
 // `clear`, that character stands for each flag not set ("PV-L-").
 std::string FlagLetters(std::uint16_t flags, char clear = '\0');
 
-// What the column shows for an entry whose detail is `detail`.
-std::string ColumnText(const SoundListEntry& entry, const SoundDetail& detail, SoundColumn column);
+// What the column shows for an entry whose detail is `detail`, its samples named in `names`.
+std::string ColumnText(const SoundListEntry& entry, const SoundDetail& detail,
+                       const SampleNames& names, SoundColumn column);
 
 // The list's positions in the order of `column`: numbers as numbers, the sounds' names with
 // the numbers in them as numbers and letters regardless of case. Equal ones keep the
 // table's order, descending too.
 std::vector<int> SortedOrder(const std::vector<SoundListEntry>& entries, const SoundTable& table,
-                             SoundColumn column, bool descending);
+                             const SampleNames& names, SoundColumn column, bool descending);
 
 // Whether the entry's text, the name of one of its samples or one of its slot numbers
 // contains `needle`, regardless of case (letters of the 8-bit names included). Every entry

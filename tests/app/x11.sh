@@ -137,7 +137,7 @@ edit_and_save() {
     fi
     xdotool key --delay 150 Tab Tab Tab ctrl+a 4 2 alt+p ctrl+Return
     sleep 1
-    xdotool key ctrl+s
+    xdotool key ctrl+shift+s # the save dialog: Save as
     keys_in_next_window "$main" End shift+Home BackSpace s a v e d Return
     for _ in $(seq 150); do [ -s "$folder/saved.sam" ] && break; sleep 0.1; done
     [ -s "$folder/saved.sam" ] || fail "$* saved nothing: $(ls "$folder")"

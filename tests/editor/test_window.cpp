@@ -17,12 +17,16 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -76,13 +80,15 @@ QString Q(const fs::path& path) {
 // One run of the editor over its own folder.
 class EditorSession {
 public:
-    // Starts without a table, or on the table `named` in its folder, as from a command line.
-    explicit EditorSession(const std::string& named = {})
+    // Starts without a table, or on the table `named` in its folder, as from a command line;
+    // with the settings of a run before, or its own.
+    explicit EditorSession(const std::string& named = {}, const fs::path& settings = {})
         : named_(!named.empty()), script(std::make_unique<Script>()),
           window(std::make_unique<Sondrel>(
               StartOptions{.objectDatabase = dir / kObjectDatabaseName,
                            .table = named_ ? dir / named : std::filesystem::path(),
-                           .prompts = script.get()})) {
+                           .prompts = script.get(),
+                           .settingsFile = settings.empty() ? home / "settings.ini" : settings})) {
         ObjectDatabase database;
         for (int slot = 0; slot < kSoundSlots; ++slot) {
             database.names.push_back("Object " + std::to_string(slot));
@@ -132,10 +138,12 @@ public:
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
+    // The names of the sounds listed, as the rows show them.
     QStringList listTexts() {
         QStringList texts;
-        for (int row = 0; row < child<SoundListBox>("SndLst")->count(); ++row) {
-            texts << child<SoundListBox>("SndLst")->model()->index(row, 0).data().toString();
+        const QAbstractItemModel* rows = child<SoundListBox>("SndLst")->model();
+        for (int row = 0; row < rows->rowCount(); ++row) {
+            texts << rows->index(row, 0).data().toString();
         }
         return texts;
     }
@@ -182,6 +190,7 @@ public:
 
     bool named_;
     TempDir dir;
+    TempDir home;                   // the settings
     std::unique_ptr<Script> script; // before the window, which asks through it
     std::unique_ptr<Sondrel> window;
 };
@@ -357,10 +366,7 @@ TEST_F(WindowTest, updateStoresTheFieldsAndFlagsIntoTheSelectedSoundOnly) {
     SoundTable expected = MakeTable();
     expected.Details[2] = {3, 226, 31, 30, 63, 0x8F80 | 0x4000 | 12 | 2}; // unshown bits stay
     EXPECT_EQ(shownTable(), expected);
-    EXPECT_EQ(fields(), (QStringList{"31", "9E1", "50", "1 2"})); // Update shows nothing anew
-    select(0);
-    select(2);
-    EXPECT_EQ(fields(), (QStringList{"31", "90", "50", "12"})); // read back as typed
+    EXPECT_EQ(fields(), (QStringList{"31", "90", "50", "12"})); // as stored, as typed
 }
 
 TEST_F(WindowTest, updateRefusesTextThatIsNotANumberWithinTheFieldAndSaysWhich) {
@@ -372,6 +378,13 @@ TEST_F(WindowTest, updateRefusesTextThatIsNotANumberWithinTheFieldAndSaysWhich) 
         {"SndRAD", "32", "range must be a number from 0 to 31"},
         {"SndPIT", "abc", "pitch must be a number from 0 to 100"},
         {"SndCH", "-5", "chance must be a number from 0 to 101"},
+        // Anything after the number is refused, not passed over.
+        {"SndVOL", "0x5A", "volume must be a number from 0 to 101"},
+        {"SndRAD", "12abc", "range must be a number from 0 to 31"},
+        {"SndPIT", "1e", "pitch must be a number from 0 to 100"},
+        {"SndCH", "2,5",
+         "chance must be a number from 0 to 101, and a fraction is written with a point: 2.5, "
+         "not 2,5"},
     };
     for (const auto& [field, text, message] : cases) {
         type("SndRAD", "7"); // a good value before the bad one is not stored either
@@ -608,46 +621,44 @@ TEST(WindowEdits, movingAwayFromUnappliedEditsAsksWhatToDoWithThem) {
     EXPECT_EQ(t.shownTable(), MakeTable());
 }
 
-TEST(WindowEdits, closingAsksToSaveWhatIsNotSaved) {
+TEST(WindowEdits, closingAsksToSaveWhatIsNotSavedAndSavesInPlace) {
     struct Case {
         const char* what;
-        bool update;    // an Update changed the table
-        bool unapplied; // the fields hold an edit not stored
+        bool update;   // an Update stored volume 20 (stored 50)
+        QString typed; // the volume field's text then, "100" as shown
         Steps answers;
         bool closes;
         bool saved;
     };
-    const auto closeAnd = [](QMessageBox::StandardButton answer, Steps then = {}) {
-        then.insert(then.begin(), Script::press(answer));
-        return then;
-    };
-    const Steps saveOver = {Script::chooseFile("city.sfx")};
     const Case cases[] = {
-        {"nothing changed", false, false, {}, true, false},
-        {"discarded", true, false, closeAnd(QMessageBox::Discard), true, false},
-        {"cancelled", true, true, closeAnd(QMessageBox::Cancel), false, false},
-        {"the save dialog cancelled", true, false, closeAnd(QMessageBox::Save, {Script::cancel()}),
-         false, false},
-        {"saved", true, false, closeAnd(QMessageBox::Save, saveOver), true, true},
-        {"saved with the fields' edit", false, true, closeAnd(QMessageBox::Save, saveOver), true,
+        {"nothing changed", false, "100", {}, true, false},
+        {"discarded", true, "20", {Script::press(QMessageBox::Discard)}, true, false},
+        {"cancelled", true, "30", {Script::press(QMessageBox::Cancel)}, false, false},
+        {"saved", true, "20", {Script::press(QMessageBox::Save)}, true, true},
+        {"saved with the fields' edit",
+         false,
+         "20",
+         {Script::press(QMessageBox::Save)},
+         true,
          true},
+        {"a refused field",
+         false,
+         "abc",
+         {Script::press(QMessageBox::Save), Script::press(QMessageBox::Ok)},
+         false,
+         false},
     };
     for (const Case& c : cases) {
         EditorSession t;
         t.open();
         t.select(0);
-        t.type("SndVOL", "20");
         if (c.update) {
+            t.type("SndVOL", "20");
             t.press("Update");
-            t.type("SndVOL", c.unapplied ? "30" : "20");
-        } else if (!c.unapplied) {
-            t.type("SndVOL", "100"); // as shown
         }
-        Steps steps = c.answers;
-        if (c.saved) {
-            steps.at(1) = Script::chooseFile(Q(t.table()));
-        }
-        t.script->play(std::move(steps));
+        t.type("SndVOL", c.typed);
+        EXPECT_EQ(t.caption().contains('*'), c.update || c.typed != "100") << c.what;
+        t.script->play(c.answers);
         EXPECT_EQ(t.window->close(), c.closes) << c.what;
         EXPECT_TRUE(t.script->finished()) << c.what;
         if (!c.answers.empty()) {
@@ -657,7 +668,6 @@ TEST(WindowEdits, closingAsksToSaveWhatIsNotSaved) {
         }
         EXPECT_EQ(t.window->isVisible(), !c.closes) << c.what;
         EXPECT_EQ(ReadSFX(t.table()).Details[0].Volume, c.saved ? 50 : 250) << c.what;
-        EXPECT_EQ(t.window->isWindowModified(), c.update && !c.saved) << c.what;
     }
 }
 
@@ -782,21 +792,23 @@ TEST(WindowList, columnsShowEverySoundsValuesAndSortAndTheFilterFindsIt) {
     for (int column = 0; column < list->model()->columnCount(); ++column) {
         cells << list->model()->index(2, column).data().toString();
     }
-    EXPECT_EQ(cells, (QStringList{"KV3 Sound 45 - 4", "3", "1", "3", "0", "L", "3", "4, 12, 200"}));
-    // At the laid-out width the names fill the list; wider, the values come into view.
-    EXPECT_EQ(list->header()->sectionSize(0), list->viewport()->width());
-    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(cells, (QStringList{"KV3 Sound 45 - 4", "3", "1", "3", "0", "L", "3", "4, 12, 200",
+                                  "KV3 Sound 45-bell.wav, KV3 Sound 46.wav, KV3 Sound 47.wav"}));
+    // At the laid-out width the names fill the list, a scroll bar says more is to their right;
+    // wider, the values come into view.
+    EXPECT_EQ(list->horizontalHeader()->sectionSize(0), list->viewport()->width());
+    EXPECT_TRUE(list->horizontalScrollBar()->isVisible());
     t.window->resize(t.window->size() + QSize(400, 0));
-    EXPECT_EQ(list->header()->sectionSize(0), list->viewport()->width() - 400);
-    EXPECT_EQ(list->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+    EXPECT_EQ(list->horizontalHeader()->sectionSize(0), list->viewport()->width() - 400);
 
     // A click on a heading sorts up, the next one down, the third back to the table's order;
     // the sound selected stays selected and shown.
     t.select(1);
     const auto clickHeading = [&](SoundColumn column) {
         const int section = static_cast<int>(column);
-        QTest::mouseClick(list->header()->viewport(), Qt::LeftButton, {},
-                          QPoint(list->header()->sectionViewportPosition(section) + 5, 5));
+        QTest::mouseClick(
+            list->horizontalHeader()->viewport(), Qt::LeftButton, {},
+            QPoint(list->horizontalHeader()->sectionViewportPosition(section) + 5, 5));
     };
     const QStringList tableOrder = t.listTexts();
     clickHeading(SoundColumn::Volume);
@@ -808,7 +820,7 @@ TEST(WindowList, columnsShowEverySoundsValuesAndSortAndTheFilterFindsIt) {
     EXPECT_EQ(t.listTexts().front(), "Object 120");
     clickHeading(SoundColumn::Volume);
     EXPECT_EQ(t.listTexts(), tableOrder);
-    EXPECT_EQ(list->header()->sortIndicatorSection(), -1);
+    EXPECT_EQ(list->horizontalHeader()->sortIndicatorSection(), -1);
     EXPECT_EQ(t.fields().at(0), "31");
 
     // Ctrl+F shows the filter over the list; what is typed keeps the matching sounds, Escape
@@ -828,20 +840,15 @@ TEST(WindowList, columnsShowEverySoundsValuesAndSortAndTheFilterFindsIt) {
     };
     for (const auto& [typed, found] : finds) {
         t.type("SndFilter", typed);
-        QStringList shown;
-        for (int row = 0; row < list->count(); ++row) {
-            if (!list->isRowHidden(row, {})) {
-                shown << t.listTexts().at(row);
-            }
-        }
-        EXPECT_EQ(shown, found) << typed.toStdString();
+        EXPECT_EQ(t.listTexts(), found) << typed.toStdString();
         EXPECT_EQ(t.fields().at(0), "31");
+        EXPECT_EQ(list->selectedPositions(), std::vector<int>{1}); // picked, listed or not
     }
     QTest::keyClick(filter, Qt::Key_Escape);
     EXPECT_FALSE(filter->isVisible());
     EXPECT_TRUE(filter->text().isEmpty());
     EXPECT_EQ(list->geometry(), laidOut);
-    EXPECT_FALSE(list->isRowHidden(0, {}));
+    EXPECT_EQ(t.listTexts(), tableOrder);
     EXPECT_EQ(QApplication::focusWidget(), list);
 }
 
@@ -900,6 +907,83 @@ TEST(WindowBatch, oneUpdateStoresIntoEverySelectedSoundOnlyWhatChangedAndOneUndo
     EXPECT_EQ(t.shownTable(), MakeTable());
     EXPECT_EQ(list->selectedPositions(), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(t.caption(), "city.sfx - OBEL Sondrel");
+}
+
+TEST(WindowSave, ctrlSSavesWhatTheFieldsShowWhereTheTableIsAndAsksWhatASaveMustAsk) {
+    EditorSession t;
+    t.open();
+    auto* list = t.child<SoundListBox>("SndLst");
+    // Typed, not stored with Update: the caption marks it, and Ctrl+S stores and saves it.
+    t.select(0);
+    t.type("SndVOL", "55");
+    EXPECT_EQ(t.caption(), "city.sfx* - OBEL Sondrel");
+    t.key(Qt::CTRL | Qt::Key_S);
+    SoundTable expected = MakeTable();
+    expected.Details[0].Volume = 138; // 55 as typed, stored in place with no dialog
+    EXPECT_EQ(ReadSFX(t.table()), expected);
+    EXPECT_EQ(t.caption(), "city.sfx - OBEL Sondrel");
+    EXPECT_EQ(t.child<QLabel>("SndStatus")->text(), "Saved city.sfx and city.sam");
+    // Into several sounds at once.
+    t.select(0);
+    QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+    t.type("SndCH", "20");
+    t.key(Qt::CTRL | Qt::Key_S);
+    expected.Details[0].Chance = 50;
+    expected.Details[1].Chance = 51; // its unshown bit kept
+    EXPECT_EQ(ReadSFX(t.table()), expected);
+    // A refused value stops the save before anything is written.
+    t.type("SndCH", "abc");
+    t.key(Qt::CTRL | Qt::Key_S, {Script::press(QMessageBox::Ok)});
+    EXPECT_TRUE(t.script->messages().at(0).startsWith("The chance must be a number"));
+    EXPECT_EQ(ReadSFX(t.table()), expected);
+    EXPECT_EQ(t.caption(), "city.sfx* - OBEL Sondrel");
+    // A table another program changed is replaced only when the designer says so.
+    t.type("SndCH", "4");
+    SoundTable theirs = MakeTable();
+    theirs.Details[4].Pitch = 99;
+    WriteAll(t.table(), SerializeSFX(theirs));
+    t.key(Qt::CTRL | Qt::Key_S, {Script::press(QMessageBox::No)});
+    EXPECT_TRUE(t.script->messages().at(0).startsWith("The file " + Q(t.table()) + " has been "));
+    EXPECT_EQ(ReadSFX(t.table()), theirs);
+}
+
+TEST(WindowSettings, theWindowKeepsItsSizeAndColumnsAndTheRecentTablesAndOpensOneDropped) {
+    TempDir home;
+    const QSize enlarged(640, 480);
+    QString first;
+    {
+        EditorSession t({}, home / "settings.ini");
+        t.open();
+        first = Q(t.table());
+        t.window->resize(enlarged);
+        t.child<SoundListBox>("SndLst")->horizontalHeader()->resizeSection(1, 77);
+        EXPECT_TRUE(t.window->close());
+    }
+    EditorSession t({}, home / "settings.ini");
+    t.open();
+    EXPECT_EQ(t.window->size(), enlarged);
+    EXPECT_EQ(t.child<SoundListBox>("SndLst")->horizontalHeader()->sectionSize(1), 77);
+    // A table dropped onto the window opens, once the changes not saved are settled.
+    t.select(0);
+    t.type("SndVOL", "20");
+    WriteAll(t.dir / "drop.sfx", SerializeSFX(MakeTable()));
+    WriteText(t.dir / "drop.sam", SerializeSampleNames(kSampleNames, 8));
+    QMimeData dragged;
+    dragged.setUrls({QUrl::fromLocalFile(Q(t.dir / "drop.sfx"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+    QApplication::sendEvent(t.window.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+    t.script->play({Script::press(QMessageBox::Discard)});
+    QApplication::sendEvent(t.window.get(), &drop);
+    EXPECT_TRUE(t.script->finished());
+    EXPECT_EQ(t.caption(), "drop.sfx - OBEL Sondrel");
+    QSettings kept(Q(home / "settings.ini"), QSettings::IniFormat);
+    EXPECT_EQ(kept.value("recent").toStringList(),
+              (QStringList{Q(t.dir / "drop.sfx"), Q(t.table()), first}));
+    // F1 tells what the keys and the flags are, as far as the table says.
+    t.key(Qt::Key_F1, {Script::press(QMessageBox::Ok)});
+    EXPECT_TRUE(t.script->messages().at(0).contains("P is bit 13, V bit 14 and N bit 12"));
 }
 
 // Qt's own dialogs, as the program shows them: what a script cannot see. Each is looked at and

@@ -156,20 +156,23 @@ TEST(SoundColumns, showTheValuesInTheFieldsUnitsTheFlagsAsLettersAndEverySlot) {
     for (const SoundListEntry& entry : entries) {
         std::vector<std::string>& row = shown.emplace_back();
         for (int column = 0; column < kSoundColumns; ++column) {
-            row.push_back(ColumnText(entry, table.Details[entry.ListToDetail - 1],
+            row.push_back(ColumnText(entry, table.Details[entry.detail()], names,
                                      static_cast<SoundColumn>(column)));
         }
     }
     EXPECT_EQ(shown, (std::vector<std::vector<std::string>>{
-                         {"KV5 Sound 12 - 45", "5", "100", "100", "4", "VR", "1", "45"},
-                         {"Object 120", "31", "101", "100", "101", "PLN", "2", "120"},
-                         {"KV3 Sound 45 - 4", "3", "1", "3", "0", "L", "3", "4, 12, 200"},
-                         {"KV2 Sound 45 - 9", "0", "0", "0", "0", "", "0", "9"}}));
+                         {"KV5 Sound 12 - 45", "5", "100", "100", "4", "VR", "1", "45",
+                          "KV5 Sound 12.wav"},
+                         {"Object 120", "31", "101", "100", "101", "PLN", "2", "120",
+                          "Door creak.wav, Door slam.wav"},
+                         {"KV3 Sound 45 - 4", "3", "1", "3", "0", "L", "3", "4, 12, 200",
+                          "KV3 Sound 45-bell.wav, a, b"},
+                         {"KV2 Sound 45 - 9", "0", "0", "0", "0", "", "0", "9", ""}}));
 
     // Sorted: numbers as numbers, names as a designer reads them; equal ones keep the
     // table's order, also downwards.
     const auto order = [&](SoundColumn column, bool descending) {
-        return SortedOrder(entries, table, column, descending);
+        return SortedOrder(entries, table, names, column, descending);
     };
     EXPECT_EQ(order(SoundColumn::Sound, false), (std::vector<int>{3, 2, 0, 1}));
     EXPECT_EQ(order(SoundColumn::Range, false), (std::vector<int>{3, 2, 0, 1}));
@@ -180,6 +183,7 @@ TEST(SoundColumns, showTheValuesInTheFieldsUnitsTheFlagsAsLettersAndEverySlot) {
     EXPECT_EQ(order(SoundColumn::Flags, false), (std::vector<int>{3, 2, 1, 0}));
     EXPECT_EQ(order(SoundColumn::Samples, true), (std::vector<int>{2, 1, 0, 3}));
     EXPECT_EQ(order(SoundColumn::Slots, false), (std::vector<int>{2, 3, 0, 1}));
+    EXPECT_EQ(order(SoundColumn::SampleNames, false), (std::vector<int>{3, 1, 2, 0}));
 
     // The filter: the entry's text, its samples' names, its slots; case aside.
     const std::pair<std::string, std::vector<int>> filters[] = {
@@ -189,8 +193,7 @@ TEST(SoundColumns, showTheValuesInTheFieldsUnitsTheFlagsAsLettersAndEverySlot) {
     for (const auto& [needle, kept] : filters) {
         std::vector<int> matching;
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (MatchesFilter(entries[i], table.Details[entries[i].ListToDetail - 1], names,
-                              needle)) {
+            if (MatchesFilter(entries[i], table.Details[entries[i].detail()], names, needle)) {
                 matching.push_back(static_cast<int>(i));
             }
         }
@@ -206,7 +209,7 @@ TEST(SoundColumns, namesSortWithTheirNumbersAsNumbersAndLettersRegardlessOfCase)
     for (std::size_t i = 0; i < texts.size(); ++i) {
         entries.push_back({texts[i], static_cast<std::int32_t>(i + 1), {}});
     }
-    EXPECT_EQ(SortedOrder(entries, table, SoundColumn::Sound, false),
+    EXPECT_EQ(SortedOrder(entries, table, {}, SoundColumn::Sound, false),
               (std::vector<int>{3, 1, 6, 2, 0, 4, 5}));
     EXPECT_TRUE(MatchesFilter(entries[5], table.Details[0], {}, "\xC9T\xC9"));
 }
