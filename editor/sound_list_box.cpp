@@ -229,6 +229,11 @@ void SoundListBox::setFilter(const QString& text) {
     selectPositions(picked);
 }
 
+void SoundListBox::selectAll() {
+    hiddenPicked_.clear();
+    QTableView::selectAll();
+}
+
 void SoundListBox::headingClicked(int section) {
     // A click sorts up, the next one down, the third puts the table's order back.
     const auto column = static_cast<SoundColumn>(section);

@@ -99,6 +99,8 @@ public:
     // change; the sounds picked stay picked.
     void setFilter(const QString& text);
     bool isPositionHidden(int position) const { return model_->rowOf(position) < 0; }
+    // Ctrl+A: every sound listed, and no other.
+    void selectAll() override;
 
     // The width the list was laid out at: there, the names fill it as they always did, and the
     // other columns are to their right, a scroll bar below says so.
