@@ -88,7 +88,7 @@ std::size_t NaiveSoundListSize(const SoundTable& table, const SampleNames& names
                                              ? std::string(name.substr(0, 9)) + " " +
                                                    (number ? std::to_string(*number) : "") + " - " +
                                                    std::to_string(slot)
-                                             : objects[static_cast<std::size_t>(slot)];
+                                             : std::string(objects[static_cast<std::size_t>(slot)]);
                 benchmark::DoNotOptimize(text.data());
                 ++entries;
                 break;

@@ -192,29 +192,15 @@ void Sondrel::createControls() {
     SndStatus->setAccessibleName("Status");
     SndStatus->hide();
 
-    // The filter, hidden until Ctrl+F, takes a line at the top of the list.
-    SndFilter = new QLineEdit(this);
-    SndFilter->setObjectName("SndFilter");
-    SndFilter->setAccessibleName("Find a sound");
-    SndFilter->setAccessibleDescription(
-        "Lists only the sounds whose name, sample names or slots contain what you type. Escape "
-        "clears it.");
-    SndFilter->setPlaceholderText("Find a sound: name, sample or slot");
-    SndFilter->hide();
-    connect(SndFilter, &QLineEdit::textChanged, SndLst, &SoundListBox::setFilter);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), SndFilter);
-    escape->setContext(Qt::WidgetShortcut);
-    connect(escape, &QShortcut::activated, this, &Sondrel::hideFilter);
-
     // Labels never take the focus; the rest in tab order, SndVOL before SndPIT.
-    QWidget* tabOrder[] = {SndFilter, SndLst, Samples, SndRAD, SndVOL, SndPIT, SndCH, Update, Save};
+    QWidget* tabOrder[] = {SndLst, Samples, SndRAD, SndVOL, SndPIT, SndCH, Update, Save};
     for (std::size_t i = 0; i + 1 < std::size(tabOrder); ++i) {
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
     }
 
     // Where each control stands at the laid-out size, for resizeEvent.
     for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (control != SndFilter && control != SndStatus) {
+        if (control != SndStatus) {
             laidOut_.emplace_back(control, control->geometry());
         }
     }

@@ -176,6 +176,7 @@ private:
     void reselect(const std::vector<int>& details, const QStringList& texts);
     // The filter over the list (Ctrl+F), and Escape in it.
     void showFilter();
+    void createFilter();
     void hideFilter();
     // Places the controls for the window's size: the list takes what the window has beyond its
     // laid-out size, less the filter's line while it shows.

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -54,7 +55,7 @@ void Sondrel::layOut() {
     }
     SndStatus->setVisible(statusLine);
     SndStatus->setGeometry(SndLst->x(), height() - line, SndLst->width(), line);
-    if (SndFilter->isVisible()) {
+    if (SndFilter != nullptr && SndFilter->isVisible()) {
         const QRect list = SndLst->geometry();
         const int filterLine = SndFilter->sizeHint().height();
         SndFilter->setGeometry(list.left(), list.top(), list.width(), filterLine);
@@ -71,10 +72,30 @@ void Sondrel::showStatus(const QString& text) {
 }
 
 void Sondrel::showFilter() {
+    if (SndFilter == nullptr) {
+        createFilter();
+    }
     SndFilter->show();
     layOut();
     SndFilter->setFocus();
     SndFilter->selectAll();
+}
+
+void Sondrel::createFilter() {
+    // The filter, made on first use, takes a line at the top of the list; Tab goes on from
+    // it to the list.
+    SndFilter = new QLineEdit(this);
+    SndFilter->setObjectName("SndFilter");
+    SndFilter->setAccessibleName("Find a sound");
+    SndFilter->setAccessibleDescription(
+        "Lists only the sounds whose name, sample names or slots contain what you type. Escape "
+        "clears it.");
+    SndFilter->setPlaceholderText("Find a sound: name, sample or slot");
+    connect(SndFilter, &QLineEdit::textChanged, SndLst, &SoundListBox::setFilter);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), SndFilter);
+    escape->setContext(Qt::WidgetShortcut);
+    connect(escape, &QShortcut::activated, this, &Sondrel::hideFilter);
+    setTabOrder(SndFilter, SndLst);
 }
 
 void Sondrel::hideFilter() {

@@ -51,9 +51,8 @@ public:
             }
             if (length > 0) {
                 const std::int64_t end = moved(in_.pos(), length);
-                std::string& name = names[static_cast<std::size_t>(i)];
-                name.resize(in_.held(static_cast<std::size_t>(length)));
-                in_.read(name.data(), name.size());
+                names.set(static_cast<std::size_t>(i),
+                          in_.view(static_cast<std::size_t>(length))); // what the file holds
                 in_.moveTo(end);
             }
         }
@@ -124,6 +123,21 @@ private:
 };
 
 } // namespace
+
+void ObjectNameTable::set(std::size_t slot, std::string_view name) {
+    spans_[slot] = {static_cast<std::uint32_t>(bytes_.size()),
+                    static_cast<std::uint32_t>(name.size())};
+    bytes_ += name;
+}
+
+bool operator==(const ObjectNameTable& a, const ObjectNameTable& b) {
+    for (std::size_t slot = 0; slot < ObjectNameTable::size(); ++slot) {
+        if (a[slot] != b[slot]) {
+            return false;
+        }
+    }
+    return true;
+}
 
 ObjectNameTable ParseObjectNames(std::span<const std::uint8_t> bytes, const fs::path& file) {
     return Parser(bytes, file).parse();

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sondrel {
@@ -34,8 +35,27 @@ inline constexpr std::int32_t kMaxObjectNameBytes = 4096;
 // Nor does a database come near this: a larger one is refused rather than read into memory.
 inline constexpr std::size_t kMaxObjectDatabaseBytes = 64u << 20;
 
-// Names 0..540; the database does not have to supply them all, and the rest stay empty.
-using ObjectNameTable = std::array<std::string, kObjectNameCount>;
+// Names 0..540, held as one block of their bytes and where each lies in it; the database does
+// not have to supply them all, and the rest stay empty.
+class ObjectNameTable {
+public:
+    std::string_view operator[](std::size_t slot) const {
+        return std::string_view(bytes_).substr(spans_[slot].offset, spans_[slot].length);
+    }
+    static constexpr std::size_t size() { return kObjectNameCount; }
+    // Gives `slot` its name (the parser, the examples, the tests), in place of any it had.
+    void set(std::size_t slot, std::string_view name);
+
+    friend bool operator==(const ObjectNameTable& a, const ObjectNameTable& b);
+
+private:
+    struct Span {
+        std::uint32_t offset = 0;
+        std::uint32_t length = 0;
+    };
+    std::string bytes_;
+    std::array<Span, kObjectNameCount> spans_{};
+};
 
 // Reads the names from the bytes of a database. Throws Failure(ObjectDatabasePosition) when
 // a skip would move before the start of the file or out of the signed 32-bit range,

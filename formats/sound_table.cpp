@@ -52,10 +52,12 @@ std::uint16_t SoundDetail::word(int index) const {
     }
 }
 
-SoundTable ParseSFX(std::span<const std::uint8_t> bytes) {
-    // Field by field in file order. Every destination starts at zero, and what the file does
-    // not hold stays zero.
-    LittleEndianCursor in(bytes);
+namespace {
+
+// Reads a table field by field in file order from `in`: a cursor over bytes in memory, or a
+// file read straight into the table's arrays. Every destination starts at zero, and what the
+// source does not hold stays zero.
+template <class Source> SoundTable ReadFields(Source& in) {
     SoundTable table;
     in.read(table.SoundMap.data(), kSoundMapBytes); // detail index of each slot, -1 for none
     table.NumDetails = in.i32();
@@ -66,6 +68,28 @@ SoundTable ParseSFX(std::span<const std::uint8_t> bytes) {
     in.read(table.SampleIndices.data(),
             kSampleIndexBytes * table.SampleIndices.size()); // carried unchanged
     return table;
+}
+
+// A file read in order, as LittleEndianCursor reads bytes in memory: past its end, nothing.
+class FileSource {
+public:
+    explicit FileSource(const fs::path& path) : file_(path) {}
+    void read(void* out, std::size_t count) { file_.read(out, count); }
+    std::int32_t i32() {
+        std::uint8_t at[4] = {};
+        read(at, 4);
+        return static_cast<std::int32_t>(Le32(at));
+    }
+
+private:
+    InputFile file_;
+};
+
+} // namespace
+
+SoundTable ParseSFX(std::span<const std::uint8_t> bytes) {
+    LittleEndianCursor in(bytes);
+    return ReadFields(in);
 }
 
 std::vector<std::uint8_t> SerializeSFX(const SoundTable& table) {
@@ -108,10 +132,10 @@ SoundTable ReadSFX(const std::filesystem::path& path) {
         if (!CreateIfMissing(path)) {
             throw Failure(FailureCode::TableRead, kReadSFXFailed);
         }
-        // Never more than the largest table the counts allow: bytes after it are not read.
-        return ParseSFX(ReadFileHead(
-            path,
-            kSoundMapBytes + 8 + (kDetailBytes + kSampleIndexBytes) * std::size_t{kMaxTableCount}));
+        // Straight into the arrays, and never more than the counts say: bytes after the table
+        // are not read.
+        FileSource in(path);
+        return ReadFields(in);
     } catch (const FileError&) {
         throw Failure(FailureCode::TableRead, kReadSFXFailed);
     } catch (const std::bad_alloc&) {

@@ -72,7 +72,7 @@ std::vector<SoundListEntry> ComputeSoundList(const SoundTable& table,
                    (sampleNumber ? std::to_string(*sampleNumber) : "") + " - " +
                    std::to_string(slot);
         } else if (includeNative) {
-            text = objectNames[static_cast<std::size_t>(slot)];
+            text = std::string(objectNames[static_cast<std::size_t>(slot)]);
             if (text.empty()) { // no database, or no name in it: say which slot it is
                 text = "(no name) - " + std::to_string(slot);
             }

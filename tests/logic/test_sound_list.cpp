@@ -32,7 +32,7 @@ SoundTable Table(const std::vector<std::int16_t>& samples,
 ObjectNameTable Objects() {
     ObjectNameTable names;
     for (std::size_t slot = 0; slot < names.size(); ++slot) {
-        names[slot] = "Object " + std::to_string(slot);
+        names.set(slot, "Object " + std::to_string(slot));
     }
     return names;
 }
