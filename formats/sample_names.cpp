@@ -178,15 +178,7 @@ public:
             ++at; // the LF of the last name's CR LF
         }
         names_.restAt_ = std::min(at, all.size());
-        total_ += all.size() - names_.restAt_;
-        if (total_ > kMaxSampleListNameBytes) {
-            throw Failure(FailureCode::SampleListTooLarge,
-                          "the names of the sample list " + DisplayPath(file_) +
-                              " and what follows them add up to more than " +
-                              std::to_string(kMaxSampleListNameBytes >> 20) +
-                              " MiB, more than any table's samples can have",
-                          names_.restAt_);
-        }
+        addToTotal(all.size() - names_.restAt_, names_.restAt_);
         return std::move(names_);
     }
 
@@ -271,16 +263,21 @@ private:
         ++line_;
     }
 
-    void addName(std::size_t end) {
-        total_ += end - fieldStart_;
+    // Counts what the names and the rest add up to, `at` where the bytes begin.
+    void addToTotal(std::size_t bytes, std::size_t at) {
+        total_ += bytes;
         if (total_ > kMaxSampleListNameBytes) {
             throw Failure(FailureCode::SampleListTooLarge,
                           "the names of the sample list " + DisplayPath(file_) +
-                              " add up to more than " +
+                              ", with what follows them, add up to more than " +
                               std::to_string(kMaxSampleListNameBytes >> 20) +
                               " MiB, more than any table's samples can have",
-                          fieldStart_);
+                          at);
         }
+    }
+
+    void addName(std::size_t end) {
+        addToTotal(end - fieldStart_, fieldStart_);
         names_.spans_.push_back({static_cast<std::uint32_t>(fieldStart_),
                                  static_cast<std::uint32_t>(end - fieldStart_)});
     }
