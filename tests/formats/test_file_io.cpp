@@ -53,20 +53,6 @@ TEST(SaveSafely, writesANewFileOrReplacesTheOldOneKeepingItsModeAndLinks) {
 #endif
 }
 
-#if !defined(_WIN32) // a file size limit, POSIX modes, links and users
-TEST(SaveSafely, failureHalfWayLeavesTheOldFileAndNoNewOne) {
-    TempDir dir;
-    const fs::path target = dir / "big.sfx";
-    WriteAll(target, Pattern(1000, 3));
-    {
-        FileSizeLimit limit(4096);
-        EXPECT_THROW(SaveSafely(target, Pattern(100000, 4)), FileError);
-    }
-    EXPECT_EQ(ReadAll(target), Pattern(1000, 3));
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{"big.sfx"});
-}
-#endif
-
 TEST(SaveSafely, refusesTargetsItMustNotReplace) {
     TempDir dir;
     fs::create_directory(dir / "folder.sfx");

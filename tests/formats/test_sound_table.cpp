@@ -129,15 +129,3 @@ TEST(SoundTable, filesAreCreatedWhenMissingReadWhenReadOnlyAndRefusedWhenNoFile)
     RequireTable(dir / "new.sfx");
 }
 
-TEST(SoundTable, aWrittenTableReplacesTheOldFileOrSaysWhyNot) {
-    TempDir dir;
-    WriteAll(dir / "city.sfx", Bytes(5000, 0x5A));
-    WriteSFX(dir / "city.sfx", SampleTable());
-    EXPECT_EQ(ReadAll(dir / "city.sfx"), SerializeSFX(SampleTable()));
-    const fs::path path = dir / "city.sfx" / "x.sfx"; // a file where its folder should be
-    EXPECT_TRUE(FailureOf([&] { WriteSFX(path, SoundTable{}); })
-                    .starts_with("failure 2: WriteSFX -> Can't write SFX\n\nCannot create a new "
-                                 "file beside " +
-                                 DisplayPath(path) + ": "));
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{"city.sfx"});
-}
