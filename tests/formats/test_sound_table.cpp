@@ -128,4 +128,3 @@ TEST(SoundTable, filesAreCreatedWhenMissingReadWhenReadOnlyAndRefusedWhenNoFile)
 #endif
     RequireTable(dir / "new.sfx");
 }
-
