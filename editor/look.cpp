@@ -20,11 +20,15 @@ QFont DialogFont(double points, bool bold) {
     // Qt lists a bitmap font's sizes by cell height but asks Windows for them by character
     // height, so the bitmap MS Sans Serif comes one size too large for the captions laid out
     // for it; where it is a bitmap font, its TrueType twin is drawn at the size asked for.
+    // The families installed are looked up as a list: asking for one by name has fontconfig
+    // resolve it as an alias, which costs a start-up several milliseconds where it is missing.
     QFont font;
-    if (QFontDatabase::hasFamily(kDialogFontFamily)) {
+    const QStringList installed = QFontDatabase::families();
+    if (installed.contains(kDialogFontFamily, Qt::CaseInsensitive)) {
         const bool bitmap = !QFontDatabase::isSmoothlyScalable(kDialogFontFamily);
-        font = QFont(bitmap && QFontDatabase::hasFamily(kDialogFontOutline) ? kDialogFontOutline
-                                                                            : kDialogFontFamily);
+        font = QFont(bitmap && installed.contains(kDialogFontOutline, Qt::CaseInsensitive)
+                         ? kDialogFontOutline
+                         : kDialogFontFamily);
     }
     font.setPointSizeF(points);
     font.setBold(bold);
