@@ -155,12 +155,15 @@ private:
     // Writes the table and its sample list to `table` and the list beside it, first storing
     // the fields' edits and settling what must be asked. True once both are written.
     bool saveTo(const std::filesystem::path& table);
-    // The settings kept between runs, and the tables opened or saved last, newest first.
+    // The settings kept between runs. The tables opened or saved, newest first: those of this
+    // run, then those kept from runs before.
     QSettings& settings();
     void rememberRecent(const std::filesystem::path& table);
-    // The window's size and place and the list's columns, kept for the next run and brought
-    // back at start.
-    void keepLayout();
+    QStringList recentTables();
+    // What the next run starts with, written as the window closes (so that nothing is written
+    // while it starts): the recent tables, the window's size and place and the list's
+    // columns. The layout is brought back at start.
+    void keepForNextRun();
     void restoreLayout();
     // The list's context menu, made the first time it is asked for.
     void showContextMenu(const QPoint& at);
@@ -207,6 +210,7 @@ private:
     std::vector<std::pair<QWidget*, QRect>> laidOut_; // each control at the laid-out size
     KnownFiles known_;                                // the files read or written, as they were
     std::unique_ptr<QSettings> settings_;             // made on first use
+    QStringList openedThisRun_;                       // the tables opened or saved, newest first
     QMenu* contextMenu_ = nullptr;                    // made on first use
     QMenu* recentMenu_ = nullptr;
 

@@ -64,13 +64,22 @@ QSettings& Sondrel::settings() {
 
 void Sondrel::rememberRecent(const std::filesystem::path& table) {
     const QString name = QStringFromPath(std::filesystem::absolute(table));
-    QStringList recent = settings().value("recent").toStringList();
-    recent.removeAll(name);
-    recent.prepend(name);
-    settings().setValue("recent", recent.mid(0, kRecentTables));
+    openedThisRun_.removeAll(name);
+    openedThisRun_.prepend(name);
 }
 
-void Sondrel::keepLayout() {
+QStringList Sondrel::recentTables() {
+    QStringList recent = openedThisRun_;
+    for (const QString& table : settings().value("recent").toStringList()) {
+        if (!recent.contains(table)) {
+            recent << table;
+        }
+    }
+    return recent.mid(0, kRecentTables);
+}
+
+void Sondrel::keepForNextRun() {
+    settings().setValue("recent", recentTables());
     settings().setValue("window", saveGeometry());
     settings().setValue("columns", SndLst->horizontalHeader()->saveState());
 }
@@ -92,7 +101,7 @@ void Sondrel::showContextMenu(const QPoint& at) {
         }
         connect(recentMenu_, &QMenu::aboutToShow, this, [this] {
             recentMenu_->clear();
-            for (const QString& table : settings().value("recent").toStringList()) {
+            for (const QString& table : recentTables()) {
                 recentMenu_->addAction(QDir::toNativeSeparators(table), this,
                                        [this, table] { openTable(PathFromQString(table)); });
             }

@@ -97,7 +97,7 @@ bool Sondrel::mayPutTableAside(const QString& when) {
 
 void Sondrel::closeEvent(QCloseEvent* event) {
     if (mayPutTableAside("before closing")) {
-        keepLayout();
+        keepForNextRun();
         event->accept();
     } else {
         event->ignore();
