@@ -209,8 +209,11 @@ private:
         lineOpen_ = true;
         if (state_ == State::Bare || state_ == State::Quoted) {
             // The bytes of a name up to whatever may end it, taken at once.
-            const std::string_view enders = state_ == State::Bare ? ",\r\n" : "\"\r\n";
-            const std::size_t end = std::min(all.find_first_of(enders, at), all.size());
+            const char ender = state_ == State::Bare ? ',' : '"';
+            std::size_t end = at;
+            while (end < all.size() && all[end] != ender && all[end] != '\r' && all[end] != '\n') {
+                ++end;
+            }
             countLineBytes(end - at, at);
             if (end - fieldStart_ > kMaxSampleNameBytes) {
                 throw Failure(FailureCode::SampleNameTooLong,
