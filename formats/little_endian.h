@@ -52,6 +52,10 @@ public:
     }
     std::int32_t i32() {
         std::uint8_t at[4] = {};
+        if (held(4) == 4) { // read in place: a copy to the stack would stall the load after it
+            pos_ += 4;
+            return static_cast<std::int32_t>(Le32(bytes_.data() + pos_ - 4));
+        }
         read(at, 4);
         return static_cast<std::int32_t>(Le32(at));
     }

@@ -27,12 +27,14 @@ class Parser {
 public:
     Parser(std::span<const std::uint8_t> bytes, const fs::path& file) : in_(bytes), file_(file) {}
 
-    ObjectNameTable parse() {
+    // Where each slot's name lies in the bytes: as far as the file holds it.
+    using Span = std::pair<std::uint32_t, std::uint32_t>;
+    std::array<Span, kObjectNameCount> parse() {
         for (int section = 1; section <= 6; ++section) {
             const std::int32_t count = readCount();
             skipEntries(count, section <= 2 ? 0 : 4);
         }
-        ObjectNameTable names;
+        std::array<Span, kObjectNameCount> names{};
         const std::int32_t count = readCount();
         for (std::int32_t i = 0; i < count; ++i) {
             if (i >= kObjectNameCount) {
@@ -51,8 +53,11 @@ public:
             }
             if (length > 0) {
                 const std::int64_t end = moved(in_.pos(), length);
-                names.set(static_cast<std::size_t>(i),
-                          in_.view(static_cast<std::size_t>(length))); // what the file holds
+                const std::size_t held = in_.held(static_cast<std::size_t>(length));
+                if (held > 0) { // the position is within the file, below 2^31
+                    names[static_cast<std::size_t>(i)] = {static_cast<std::uint32_t>(in_.pos()),
+                                                          static_cast<std::uint32_t>(held)};
+                }
                 in_.moveTo(end);
             }
         }
@@ -127,7 +132,7 @@ private:
 void ObjectNameTable::set(std::size_t slot, std::string_view name) {
     spans_[slot] = {static_cast<std::uint32_t>(bytes_.size()),
                     static_cast<std::uint32_t>(name.size())};
-    bytes_ += name;
+    bytes_.insert(bytes_.end(), name.begin(), name.end());
 }
 
 bool operator==(const ObjectNameTable& a, const ObjectNameTable& b) {
@@ -139,8 +144,18 @@ bool operator==(const ObjectNameTable& a, const ObjectNameTable& b) {
     return true;
 }
 
+ObjectNameTable ParseObjectNames(std::vector<std::uint8_t> bytes, const fs::path& file) {
+    ObjectNameTable names;
+    const auto spans = Parser(bytes, file).parse();
+    for (std::size_t slot = 0; slot < spans.size(); ++slot) {
+        names.spans_[slot] = {spans[slot].first, spans[slot].second};
+    }
+    names.bytes_ = std::move(bytes);
+    return names;
+}
+
 ObjectNameTable ParseObjectNames(std::span<const std::uint8_t> bytes, const fs::path& file) {
-    return Parser(bytes, file).parse();
+    return ParseObjectNames(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), file);
 }
 
 ObjectNameTable LoadObjectNames(const fs::path& path) {
@@ -161,7 +176,7 @@ ObjectNameTable LoadObjectNames(const fs::path& path) {
                           std::to_string(kMaxObjectDatabaseBytes >> 20) +
                           " MiB, far larger than any database of the level editor's objects");
     }
-    return ParseObjectNames(bytes, path);
+    return ParseObjectNames(std::move(bytes), path);
 }
 
 ObjectNameTable LoadObjectNames() {

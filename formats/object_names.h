@@ -35,25 +35,29 @@ inline constexpr std::int32_t kMaxObjectNameBytes = 4096;
 // Nor does a database come near this: a larger one is refused rather than read into memory.
 inline constexpr std::size_t kMaxObjectDatabaseBytes = 64u << 20;
 
-// Names 0..540, held as one block of their bytes and where each lies in it; the database does
-// not have to supply them all, and the rest stay empty.
+// Names 0..540, held as one block of bytes (the database as read, or the names given) and
+// where each lies in it; the database does not have to supply them all, and the rest stay
+// empty.
 class ObjectNameTable {
 public:
     std::string_view operator[](std::size_t slot) const {
-        return std::string_view(bytes_).substr(spans_[slot].offset, spans_[slot].length);
+        return {reinterpret_cast<const char*>(bytes_.data()) + spans_[slot].offset,
+                spans_[slot].length};
     }
     static constexpr std::size_t size() { return kObjectNameCount; }
-    // Gives `slot` its name (the parser, the examples, the tests), in place of any it had.
+    // Gives `slot` its name (the examples, the tests), in place of any it had.
     void set(std::size_t slot, std::string_view name);
 
     friend bool operator==(const ObjectNameTable& a, const ObjectNameTable& b);
 
 private:
+    friend ObjectNameTable ParseObjectNames(std::vector<std::uint8_t> bytes,
+                                            const std::filesystem::path& file);
     struct Span {
         std::uint32_t offset = 0;
         std::uint32_t length = 0;
     };
-    std::string bytes_;
+    std::vector<std::uint8_t> bytes_;
     std::array<Span, kObjectNameCount> spans_{};
 };
 
@@ -62,6 +66,9 @@ private:
 // Failure(ObjectDatabaseTooManyNames) for a 542nd name, and Failure(ObjectNameTooLong) for a
 // name above kMaxObjectNameBytes. `file` only names it in a failure.
 ObjectNameTable ParseObjectNames(std::span<const std::uint8_t> bytes,
+                                 const std::filesystem::path& file);
+// The same over bytes it keeps: the names are read where they lie, not copied.
+ObjectNameTable ParseObjectNames(std::vector<std::uint8_t> bytes,
                                  const std::filesystem::path& file);
 
 // Reads the database at `path`. Where there is none, every name stays empty and nothing is
