@@ -356,6 +356,9 @@ ByteSource SampleNamesText(const SampleNames& names, std::int32_t count) {
         piece.reserve(kSampleListPieceBytes + kMaxSampleNameBytes + 4);
         for (std::size_t k = 0; k < written; ++k) {
             const std::string_view name = names[k];
+            if (k == 0 && piece.empty() && name.starts_with(kByteOrderMark)) {
+                piece += ' '; // else its first bytes would read as a byte-order mark
+            }
             if (NeedsQuotes(name)) {
                 piece += '"';
                 piece += name;

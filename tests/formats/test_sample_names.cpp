@@ -143,6 +143,11 @@ TEST(SampleListWrite, everyNameTheReaderProducesReadsBackTheSameFromCrLfLines) {
     EXPECT_EQ(SerializeSampleNames({"a.wav", "", "b.wav", "c.wav"}, 3), "a.wav\r\n\r\nb.wav\r\n");
     const SampleNames marked = ParseSampleNames("\xEF\xBB\xBF\"a,b\"\r\nc\r\nd\ne", 2, "t");
     EXPECT_EQ(SerializeSampleNames(marked, 2), "\xEF\xBB\xBF\"a,b\"\r\nc\r\nd\ne");
+    // A first name that begins with a mark's bytes, with no mark before it, stays a name.
+    const SampleNames marksBytes = ParseSampleNames(" \xEF\xBB\xBF"
+                                                    "a\"",
+                                                    1, "t");
+    EXPECT_EQ(ParseSampleNames(SerializeSampleNames(marksBytes, 1), 1, "t"), marksBytes);
     // "\"quoted" cannot come from the reader (a leading quote always opens a field).
     const Names names = {"plain.wav",
                          "a,b.wav",
