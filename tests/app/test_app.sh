@@ -4,12 +4,9 @@
 #
 #   test_app.sh SONDREL EXAMPLES_FOLDER
 #
-# Checks: --help needs no display; a missing table named is reported, ends with status 1 and
-# is not created; a plain start asks for the table in the current folder, where a sound is
-# edited and saved as the Windows run does it (edit_and_save, in x11.sh); cancelling that
-# dialog ends quietly with status 0; a table named on the command line opens after the
-# question, and a screen reader finds the window a frame and the list, filtered, a table whose
-# rows it counts as they are shown. (What the window does with its table is tests/editor/'s.)
+# --help needs no display; a missing table named is reported (status 1) and not created; a
+# plain start asks for the table, where a sound is edited and saved (edit_and_save); cancelling
+# the open dialog ends with status 0; and a screen reader finds the window and its list.
 set -euo pipefail
 sondrel=$(realpath "$1")
 examples=$(realpath "$2")

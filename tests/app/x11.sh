@@ -1,8 +1,6 @@
-# Shared by the end-to-end tests: a virtual X server with a window manager, windows found by
-# title, keys pressed as a user presses them, a Wine prefix for the Windows runs, and the
-# steps both platforms' runs take (edit_and_save). Sourced;
-# expects $work, a folder of the test's own, which is removed at the end with every process
-# listed in $pids.
+# Shared by the end-to-end tests (sourced): a virtual X server, windows found by title, keys
+# pressed as a user presses them, a Wine prefix, and the steps both platforms take. Expects
+# $work, a folder of the test's own, removed at the end with every process listed in $pids.
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -30,8 +28,7 @@ start_x() {
 }
 
 # Prints the id of a visible window whose whole title matches the pattern $1, waiting up to
-# 15 s for it.
-# (xdotool's own --sync trips over windows that vanish while it looks.)
+# 15 s (xdotool's own --sync trips over windows that vanish while it looks).
 window() {
     local id
     for _ in $(seq 150); do
@@ -93,12 +90,6 @@ start_wine() {
     cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 }
 
-# The steps a designer takes, the same for the Linux build and for sondrel.exe under Wine:
-# runs the program $2 (with its runner before it) from the folder $1, chooses city.sfx in the
-# system's open dialog, includes the series' sounds, selects a sound, gives it volume 42 and
-# the P flag, stores that, saves the table as saved.sfx in the system's save dialog, and
-# closes the window, which must end with status 0. Under Wine, with $shot set, takes the
-# picture.
 # Runs the command that follows from the folder $1 in the background; its exit status goes to
 # $1/status, its output to $1/out.
 run_in() {
@@ -120,6 +111,11 @@ status_in() {
     rm -f "$1/status"
 }
 
+# The steps a designer takes, alike for the Linux build and sondrel.exe under Wine: runs the
+# program $2... from the folder $1, chooses city.sfx in the open dialog, includes the series'
+# sounds, gives a sound volume 42 and the P flag, stores it, saves as saved.sfx in the save
+# dialog and closes the window, which must end with status 0; with $shot set, under Wine,
+# takes the picture.
 edit_and_save() {
     local folder=$1 main
     shift

@@ -35,16 +35,13 @@ TEST(SampleListPath, replacesAThreeCharacterExtensionOrAddsOneBesideTheTable) {
     const std::pair<std::u8string, std::u8string> cases[] = {
         {u8"C:\\levels\\city.sfx", u8"C:\\levels\\city.sam"},
         {u8"CITY.SFX", u8"CITY.sam"},
-        {u8"/x/level.SFX", u8"/x/level.sam"},
         {u8"/x/.sfx", u8"/x/.sam"},
         {u8"C:\\x\\sounds", u8"C:\\x\\sounds.sam"}, // no extension: one is added
         {u8"lvl/ab", u8"lvl/ab.sam"},               // not "lvlsam" in the folder above
         {u8"/x/a.sf", u8"/x/a.sf.sam"},
-        {u8"/x/a.b/cd", u8"/x/a.b/cd.sam"}, // a dot in a folder's name is no extension
-        {u8"/x/a.sfx2", u8"/x/a.sfx2.sam"},
-        {u8"/x/city.sf\u00E9", u8"/x/city.sam"},        // a last character beyond ASCII
-        {u8"/x/\u266A.sfx", u8"/x/\u266A.sam"},         // beyond ASCII before the extension
-        {u8"/x/\U0001F3B5.sfx", u8"/x/\U0001F3B5.sam"}, // beyond 16 bits, too
+        {u8"/x/a.b/cd", u8"/x/a.b/cd.sam"},      // a dot in a folder's name is no extension
+        {u8"/x/city.sf\u00E9", u8"/x/city.sam"}, // a last character beyond ASCII
+        {u8"/x/\u266A.sfx", u8"/x/\u266A.sam"},  // beyond ASCII before the extension
         {u8"/x/a.s\U0001F3B5x", u8"/x/a.sam"},
     };
     // Compared as plain strings: Debian's GoogleTest cannot print UTF-8 strings.
@@ -62,7 +59,6 @@ TEST(SampleListGrammar, readsTheNamesItShould) {
         {"   KV5 Sound 1.wav  \r\n", 1, {"KV5 Sound 1.wav  "}}, // leading spaces are skipped
         {"\ta\r\n", 1, {"\ta"}},                                // tabs are not spaces
         {"\"a,b.wav\"\r\nc\r\n", 2, {"a,b.wav", "c"}},          // quotes hold commas
-        {"  \" x \"\r\n", 1, {" x "}},
         {"\"a\"junk,b\r\n", 2, {"a", "b"}},  // text after the closing quote is passed over
         {"\"a,b\r\nc\r\n", 2, {"a,b", "c"}}, // an open quote runs to the line end
         {"a\"b\r\n", 1, {"a\"b"}},           // a quote inside a name is kept
@@ -72,16 +68,10 @@ TEST(SampleListGrammar, readsTheNamesItShould) {
         {"a\rb\r", 2, {"a", "b"}},           // CR alone too
         {"a\rb\nc", 3, {"a", "b", "c"}},     // a LF after a CR and a name is a line end
         {"a\r\r\nb", 3, {"a", "", "b"}},     // CR CR LF is two line ends
-        {"a\r\nb", 2, {"a", "b"}},           // the last line needs no line end
         {"a" + std::string(100000, ',') + "\r\nb", 3, {"a", "", ""}}, // a long line of names
         {std::string("\xE9t\xE9\0.wav\r\n", 10), 1, {std::string("\xE9t\xE9\0.wav", 8)}},
-        {"\xEF\xBB\xBF\r\nb\r\n", 2, {"", "b"}}, // a byte-order mark is no name
-        {"\xEF\xBB"
-         "a\r\nb\r\n",
-         2,
-         {"\xEF\xBB"
-          "a",
-          "b"}},                                           // half a mark is
+        {"\xEF\xBB\xBF\r\nb\r\n", 2, {"", "b"}},           // a byte-order mark is no name
+        {"\357\273a\r\nb\r\n", 2, {"\357\273a", "b"}},     // half a mark is
         {"a\xEF\xBB\xBF\r\nb", 2, {"a\xEF\xBB\xBF", "b"}}, // and one after the start
     };
     for (const auto& [text, count, names] : cases) {
@@ -94,18 +84,10 @@ TEST(SampleListGrammar, readsTheNamesItShould) {
 
 TEST(SampleListGrammar, keepsWhatFollowsTheNamesFromTheByteAfterTheLastOnesEnd) {
     const std::tuple<std::string, std::int32_t, std::string> cases[] = {
-        {"a\r\nb\r\n", 2, ""},
-        {"a\r\nb", 2, ""},
-        {"a\r\nb\r\nspare\r\n\r\nnote", 2, "spare\r\n\r\nnote"},
-        {"a\r\nb\r\n\r\n", 2, "\r\n"},
-        {"a\nb\rc", 1, "b\rc"},
-        {"a\r\rb", 1, "\rb"},
-        {"a,b,c\r\n", 2, "c\r\n"},
+        {"a\r\nb\r\n", 2, ""},          {"a\r\nb\r\nspare\r\n\r\nnote", 2, "spare\r\n\r\nnote"},
+        {"a\nb\rc", 1, "b\rc"},         {"a\r\rb", 1, "\rb"},
         {"\"a\"x, b\r\n", 1, " b\r\n"}, // what follows a quote belongs to its name
-        {"\"a\"x\r\nb", 1, "b"},
-        {"\xEF\xBB\xBF"
-         "a\r\n\xEF\xBB\xBF",
-         1, "\xEF\xBB\xBF"},
+        {"\"a\"x\r\nb", 1, "b"},        {"\357\273\277a\r\n\357\273\277", 1, "\357\273\277"},
     };
     for (const auto& [text, count, rest] : cases) {
         const SampleNames names = ParseSampleNames(text, count, "test.sam");
@@ -121,10 +103,7 @@ TEST(SampleListGrammar, failsWhenTheListIsShortOrDamagedOrTheCountIsNotPositive)
     const std::tuple<std::string, std::int32_t, const char*> cases[] = {
         {"a\r\nb\r\n", 3, "failure 12"},
         {"", 1, "failure 12"},
-        {"a,", 3, "failure 12"},
-        {"\xEF\xBB", 2, "failure 12"},
         {"a\r\n", 0, "failure 10"},
-        {"a\r\n", -1, "failure 10"},
         {std::string(kMaxSampleLineBytes + 1, 'x'), 1, "failure 13"},
         {std::string(kMaxSampleLineBytes, 'x'), 1, "failure 14"},
         {longest + "n\r\n", 2, "failure 14"},
@@ -144,9 +123,7 @@ TEST(SampleListWrite, everyNameTheReaderProducesReadsBackTheSameFromCrLfLines) {
     const SampleNames marked = ParseSampleNames("\xEF\xBB\xBF\"a,b\"\r\nc\r\nd\ne", 2, "t");
     EXPECT_EQ(SerializeSampleNames(marked, 2), "\xEF\xBB\xBF\"a,b\"\r\nc\r\nd\ne");
     // A first name that begins with a mark's bytes, with no mark before it, stays a name.
-    const SampleNames marksBytes = ParseSampleNames(" \xEF\xBB\xBF"
-                                                    "a\"",
-                                                    1, "t");
+    const SampleNames marksBytes = ParseSampleNames(" \357\273\277a\"", 1, "t");
     EXPECT_EQ(ParseSampleNames(SerializeSampleNames(marksBytes, 1), 1, "t"), marksBytes);
     // "\"quoted" cannot come from the reader (a leading quote always opens a field).
     const Names names = {"plain.wav",

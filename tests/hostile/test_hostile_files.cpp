@@ -1,6 +1,5 @@
-// What the largest pair costs in memory: the files go through the same readers, in the same
-// order, as the editor's start-up, and are saved as the editor saves them. (What each damaged
-// file gives is tested with its reader, in tests/formats/.)
+// What the largest pair costs in memory, read in the editor start-up's order and saved as the
+// editor saves it, then exported and imported as sondrel-text does it.
 #include "formats/sample_names.h"
 #include "formats/table_pair.h"
 #include "tests/support/allocation_tracker.h"

@@ -111,7 +111,6 @@ TEST(TableText, aTextThatIsNotATablesIsRefusedNamingTheLine) {
         const char* says;
     } cases[] = {
         {"", 0, "begins with"},
-        {with("sondrel-text 1", "sondrel-text 2"), 1, "begins with"},
         {with("volume 100, pitch", "volume 60, pitch"), lineOf("detail 0:"),
          "(range 5, volume 100, pitch 100, chance 4, flags VR): volume 60 is byte 96, so bytes "
          "00 00 96 E5 0A 7E 06 40 store the values written"},
@@ -120,7 +119,6 @@ TEST(TableText, aTextThatIsNotATablesIsRefusedNamingTheLine) {
         {with("detail 1:", "detail 0:"), lineOf("detail 1:"), "twice (also on line"},
         {with("detail 2:", "detail 3:"), lineOf("detail 2:"), "from 0 to 2"},
         {with("slot 4: detail 2", "slot 370: detail 2"), lineOf("slot 4:"), "from 0 to 369"},
-        {with("slot 4: detail 2", "slot 4: detail 40000"), lineOf("slot 4:"), "-32768 to 32767"},
         {with("index 1: 1\n", ""), lineOf("samples 3"), "sample index 1 is missing"},
         {with("details 3", "details 4"), lineOf("details 3"), "detail 3 is missing"},
         {with("details 3", "details 2000000"), lineOf("details 3"), "to 1048576"},
@@ -131,7 +129,6 @@ TEST(TableText, aTextThatIsNotATablesIsRefusedNamingTheLine) {
         {with("line \"Door.wav\"", "line \"Door\\q.wav\""), lineOf("\"Door.wav\""),
          "unknown escape"},
         {with("sample list\n", ""), lineOf("sample list\n"), "before the line \"sample list\""},
-        {with("samples 3", "sample 3"), lineOf("samples 3"), "not a line of a table's text"},
         {good + "the file ends at byte 100000\n", lineOf("KV3 Sound 45.wav") + 1, "end early only"},
     };
     for (const auto& c : cases) {

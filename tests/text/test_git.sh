@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# A level kept in git, as two designers keep it: the README's set-up in a repository made
-# here, diffs that name the sound changed, two branches changing two sounds merged into a table
-# holding both, and the same sound changed two ways stopping the merge with the table left as
-# it was on the current branch.
+# A level kept in git by two designers: the README's set-up, diffs that name the sound changed,
+# two branches' changes to two sounds merged, and one sound changed two ways stopping the merge
+# with the table left as it was on the current branch.
 #
 #   test_git.sh BIN_FOLDER EXAMPLES_FOLDER      (BIN_FOLDER holds sondrel-text)
 set -euo pipefail

@@ -1,5 +1,5 @@
-// sondrel-text on real files: what it writes, what it refuses and leaves as it was, and which
-// sample list it takes. The diff and the merge in a real repository are test_git.sh's.
+// sondrel-text on real files: what it writes, refuses and leaves, and which sample list it
+// takes (the diff and the merge in a real repository are test_git.sh's).
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"
 #include "tests/support/test_files.h"
@@ -191,7 +191,6 @@ TEST(SondrelText, listPrintsWhatTheEditorListsAndSaysWhereItCannot) {
         {{"list", "--objects", S(dir / "none.dat"), city}, 1, "", "no object name database"},
         {{"list", S(dir / "none.sfx")}, 1, "", "failure 4: there is no sound table"},
         {{"list"}, 2, "", "usage: sondrel-text"},
-        {{"list", "--raw", city}, 2, "", "usage: sondrel-text"},
     };
     for (const auto& [arguments, status, out, err] : cases) {
         const TextRun run = Text(arguments);

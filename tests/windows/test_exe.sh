@@ -4,15 +4,11 @@
 #
 #   test_exe.sh SETUP_EXE LINUX_BIN EXAMPLES_FOLDER [SCREENSHOT.png]
 #
-# The installer installs silently for this user, leaves a Start-menu entry and an uninstaller,
-# and offers Sondrel under "Open with" for .sfx without taking the extension over. Then the
-# installed sondrel.exe and the Linux build each start without a table from a folder named
-# beyond ASCII that holds the example table; the table is chosen in the system's open dialog
-# (Wine's own on Windows), the question answered, a sound edited from the keyboard, and the
-# table saved under a new name in the system's save dialog. The saved bytes must be equal, and
-# sondrel-text list must name the native sounds from the database beside it alike on both. Last,
-# the uninstaller removes the program, the entry and the registration. Wine gets its own MS
-# Sans Serif, the window's font, from Debian's Wine fonts.
+# The installer installs silently for this user, with a Start-menu entry, an uninstaller and
+# "Open with" for .sfx (not taking the extension over). The installed sondrel.exe and the Linux
+# build each edit and save the example table in a folder named beyond ASCII (edit_and_save):
+# the saved bytes must be equal, as must sondrel-text list's names. Last, the uninstaller
+# removes the program, the entry and the registration.
 set -euo pipefail
 setup=$(realpath "$1")
 linux=$(realpath "$2")

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Every library linked into the Windows programs has its notice in the download: reads the
-# linker's map of each program (PROGRAM.exe.map beside it in the build), takes every object
-# file and every archive a member was taken from, and looks for the notice that covers it in
-# the unpacked download.
+# Every library linked into the Windows programs has its notice in the download: each object
+# file and archive member in the linker's map (PROGRAM.exe.map in the build) is looked up.
 #
 #   test_notices.sh UNPACKED_DOWNLOAD BUILD_BIN_FOLDER [QT_PREFIX]
 set -euo pipefail
