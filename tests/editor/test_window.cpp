@@ -792,7 +792,7 @@ TEST(WindowBatch, oneUpdateStoresIntoEverySelectedSoundOnlyWhatChangedAndOneUndo
     EXPECT_EQ(t.caption(), "city.sfx - OBEL Sondrel");
 }
 
-TEST(WindowSave, ctrlSSavesWhatTheFieldsShowWhereTheTableIs) {
+TEST(WindowSave, ctrlSSavesWhatTheFieldsShowWhereTheTableIsAndAsksWhatASaveMustAsk) {
     EditorSession t;
     t.open();
     // Typed, not stored with Update: the caption marks it, and Ctrl+S stores and saves it.
@@ -811,6 +811,14 @@ TEST(WindowSave, ctrlSSavesWhatTheFieldsShowWhereTheTableIs) {
     EXPECT_TRUE(t.script->messages().at(0).startsWith("The chance must be a number"));
     EXPECT_EQ(ReadSFX(t.table()), expected);
     EXPECT_EQ(t.caption(), "city.sfx* - OBEL Sondrel");
+    // A table another program changed is replaced only when the designer says so.
+    t.type("SndCH", "4");
+    SoundTable theirs = MakeTable();
+    theirs.Details[4].Pitch = 99;
+    WriteAll(t.table(), SerializeSFX(theirs));
+    t.key(Qt::CTRL | Qt::Key_S, {Script::press(QMessageBox::No)});
+    EXPECT_TRUE(t.script->messages().at(0).startsWith("The file " + Q(t.table()) + " has been "));
+    EXPECT_EQ(ReadSFX(t.table()), theirs);
 }
 
 TEST(WindowSettings, theWindowKeepsItsSizeAndColumnsAndTheRecentTablesAndOpensOneDropped) {
