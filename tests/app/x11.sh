@@ -61,9 +61,8 @@ answer() {
     done
     fail "window '$title' did not take the keys $*"
 }
-# Presses the keys that follow in the window that has the focus and is not the one whose id is
-# $1 ("" for none), again while that window stays open: for the system's own file dialogs,
-# whatever their title. The keys must do the same when pressed twice.
+# Presses the keys that follow in the focused window other than $1 ("" for none), again while
+# it stays open: for the system's file dialogs, whatever their title (keys safe to repeat).
 keys_in_next_window() {
     local before=$1 id
     shift

@@ -805,6 +805,14 @@ TEST(WindowSave, ctrlSSavesWhatTheFieldsShowWhereTheTableIsAndAsksWhatASaveMustA
     EXPECT_EQ(ReadSFX(t.table()), expected);
     EXPECT_EQ(t.caption(), "city.sfx - OBEL Sondrel");
     EXPECT_EQ(t.child<QLabel>("SndStatus")->text(), "Saved city.sfx and city.sam");
+    // Into several sounds at once.
+    t.select(0);
+    QTest::keyClick(t.child<SoundListBox>("SndLst"), Qt::Key_Down, Qt::ShiftModifier);
+    t.type("SndCH", "20");
+    t.key(Qt::CTRL | Qt::Key_S);
+    expected.Details[0].Chance = 50;
+    expected.Details[1].Chance = 51; // its unshown bit kept
+    EXPECT_EQ(ReadSFX(t.table()), expected);
     // A refused value stops the save before anything is written.
     t.type("SndCH", "abc");
     t.key(Qt::CTRL | Qt::Key_S, {Script::press(QMessageBox::Ok)});
