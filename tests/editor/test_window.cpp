@@ -793,18 +793,21 @@ TEST(WindowBatch, oneUpdateStoresIntoEverySelectedSoundOnlyWhatChangedAndOneUndo
 }
 
 TEST(WindowSave, ctrlSSavesWhatTheFieldsShowWhereTheTableIsAndAsksWhatASaveMustAsk) {
-    EditorSession t;
+    // A table named without an extension, as the level editor may name one: saved as named.
+    EditorSession t("city");
+    const fs::path table = t.dir / "city";
+    fs::rename(t.table(), table);
     t.open();
     // Typed, not stored with Update: the caption marks it, and Ctrl+S stores and saves it.
     t.select(0);
     t.type("SndVOL", "55");
-    EXPECT_EQ(t.caption(), "city.sfx* - OBEL Sondrel");
+    EXPECT_EQ(t.caption(), "city* - OBEL Sondrel");
     t.key(Qt::CTRL | Qt::Key_S);
     SoundTable expected = MakeTable();
     expected.Details[0].Volume = 138; // 55 as typed, stored in place with no dialog
-    EXPECT_EQ(ReadSFX(t.table()), expected);
-    EXPECT_EQ(t.caption(), "city.sfx - OBEL Sondrel");
-    EXPECT_EQ(t.child<QLabel>("SndStatus")->text(), "Saved city.sfx and city.sam");
+    EXPECT_EQ(ReadSFX(table), expected);
+    EXPECT_EQ(t.caption(), "city - OBEL Sondrel");
+    EXPECT_EQ(t.child<QLabel>("SndStatus")->text(), "Saved city and city.sam");
     // Into several sounds at once.
     t.select(0);
     QTest::keyClick(t.child<SoundListBox>("SndLst"), Qt::Key_Down, Qt::ShiftModifier);
@@ -812,21 +815,22 @@ TEST(WindowSave, ctrlSSavesWhatTheFieldsShowWhereTheTableIsAndAsksWhatASaveMustA
     t.key(Qt::CTRL | Qt::Key_S);
     expected.Details[0].Chance = 50;
     expected.Details[1].Chance = 51; // its unshown bit kept
-    EXPECT_EQ(ReadSFX(t.table()), expected);
+    EXPECT_EQ(ReadSFX(table), expected);
     // A refused value stops the save before anything is written.
     t.type("SndCH", "abc");
     t.key(Qt::CTRL | Qt::Key_S, {Script::press(QMessageBox::Ok)});
     EXPECT_TRUE(t.script->messages().at(0).startsWith("The chance must be a number"));
-    EXPECT_EQ(ReadSFX(t.table()), expected);
-    EXPECT_EQ(t.caption(), "city.sfx* - OBEL Sondrel");
+    EXPECT_EQ(ReadSFX(table), expected);
+    EXPECT_EQ(t.caption(), "city* - OBEL Sondrel");
     // A table another program changed is replaced only when the designer says so.
     t.type("SndCH", "4");
     SoundTable theirs = MakeTable();
     theirs.Details[4].Pitch = 99;
-    WriteAll(t.table(), SerializeSFX(theirs));
+    WriteAll(table, SerializeSFX(theirs));
     t.key(Qt::CTRL | Qt::Key_S, {Script::press(QMessageBox::No)});
-    EXPECT_TRUE(t.script->messages().at(0).startsWith("The file " + Q(t.table()) + " has been "));
-    EXPECT_EQ(ReadSFX(t.table()), theirs);
+    EXPECT_TRUE(t.script->messages().at(0).startsWith("The file " + Q(table) + " has been "));
+    EXPECT_EQ(ReadSFX(table), theirs);
+    EXPECT_EQ(t.dir.entries(), (Entries{"KV4Objects.dat", "city", "city.sam"}));
 }
 
 TEST(WindowSettings, theWindowKeepsItsSizeAndColumnsAndTheRecentTablesAndOpensOneDropped) {
