@@ -75,7 +75,6 @@ TEST(HostileFiles, theLargestPairOpensAndSavesWithinTheBound) {
     EXPECT_EQ(ReadAll(dir / "back.sam"), ReadAll(dir / "t.sam"));
     EXPECT_LT(exported, bound);
     EXPECT_LT(imported, bound);
-    // The figures docs/reliability.md quotes.
     const auto mib = [](std::size_t bytes) { return static_cast<double>(bytes) / (1 << 20); };
     std::printf("peak memory for the largest pair: opened %.1f MiB, saved %.1f MiB, exported "
                 "%.1f MiB, imported %.1f MiB, against %.1f MiB\n",

@@ -97,8 +97,6 @@ TEST(SoundList, listsWhatItShould) {
          {"KV5 Sound 4.wav"},
          false,
          {{"KV5 Sound 4 - 1", 1, {1}}, {"KV5 Sound 4 - 2", 3, {2}}}},
-        // an empty table gives an empty list
-        {Table({}, {}), {}, true, {}},
     };
     for (const ListCase& c : cases) {
         EXPECT_EQ(Flat(ComputeSoundList(c.table, c.samples, Objects(), c.includeNative, "x.sam")),
