@@ -26,7 +26,8 @@ std::optional<std::filesystem::path> DraggedTable(const QMimeData* data) {
         !urls.front().toLocalFile().endsWith(".sfx", Qt::CaseInsensitive)) {
         return std::nullopt;
     }
-    return PathFromQString(urls.front().toLocalFile());
+    // In the system's own spelling: a URL's path has forward slashes also on Windows.
+    return PathFromQString(QDir::toNativeSeparators(urls.front().toLocalFile()));
 }
 
 constexpr char kHelp[] =
