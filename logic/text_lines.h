@@ -43,7 +43,9 @@ private:
             return false;
         }
         const std::size_t kept = text_.size() - std::min(at_, text_.size());
-        std::memmove(buffer_.data(), text_.data() + (text_.size() - kept), kept);
+        if (kept > 0) { // an empty view may point nowhere
+            std::memmove(buffer_.data(), text_.data() + (text_.size() - kept), kept);
+        }
         in_->read(buffer_.data() + kept, static_cast<std::streamsize>(kPiece - kept));
         text_ = std::string_view(buffer_.data(), kept + static_cast<std::size_t>(in_->gcount()));
         at_ = 0;
