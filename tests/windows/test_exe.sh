@@ -2,17 +2,20 @@
 # Sondrel for Windows as a designer without administrator rights uses it, under Wine on a
 # virtual X server, beside the Linux build doing the same:
 #
-#   test_exe.sh SETUP_EXE LINUX_BIN EXAMPLES_FOLDER [SCREENSHOT.png]
+#   test_exe.sh SETUP_EXE LINUX_BIN UNPACKED_ZIP [SCREENSHOT.png]
 #
-# The installer installs silently for this user, with a Start-menu entry, an uninstaller and
-# "Open with" for .sfx (not taking the extension over). The installed sondrel.exe and the Linux
-# build each edit and save the example table in a folder named beyond ASCII (edit_and_save):
-# the saved bytes must be equal, as must sondrel-text list's names. Last, the uninstaller
-# removes the program, the entry and the registration.
+# The installer installs silently for this user the programs of the zip, byte for byte, with
+# its source, a Start-menu entry, an uninstaller that Windows lists with its publisher, size
+# and place, and "Open with" for .sfx (not taking the extension over). The installed
+# sondrel.exe and the Linux build each edit and save the example table in a folder named
+# beyond ASCII (edit_and_save): the saved bytes must be equal, as must sondrel-text list's
+# names. Last, the uninstaller removes all it made, keeping only the database the designer
+# put beside the program.
 set -euo pipefail
 setup=$(realpath "$1")
 linux=$(realpath "$2")
-examples=$(realpath "$3")
+download=$(realpath "$3")
+examples=$download/examples
 shot=${4:+$(realpath -m "$4")}
 
 work=$(mktemp -d)
@@ -34,8 +37,14 @@ registered() { wine reg query "$1" ${2:+/v "$2"} >/dev/null 2>&1; }
 
 wine "$setup" /S
 eventually test -f "$installed/Uninstall.exe" || fail "nothing installed in $installed"
-for file in sondrel.exe sondrel-text.exe README.txt LICENSE.txt licenses/MinGW-w64/copyright.txt; do
-    [ -s "$installed/$file" ] || fail "the installation lacks $file"
+for file in sondrel.exe sondrel-text.exe README.txt LICENSE.txt SOURCE.txt licenses/MinGW-w64/copyright.txt; do
+    cmp "$installed/$file" "$download/$file" || fail "the installation's $file is not the zip's"
+done
+compgen -G "$installed/sondrel-*-source.tar.gz" >/dev/null || fail "the installation lacks the source"
+entry='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sondrel'
+for value in "Publisher.*The Sondrel developers" "DisplayVersion.*[0-9]" "EstimatedSize.*0x" \
+    "InstallLocation.*Programs.Sondrel"; do
+    wine reg query "$entry" 2>/dev/null | grep -q "$value" || fail "the Uninstall entry lacks $value"
 done
 ls "$menu"/*.lnk >/dev/null 2>&1 || fail "no Start-menu entry in $menu"
 wine reg query "$classes\\Applications\\sondrel.exe\\shell\\open\\command" /ve 2>/dev/null |
@@ -66,10 +75,12 @@ done
 ! cmp -s "$work/linux/$klaenge/city.sfx" "$work/linux/$klaenge/saved.sfx" ||
     fail "the edit was not saved"
 
-rm "$installed/KV4Objects.dat"
 wine "$installed/Uninstall.exe" /S
 eventually test ! -e "$installed/sondrel.exe" || fail "the uninstaller left sondrel.exe"
+left() { (cd "$installed" && find . -mindepth 1 | tr '\n' ' '); }
+eventually test "$(left)" = "./KV4Objects.dat " || fail "the uninstaller left $(left)"
 eventually test ! -e "$menu" || fail "the uninstaller left the Start-menu entry"
+! registered 'HKCU\Software\Sondrel' || fail "the uninstaller left its key"
 ! registered "$classes\\Applications\\sondrel.exe" || fail "the uninstaller left Open with"
 ! registered "$classes\\.sfx\\OpenWithProgids" Sondrel.SoundTable ||
     fail "the uninstaller left .sfx listing Sondrel"
