@@ -1,7 +1,7 @@
 # Gives a Windows program the resources Windows shows of it: version information and a
 # manifest, and the icon where one is named (from data/windows/). The linker's map of the
 # program, beside it as PROGRAM.exe.map, tells which libraries went into it, whose notices
-# the download must carry (tests/windows/test_notices.sh).
+# the download must carry (tests/windows/test_download.sh).
 #
 #   sondrel_windows_resources(TARGET "Description" [ICON_FILE])
 function(sondrel_windows_resources target description)

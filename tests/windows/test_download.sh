@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Every library linked into the Windows programs has its notice in the download: each object
-# file and archive member in the linker's map (PROGRAM.exe.map in the build) is looked up.
+# The Windows download meets its licences and holds nothing of the machine that built it:
+# every library linked into the programs has its notice (each object file and archive member
+# in the linker's map, PROGRAM.exe.map in the build, is looked up); Sondrel's source is there
+# as the commit SOURCE.txt names, this checkout's; no folder of this machine is in a program.
 #
-#   test_notices.sh UNPACKED_DOWNLOAD BUILD_BIN_FOLDER [QT_PREFIX]
+#   test_download.sh UNPACKED_DOWNLOAD BUILD_BIN_FOLDER [QT_PREFIX]
 set -euo pipefail
 download=$1
 bin=$2
@@ -55,4 +57,14 @@ for program in sondrel.exe sondrel-text.exe; do
     done <<<"$inputs"
 done
 [ "$checked" -gt 0 ] || fail "no program of the download was checked"
-echo "$checked libraries and objects linked, each with its notice in the download"
+
+commit=$(tr -d '\r' <"$download/SOURCE.txt" | sed -n '/built from the commit/{n;s/ //gp}')
+[ "$commit" = "$(git rev-parse HEAD)" ] || fail "SOURCE.txt names the commit '$commit', not this one"
+tar -tzf "$download"/sondrel-*-source.tar.gz | grep "^sondrel-[0-9.]*/formats/sound_table.cpp$" >/dev/null ||
+    fail "the source archive lacks Sondrel's source"
+for program in "$download"/*.exe; do
+    if found=$(strings -n 5 "$program" | grep -F -e "$(git rev-parse --show-toplevel)" -e "$qt" -e /tmp/ -e "$HOME/"); then
+        fail "$(basename "$program") holds a folder of the machine that built it: $found"
+    fi
+done
+echo "$checked libraries and objects linked, each with its notice; the source; no folder of this machine"
