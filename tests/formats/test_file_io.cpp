@@ -234,6 +234,19 @@ TEST(SameFile, tellsOneFileFromTwo) {
 #endif
 }
 
+TEST(StampFile, changesWithAnyOneByte) {
+    TempDir dir;
+    const Bytes bytes = Pattern(40, 3);
+    WriteAll(dir / "t.sfx", bytes);
+    const auto before = StampFile(dir / "t.sfx");
+    for (std::size_t at = 0; at < bytes.size(); ++at) { // in and across eight-byte words
+        Bytes changed = bytes;
+        changed[at] ^= 1;
+        WriteAll(dir / "t.sfx", changed);
+        EXPECT_NE(StampFile(dir / "t.sfx"), before) << at;
+    }
+}
+
 TEST(KnownFiles, aSaveAsksAboutFilesChangedByAnotherProgramOrNeverReadAndRefusesItsOwnList) {
     TempDir dir;
     WriteAll(dir / "city.sfx", Pattern(5, 1));

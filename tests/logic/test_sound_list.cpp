@@ -150,6 +150,10 @@ TEST(SoundColumns, showTheValuesInTheFieldsUnitsTheFlagsAsLettersAndEverySlot) {
         return SortedOrder(entries, table, names, column, descending);
     };
     EXPECT_EQ(order(SoundColumn::Sound, false), (std::vector<int>{3, 2, 0, 1}));
+    // A damaged table's samples past the list's end are not named.
+    SoundDetail past = table.Details[2];
+    past.Sample = 5; // samples 5, 6 and 7 of a list of 7
+    EXPECT_EQ(ColumnText(entries[2], past, names, SoundColumn::SampleNames), "b, KV2 Sound ab.wav");
     EXPECT_EQ(order(SoundColumn::Volume, true), (std::vector<int>{1, 0, 2, 3}));
     EXPECT_EQ(order(SoundColumn::Pitch, true), (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(order(SoundColumn::Flags, false), (std::vector<int>{3, 2, 1, 0}));
@@ -174,16 +178,22 @@ TEST(SoundColumns, showTheValuesInTheFieldsUnitsTheFlagsAsLettersAndEverySlot) {
 }
 
 TEST(SoundColumns, namesSortWithTheirNumbersAsNumbersAndLettersRegardlessOfCase) {
-    const std::vector<std::string> texts = {"Sound 12",  "sound 9",     "Sound 009a", "Sound",
-                                            "\xC9t\xE9", "\xE9t\xE9 2", "Sound 9"};
-    SoundTable table = Table(std::vector<std::int16_t>(texts.size(), 0), {});
-    std::vector<SoundListEntry> entries;
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        entries.push_back({texts[i], static_cast<std::int32_t>(i + 1), {}});
+    // In order, every two of them either way round; "sound 9" and "Sound 9" are alike and keep
+    // the table's order.
+    const std::vector<std::string> sorted = {"anchor",   "Anvil",     "Door 2b",    "Door 10",
+                                             "Sound",    "sound 9",   "Sound 9",    "Sound 009a",
+                                             "Sound 12", "\xC9t\xE9", "\xE9t\xE9 2"};
+    const SoundTable table = Table({0, 0}, {});
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        for (std::size_t j = 0; j < sorted.size(); ++j) {
+            const std::vector<SoundListEntry> two = {{sorted[i], 1, {}}, {sorted[j], 2, {}}};
+            const bool kept = i <= j || (i == 6 && j == 5);
+            EXPECT_EQ(SortedOrder(two, table, {}, SoundColumn::Sound, false),
+                      (kept ? std::vector<int>{0, 1} : std::vector<int>{1, 0}))
+                << sorted[i] << " / " << sorted[j];
+        }
     }
-    EXPECT_EQ(SortedOrder(entries, table, {}, SoundColumn::Sound, false),
-              (std::vector<int>{3, 1, 6, 2, 0, 4, 5}));
-    EXPECT_TRUE(MatchesFilter(entries[5], table.Details[0], {}, "\xC9T\xC9"));
+    EXPECT_TRUE(MatchesFilter({sorted.back(), 1, {}}, table.Details[0], {}, "\xC9T\xC9"));
 }
 
 TEST(ExtractSampleNumber, followsEveryRuleOfTheNameGrammar) {
@@ -201,6 +211,7 @@ TEST(ExtractSampleNumber, followsEveryRuleOfTheNameGrammar) {
         {"KV5 Sound -12.wav", none}, // "-" at position 11: the empty text
         {"KV5 Sound 12a.wav", none},
         {"KV5 Sound 1E2.wav", 100},
+        {"KV5 Sound 1.5E1.wav", 15},
         {"KV5 Sound .5.wav", 0},
         {"KV5 Sound 1-2-3.wav", 1},
         {"Door creak 31.wav", 31},

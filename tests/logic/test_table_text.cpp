@@ -116,6 +116,7 @@ TEST(TableText, aTextThatIsNotATablesIsRefusedNamingTheLine) {
          "00 00 96 E5 0A 7E 06 40 store the values written"},
         {with("flags VR", "flags V"), lineOf("detail 0:"), "do not say what"},
         {with("FA E5", "FA"), lineOf("detail 0:"), "hexadecimal"},
+        {with("FA E5", "FA EG"), lineOf("detail 0:"), "hexadecimal"},
         {with("detail 1:", "detail 0:"), lineOf("detail 1:"), "twice (also on line"},
         {with("detail 2:", "detail 3:"), lineOf("detail 2:"), "from 0 to 2"},
         {with("slot 4: detail 2", "slot 370: detail 2"), lineOf("slot 4:"), "from 0 to 369"},
