@@ -108,7 +108,7 @@ TEST(TableText, aTextThatIsNotATablesIsRefusedNamingTheLine) {
     const struct {
         std::string text;
         std::size_t line;
-        const char* says;
+        std::string says;
     } cases[] = {
         {"", 0, "begins with"},
         {with("volume 100, pitch", "volume 60, pitch"), lineOf("detail 0:"),
@@ -116,7 +116,8 @@ TEST(TableText, aTextThatIsNotATablesIsRefusedNamingTheLine) {
          "00 00 96 E5 0A 7E 06 40 store the values written"},
         {with("flags VR", "flags V"), lineOf("detail 0:"), "do not say what"},
         {with("FA E5", "FA"), lineOf("detail 0:"), "hexadecimal"},
-        {with("FA E5", "FA EG"), lineOf("detail 0:"), "hexadecimal"},
+        {with("details 3", "details 3 " + std::string(50, 'x')), lineOf("details 3"),
+         "unexpected \"" + std::string(40, 'x') + "\""}, // what follows, up to 40 bytes
         {with("detail 1:", "detail 0:"), lineOf("detail 1:"), "twice (also on line"},
         {with("detail 2:", "detail 3:"), lineOf("detail 2:"), "from 0 to 2"},
         {with("slot 4: detail 2", "slot 370: detail 2"), lineOf("slot 4:"), "from 0 to 369"},
