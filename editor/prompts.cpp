@@ -18,11 +18,16 @@ void Prompts::reportFailure(QWidget* owner, const Failure& failure, FailureMomen
 }
 
 std::optional<QString> QtPrompts::chooseFile(QWidget* owner, const FileRequest& request) {
-    const bool open = request.action == FileRequest::Action::Open;
+    const bool open = request.action != FileRequest::Action::Save;
     QFileDialog dialog(DialogOwner(owner));
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setNameFilter(request.filter);
+    if (request.action == FileRequest::Action::Folder) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    } else {
+        dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        dialog.setNameFilter(request.filter);
+    }
     dialog.setDirectory(request.directory);
     if (!open) {
         dialog.setDefaultSuffix(request.suffix); // so that it asks before replacing that file

@@ -16,11 +16,11 @@ namespace sondrel {
 
 // What a file dialog is asked for.
 struct FileRequest {
-    enum class Action { Open, Save };
+    enum class Action { Open, Save, Folder };
     Action action = Action::Open;
     QString offered;   // the file offered, as the dialog shows it; empty for none
     QString directory; // where the dialog starts
-    QString filter;    // the one file type offered: "OBEL Sound Files (*.sfx)"
+    QString filter;    // the one file type offered: "OBEL Sound Files (*.sfx)"; none for a folder
     QString suffix;    // what saving adds to a name without an extension, "sfx"
 };
 

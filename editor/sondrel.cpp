@@ -6,6 +6,7 @@
 #include "editor/look.h"
 #include "editor/prompts.h"
 #include "editor/sound_list_box.h"
+#include "player/sample_player.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -54,6 +55,7 @@ Sondrel::~Sondrel() {
     // The controls go after the window's own state: what they signal on the way is not heard.
     SndLst->selectionModel()->disconnect(this);
     undo_->disconnect(this);
+    Samples->lineEdit()->removeEventFilter(this);
 }
 
 void Sondrel::createControls() {
@@ -102,6 +104,7 @@ void Sondrel::createControls() {
     Samples->setInsertPolicy(QComboBox::NoInsert); // it only ever holds the sound's samples
     Samples->setEditText("None");
     Samples->setForegroundRole(QPalette::ButtonText);
+    Samples->lineEdit()->installEventFilter(this); // a double click plays the sample
     PlaceInTwips(Samples, 0, 2760, 1695, 315);
     SndLst = new SoundListBox(state_.Table, state_.SampleNames, this);
     SndLst->settle = [this] { selectRows(shownRows_); };
@@ -176,6 +179,8 @@ void Sondrel::createControls() {
     NativeSwitch = action("Include KV4 sounds", {Qt::CTRL | Qt::Key_I}, &Sondrel::switchNative);
     NativeSwitch->setCheckable(true);
     action("Find a sound...", {Qt::CTRL | Qt::Key_F}, &Sondrel::showFilter);
+    action("Play", {Qt::CTRL | Qt::Key_P}, &Sondrel::playSound);
+    action("Samples folder...", {}, &Sondrel::chooseSamplesFolder);
     action("Help", {Qt::Key_F1}, &Sondrel::showHelp);
     action("About Sondrel", {}, &Sondrel::showAbout);
     SndLst->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -9,8 +9,8 @@
 // the controls as the window grows, and the filter (sondrel_layout.cpp); showing and storing
 // sounds, with undo (sondrel_sounds.cpp); start-up, other tables and closing
 // (sondrel_tables.cpp); saving (sondrel_save.cpp); what it keeps between runs, the recent
-// tables, a table dropped on it, and its help (sondrel_settings.cpp). What it decides without
-// Qt is logic/'s and formats/'s.
+// tables, a table dropped on it, and its help (sondrel_settings.cpp); hearing a sound
+// (sondrel_play.cpp). What it decides without Qt is logic/'s and formats/'s.
 #pragma once
 
 #include "editor/icon.h"
@@ -28,7 +28,9 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QAction;
@@ -44,6 +46,7 @@ namespace sondrel {
 
 class FileDialog;
 class FlagLabel;
+class SamplePlayer;
 class SoundListBox;
 
 // What the window holds for the run.
@@ -111,6 +114,18 @@ public:
     // The short help of F1, and the About with the version and the licence.
     void showHelp();
     void showAbout();
+    // Plays the sample chosen in the Samples box (the first where none is) of the first sound
+    // shown, or stops what plays (Ctrl+P, the Play button); playSample plays the sample at
+    // `index` in the box. The sample is looked for in the table's folder, then in the samples
+    // folder; the first time one is not found, Sondrel offers to choose that folder
+    // (chooseSamplesFolder, also in the context menu). It plays at the volume and loop mode
+    // the fields and flags show, as Update would store them into that sound.
+    void playSound();
+    void playSample(int index);
+    void stopSound();
+    void chooseSamplesFolder();
+    // The player's state, for the tests: nothing before the first Play.
+    const SamplePlayer* player() const { return player_.get(); }
 
 protected:
     // Closing asks to save first when the table or the fields hold changes not saved.
@@ -121,6 +136,10 @@ protected:
     // A .sfx dropped onto the window is opened.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Escape stops what plays.
+    void keyPressEvent(QKeyEvent* event) override;
+    // A double click on the sample in the Samples box plays it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class UpdateCommand;
@@ -184,6 +203,10 @@ private:
     // Places the controls for the window's size: the list takes what the window has beyond its
     // laid-out size, less the filter's line while it shows.
     void layOut();
+    // Where a sample is looked for: the table's folder, then the samples folder chosen.
+    std::vector<std::filesystem::path> sampleFolders();
+    // The sample's file, or nothing once the designer has been told why there is none.
+    std::optional<std::filesystem::path> findSample(std::string_view name);
     // Reads the five labels, lets `click` switch them, and shows the result.
     void switchFlags(void (*click)(FlagColours&));
 
@@ -213,8 +236,12 @@ private:
     QStringList openedThisRun_;                       // the tables opened or saved, newest first
     QMenu* contextMenu_ = nullptr;                    // made on first use
     QMenu* recentMenu_ = nullptr;
+    std::unique_ptr<SamplePlayer> player_; // loaded at the first Play
+    QString playing_;                      // the sample played last, as the list names it
+    bool offeredSamplesFolder_ = false;    // a sample was missing once this run
 
     QAction* NativeSwitch = nullptr;
+    QPushButton* Play = nullptr; // made when the window is first enlarged
     QPushButton* Save = nullptr;
     QPushButton* Update = nullptr;
     FileDialog* FM = nullptr;

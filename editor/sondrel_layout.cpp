@@ -53,6 +53,19 @@ void Sondrel::layOut() {
         }
         control->setGeometry(placed);
     }
+    // Enlarged, the window shows a Play button beside Save.
+    if (Play == nullptr && extra != QSize(0, 0)) {
+        Play = new QPushButton("Play", this);
+        Play->setObjectName("Play");
+        Play->setAutoDefault(false);
+        Play->setAccessibleDescription(
+            "Plays the sample of the selected sound, or stops it (Ctrl+P).");
+        connect(Play, &QPushButton::clicked, this, &Sondrel::playSound);
+    }
+    if (Play != nullptr) {
+        Play->setVisible(extra != QSize(0, 0));
+        Play->setGeometry(Save->geometry().translated(-Save->width() - Save->height() / 2, 0));
+    }
     SndStatus->setVisible(statusLine);
     SndStatus->setGeometry(SndLst->x(), height() - line, SndLst->width(), line);
     if (SndFilter != nullptr && SndFilter->isVisible()) {

@@ -160,8 +160,11 @@ bool Sondrel::mayLeaveShownSound() {
 }
 
 void Sondrel::display(std::vector<int> rows) {
-    // The same sounds shown anew keep the sample chosen among theirs.
+    // The same sounds shown anew keep the sample chosen among theirs; others stop what plays.
     const int sample = rows == shownRows_ ? Samples->currentIndex() : 0;
+    if (rows != shownRows_) {
+        stopSound();
+    }
     Samples->clear();
     shownRows_.clear();
     std::vector<const SoundDetail*> details;

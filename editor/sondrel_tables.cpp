@@ -97,6 +97,7 @@ bool Sondrel::mayPutTableAside(const QString& when) {
 
 void Sondrel::closeEvent(QCloseEvent* event) {
     if (mayPutTableAside("before closing")) {
+        stopSound();
         keepForNextRun();
         event->accept();
     } else {

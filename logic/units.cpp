@@ -1,5 +1,6 @@
 #include "logic/units.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -136,6 +137,10 @@ ShownValues ShowDetail(const SoundDetail& detail) {
     return {
         ShownValue(EditField::Range, detail.Radius), ShownValue(EditField::Volume, detail.Volume),
         ShownValue(EditField::Pitch, detail.Pitch), ShownValue(EditField::Chance, detail.Chance)};
+}
+
+Playback PlaybackOf(const SoundDetail& detail) {
+    return {std::min(ShowDetail(detail).Volume, 100) / 100.0, (detail.Flags & kLoopModeMask) != 0};
 }
 
 EditResult StoreChanges(const SoundDetail& detail, const EditView& shown, const EditView& now) {

@@ -103,6 +103,15 @@ BatchResult StoreIntoAll(const std::vector<SoundDetail>& details,
                          const std::vector<std::size_t>& chosen, const EditView& shown,
                          const EditView& now);
 
+// How Sondrel lets a designer hear a sound: its shown volume as a linear gain (100 and 101
+// full, 50 half, 0 silent; the table does not say how the game maps it), looping where its
+// loop mode is set (any mode but 0). Pitch and chance are not applied.
+struct Playback {
+    double Gain = 0;
+    bool Loop = false;
+};
+Playback PlaybackOf(const SoundDetail& detail);
+
 // What the fields and the labels show of one sound.
 EditView ViewOfDetail(const SoundDetail& detail);
 

@@ -1,4 +1,5 @@
-// Makes the example set: city.sfx with its sample list city.sam, and an object name
+// Makes the example set: city.sfx with its sample list city.sam, a few of the samples it
+// names (generated tones and noise, so that Play has something to play), and an object name
 // database KV4Objects.dat for the program's folder.
 //
 // The table mixes what a designer meets in a real level: sounds taken over from each of the
@@ -11,7 +12,9 @@
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"
 #include "tools/object_database.h"
+#include "tools/wave_file.h"
 
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -51,6 +54,35 @@ const char* const kObjectNames[] = {
     "Rain on roof", "Thunder",       "Market crowd", "Blacksmith",    "Church bell",
     "Owl",          "Wolf howl",     "Sea waves",    "Gulls",         "Creaking ship",
     "Tavern",       "Forge bellows", "Chickens",     "Dripping cave", "Lava bubbling",
+};
+
+// Samples of each kind a level uses: 8 and 16 bit, mono and stereo, 11,025 to 44,100 Hz.
+struct ExampleSample {
+    const char* name;
+    int rate, bits, channels;
+    double seconds;
+    double (*wave)(double t);
+};
+
+constexpr double kTau = 6.283185307179586;
+
+const ExampleSample kSamples[] = {
+    {"KV5 Sound 12.wav", 22050, 16, 1, 0.5,
+     [](double t) { return 0.5 * std::sin(kTau * 440 * t) * std::exp(-4 * t); }},
+    {"KV3 Sound 45-bell.wav", 44100, 16, 2, 0.6,
+     [](double t) {
+         return 0.4 * std::exp(-3 * t) *
+                (std::sin(kTau * 660 * t) + 0.5 * std::sin(kTau * 1580 * t));
+     }},
+    {"Waterfall loop.wav", 11025, 8, 1, 1.0,
+     [](double t) { // a rushing that repeats without a click: whole periods in the second
+         return 0.25 * (std::sin(kTau * 97 * t) * std::sin(kTau * 1013 * t) +
+                        std::sin(kTau * 211 * t) * 0.5);
+     }},
+    {"Crow caw 1.wav", 11025, 8, 2, 0.3,
+     [](double t) {
+         return 0.6 * std::sin(kTau * (700 - 900 * t) * t) * std::sin(kTau * 1.6 * t);
+     }},
 };
 
 ObjectDatabase MakeObjectDatabase() {
@@ -106,6 +138,11 @@ int main(int argc, char* argv[]) {
 
         WriteSFX(examples / "city.sfx", table);
         WriteSampleNames(examples / "city.sam", SampleNames(names), table.NumSamples);
+        for (const ExampleSample& sample : kSamples) {
+            SaveSafely(examples / sample.name,
+                       MakePcmWave(sample.rate, sample.bits, sample.channels, sample.seconds,
+                                   sample.wave));
+        }
         SaveSafely(program / kObjectDatabaseName, MakeObjectDatabase().bytes());
     } catch (const std::exception& error) {
         std::fprintf(stderr, "make_examples: %s\n", error.what());

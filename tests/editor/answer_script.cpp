@@ -32,7 +32,9 @@ const AnswerScript::Step* AnswerScript::next() {
 
 std::optional<QString> AnswerScript::chooseFile(QWidget* owner, const FileRequest& request) {
     SeenDialog& seen = seen_.emplace_back();
-    seen.kind = request.action == FileRequest::Action::Open ? "open" : "save";
+    seen.kind = request.action == FileRequest::Action::Open   ? "open"
+                : request.action == FileRequest::Action::Save ? "save"
+                                                              : "folder";
     seen.nameFilters = QStringList{request.filter};
     seen.directory = request.directory;
     seen.offered = request.offered;

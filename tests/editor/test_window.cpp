@@ -15,6 +15,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -833,6 +834,27 @@ TEST(WindowSave, ctrlSSavesWhatTheFieldsShowWhereTheTableIsAndAsksWhatASaveMustA
     EXPECT_EQ(t.dir.entries(), (Entries{"KV4Objects.dat", "city", "city.sam"}));
 }
 
+TEST_F(WindowTest, playLooksBesideTheTableThenOffersOnceToChooseTheSamplesFolderAndKeepsIt) {
+    open();
+    select(static_cast<int>(listTexts().indexOf("KV5 Sound 12 - 45")));
+    TempDir samples;
+    const QString question = "KV5 Sound 12.wav was not found. Sondrel looked in:\n    " +
+                             QDir::toNativeSeparators(Q(dir.path()));
+    key(Qt::CTRL | Qt::Key_P,
+        {Script::press(QMessageBox::Yes), Script::chooseFile(Q(samples.path())),
+         Script::press(QMessageBox::Ok)});
+    ASSERT_EQ(script->seen().size(), 3u);
+    EXPECT_EQ(script->seen()[0].text, question + "\n\nChoose the folder the samples are in?");
+    EXPECT_EQ(script->seen()[1].kind, "folder");
+    EXPECT_TRUE(script->seen()[2].text.startsWith(
+        question + "\n    " + QDir::toNativeSeparators(Q(samples.path())) + "\n\n"));
+    EXPECT_EQ(window->player(), nullptr); // nothing to play: nothing of the audio stack loaded
+    EXPECT_EQ(QSettings(Q(home / "settings.ini"), QSettings::IniFormat).value("samples"),
+              Q(samples.path()));
+    key(Qt::CTRL | Qt::Key_P, {Script::press(QMessageBox::Ok)}); // asked once: now only told
+    EXPECT_TRUE(script->messages().at(0).startsWith(question));
+}
+
 TEST(WindowSettings, theWindowKeepsItsSizeAndColumnsAndTheRecentTablesAndOpensOneDropped) {
     TempDir home;
     const QSize enlarged(640, 480);
@@ -842,6 +864,7 @@ TEST(WindowSettings, theWindowKeepsItsSizeAndColumnsAndTheRecentTablesAndOpensOn
         t.open();
         first = Q(t.table());
         t.window->resize(enlarged);
+        EXPECT_TRUE(t.child<QPushButton>("Play")->isVisible());
         t.child<SoundListBox>("SndLst")->horizontalHeader()->resizeSection(1, 77);
         EXPECT_TRUE(t.window->close());
     }
