@@ -26,7 +26,7 @@ std::unique_ptr<SamplePlayer> LoadPlayer([[maybe_unused]] QString& why) {
 #if defined(_WIN32)
     return std::unique_ptr<SamplePlayer>(SondrelMakeSamplePlayer());
 #else
-    QLibrary module(QStringFromPath(ProgramFolder() / "sondrel-audio.so"));
+    QLibrary module(QStringFromPath(ProgramFolder() / "audio" / "sondrel-audio.so"));
     const auto make =
         reinterpret_cast<SamplePlayer* (*)()>(module.resolve("SondrelMakeSamplePlayer"));
     if (make == nullptr) {

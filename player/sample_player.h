@@ -1,5 +1,5 @@
 // Plays one sample at a time: the small interface between the window and the audio library.
-// On Linux the player lives in a module of its own (sondrel-audio.so beside the program),
+// On Linux the player lives in a module of its own (audio/sondrel-audio.so beside the program),
 // loaded at the first Play, so that starting the window loads nothing of the audio stack;
 // the Windows build, one program, has it inside.
 #pragma once
