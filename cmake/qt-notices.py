@@ -2,18 +2,20 @@
 """Prints the notices of the libraries a Windows build of Qt bundles, from the Qt source's
 qt_attribution.json files: name, version, copyright and the licence text of each.
 
-    qt-notices.py QT_SOURCE > THIRD-PARTY-NOTICES.txt
+    qt-notices.py QT_SOURCE [MODULE_SOURCE...] > THIRD-PARTY-NOTICES.txt
 """
 import json
 import pathlib
 import sys
 
-# Parts of the Qt source that a static Windows build without network, D-Bus, OpenGL and Vulkan
-# does not contain.
+# Parts of the Qt sources that a static Windows build without TLS, the public suffix list,
+# D-Bus, OpenGL, Vulkan and spatial audio does not contain.
 NOT_BUILT = (
     "src/3rdparty/VulkanMemoryAllocator", "src/3rdparty/android", "src/3rdparty/gradle",
     "src/3rdparty/forkfd", "src/3rdparty/libpsl", "src/3rdparty/wasm", "src/3rdparty/xcb",
-    "src/dbus", "src/gui/opengl", "src/gui/vulkan", "src/network", "src/plugins/platforms/cocoa",
+    "src/dbus", "src/gui/opengl", "src/gui/vulkan", "src/network/kernel",
+    "src/plugins/platforms/cocoa",
+    "src/3rdparty/eigen", "src/3rdparty/pffft", "src/3rdparty/resonance-audio",
 )
 
 
@@ -21,10 +23,11 @@ def as_list(value):
     return value if isinstance(value, list) else [value]
 
 
-def main(source):
+def main(sources):
     print("Sondrel for Windows contains Qt (https://www.qt.io), used under the GNU Lesser General")
     print("Public License version 3 (LGPL-3.0-only.txt), and these libraries that Qt bundles.")
-    for path in sorted(source.glob("src/**/qt_attribution.json")):
+    paths = [(source, path) for source in sources for path in source.glob("src/**/qt_attribution.json")]
+    for source, path in sorted(paths):
         folder = path.parent.relative_to(source).as_posix()
         if folder.startswith(NOT_BUILT):
             continue
@@ -41,4 +44,4 @@ def main(source):
 
 
 if __name__ == "__main__":
-    main(pathlib.Path(sys.argv[1]))
+    main([pathlib.Path(argument) for argument in sys.argv[1:]])

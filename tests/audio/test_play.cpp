@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 using namespace sondrel;
 using namespace sondrel::testing;
@@ -41,6 +43,7 @@ TEST(Play, aToneAtVolume100Then50ThenLoopingUntilEscape) {
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Home);
     ASSERT_EQ(window.player(), nullptr); // nothing of the audio stack before the first Play
+    script.play({});                     // from here on, no question
 
     // Plays at the volume the field shows, not stored.
     const auto play = [&](const char* volume) {
@@ -48,6 +51,20 @@ TEST(Play, aToneAtVolume100Then50ThenLoopingUntilEscape) {
         QTest::keyClick(list, Qt::Key_P, Qt::ControlModifier);
         return window.player() != nullptr && window.player()->playing();
     };
+    // Wine 8's Media Foundation resampler, which Qt's Windows sink converts through, refuses
+    // the conversion: then the sample was found and read, handed to Windows' audio, and its
+    // refusal said in words; test_audio.sh hears nothing and says so.
+    if (std::getenv("SONDREL_UNDER_WINE") != nullptr) {
+        script.play({AnswerScript::press(QMessageBox::Ok)});
+        if (!play("100")) {
+            EXPECT_EQ(script.messages(), QStringList{"Sondrel cannot play KV5 Sound 12.wav: the "
+                                                     "sound system would not take it."});
+            std::printf("refused under Wine\n");
+            return;
+        }
+        window.stopSound();
+        script.play({});
+    }
     for (const char* volume : {"100", "50"}) {
         ASSERT_TRUE(play(volume)) << script.messages().join('\n').toStdString();
         QTRY_VERIFY_WITH_TIMEOUT(!window.player()->playing(), 5000);
@@ -61,5 +78,5 @@ TEST(Play, aToneAtVolume100Then50ThenLoopingUntilEscape) {
     QTest::keyClick(list, Qt::Key_Escape);
     EXPECT_FALSE(window.player()->playing());
     EXPECT_TRUE(script.finished());
-    EXPECT_TRUE(script.seen().size() == 1) << script.messages().join('\n').toStdString();
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join('\n').toStdString();
 }
