@@ -115,16 +115,22 @@ void Sondrel::playSample(int index) {
         return;
     }
     const SoundDetail& first = state_.Table.Details[static_cast<std::size_t>(details.front())];
-    const std::vector<DetailSample> samples = SamplesOfDetail(first, state_.SampleNames);
-    // The box shows the first sound's samples, or none where the sounds shown differ in them.
-    if (Samples->count() == 0 || index < 0 || static_cast<std::size_t>(index) >= samples.size()) {
-        index = 0;
+    // The box shows the first sound's samples that the list names (a damaged table can point
+    // past its end), or none where the sounds shown differ in them.
+    std::vector<std::string_view> names;
+    for (const DetailSample& sample : SamplesOfDetail(first, state_.SampleNames)) {
+        if (sample.Name) {
+            names.push_back(*sample.Name);
+        }
     }
-    if (samples.empty() || !samples[static_cast<std::size_t>(index)].Name) {
+    if (names.empty()) {
         showStatus("The sound has no sample to play");
         return;
     }
-    const std::string_view name = *samples[static_cast<std::size_t>(index)].Name;
+    if (Samples->count() == 0 || index < 0 || static_cast<std::size_t>(index) >= names.size()) {
+        index = 0;
+    }
+    const std::string_view name = names[static_cast<std::size_t>(index)];
     const std::optional<std::filesystem::path> file = findSample(name);
     if (!file) {
         return;

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Hears what the window plays: starts a sound server of its own (PulseAudio with a null output,
 # in a private folder, so that no desktop's sound is touched), records the output's monitor
-# while COMMAND (the test_play program, under Wine for Windows) plays a tone of 0.4 s at volume
-# 100, then at 50, then looping, and checks the recording: three sounds, the first whole, the
-# second at half its level (measured: 0.5000), the third longer, as a loop stopped late is.
+# while COMMAND (the test_play program, under Wine for Windows) plays a tone of 0.4 s rising to
+# half the full level at its end, at volume 100, then at 50, then looping, and checks the
+# recording: three sounds, the first whole, the second at half its level (measured: 0.5000),
+# the third longer, as a loop stopped late is, and reaching the tone's end each time round.
 #
 #   test_audio.sh COMMAND...
 set -euo pipefail
@@ -58,8 +59,10 @@ ratio = peaks[1] / peaks[0]
 print(f"volume 50 / volume 100: {ratio:.4f}")
 if not 0.49 <= ratio <= 0.51 or peaks[0] < 8000:
     sys.exit("the level does not halve from volume 100 to 50")
-if lengths[0] < 0.35:
+if lengths[0] < 0.35 or peaks[0] < 0.97 * 16384:
     sys.exit("the end of the sound was cut off")
+if abs(peaks[2] - peaks[0]) > 0.02 * peaks[0]:
+    sys.exit("the loop did not play the whole sample")
 if lengths[2] < 1.5 * lengths[0]:
     sys.exit("the looping sound did not go on past its sample's end")
 PY

@@ -28,7 +28,7 @@ TEST(Play, aToneAtVolume100Then50ThenLoopingUntilEscape) {
     WriteText(dir / "city.sam", SerializeSampleNames({"KV5 Sound 12.wav"}, 1));
     const double seconds = 0.4;
     WriteAll(dir / "kv5 SOUND 12.WAV", MakePcmWave(22050, 16, 1, seconds, [](double t) {
-                 return 0.5 * std::sin(6.283185307179586 * 440 * t);
+                 return (0.1 + t) * std::sin(6.283185307179586 * 440 * t); // louder to its end
              }));
     AnswerScript script;
     Sondrel window(StartOptions{.objectDatabase = dir / "none.dat",

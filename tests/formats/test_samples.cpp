@@ -16,9 +16,10 @@ TEST(FindSampleFile, matchesEachPartWithoutRegardToCapitalsAndNeverLeavesTheFold
     const fs::path table = dir / "level", samples = dir / "samples";
     fs::create_directories(table / "Bells");
     fs::create_directories(samples / "dir.wav");
-    for (const fs::path& file : {table / "KV5 Sound 12.wav", table / "Bells" / "Bell 2.WAV",
-                                 table / fs::path(u8"\u00C4rger.wav"), samples / "Only here.wav",
-                                 samples / "KV5 Sound 12.wav", dir / "outside.wav"}) {
+    for (const fs::path& file :
+         {table / "KV5 Sound 12.wav", table / "Bells" / "Bell 2.WAV",
+          table / fs::path(u8"\u00C4rger \u00A3.wav"), samples / "Zone only here.wav",
+          samples / "KV5 Sound 12.wav", dir / "outside.wav"}) {
         WriteText(file, "RIFF");
     }
 #if !defined(_WIN32)
@@ -34,8 +35,8 @@ TEST(FindSampleFile, matchesEachPartWithoutRegardToCapitalsAndNeverLeavesTheFold
         {"kV5 SOUND 12.wav", S::Found, table / "KV5 Sound 12.wav"},
         {"bells\\bell 2.wav", S::Found, table / "Bells" / "Bell 2.WAV"},
         {"./Bells//BELL 2.wav", S::Found, table / "Bells" / "Bell 2.WAV"},
-        {"\xE4rger.WAV", S::Found, table / fs::path(u8"\u00C4rger.wav")}, // the list's Latin-1
-        {"only HERE.wav", S::Found, samples / "Only here.wav"},
+        {"\xE4rger \xA3.WAV", S::Found, table / fs::path(u8"\u00C4rger \u00A3.wav")}, // Latin-1
+        {"zONE only HERE.wav", S::Found, samples / "Zone only here.wav"},
         {"missing.wav", S::Missing, {}},
         {"dir.wav", S::Missing, {}},
         {"Bells", S::Missing, {}},
@@ -95,6 +96,15 @@ TEST(ParsePcmWave, takesWhatALevelUsesAndSaysWhyOfAnythingElse) {
     chunked.insert(chunked.end(), {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0});
     chunked.insert(chunked.end(), good.begin() + 12, good.end());
     EXPECT_TRUE(ParsePcmWave(chunked, problem)) << problem;
+    // The extensible form of the format names PCM further on.
+    Bytes extensible = good;
+    extensible[16] = 40;
+    extensible[20] = 0xFE;
+    extensible[21] = 0xFF;
+    const Bytes more = {22, 0, 8,    0, 4,    0, 0, 0,    1, 0,    0,    0,
+                        0,  0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    extensible.insert(extensible.begin() + 36, more.begin(), more.end());
+    EXPECT_TRUE(ParsePcmWave(extensible, problem)) << problem;
     for (const std::size_t size : {0, 11, 30, 44}) {
         EXPECT_FALSE(ParsePcmWave(std::span(good).first(size), problem)) << size;
     }
