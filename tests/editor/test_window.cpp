@@ -858,6 +858,10 @@ TEST_F(WindowTest, playLooksBesideTheTableThenOffersOnceToChooseTheSamplesFolder
     QTest::mouseDClick(child<QComboBox>("Samples")->lineEdit(), Qt::LeftButton);
     EXPECT_TRUE(script->finished());
     EXPECT_TRUE(script->messages().at(0).startsWith("KV3 Sound 47.wav was not found."));
+    // Several sounds, their samples differing (the box empty): the first sound's first.
+    key(Qt::CTRL | Qt::Key_A);
+    key(Qt::CTRL | Qt::Key_P, {Script::press(QMessageBox::Ok)});
+    EXPECT_TRUE(script->messages().at(0).startsWith("KV5 Sound 12.wav was not found."));
 }
 
 TEST(WindowSettings, theWindowKeepsItsSizeAndColumnsAndTheRecentTablesAndOpensOneDropped) {
