@@ -16,6 +16,10 @@ static_assert(std::endian::native == std::endian::little, "Sondrel needs a littl
 
 namespace sondrel {
 
+inline std::uint16_t Le16(const std::uint8_t* at) {
+    return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
+}
+
 inline std::uint32_t Le32(const std::uint8_t* at) {
     return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
            (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);

@@ -67,12 +67,15 @@ std::optional<fs::path> FindEntry(const fs::path& folder, std::string_view part)
         if (std::string_view(reinterpret_cast<const char*>(spelt.data()), spelt.size()) == part) {
             return it->path();
         }
+        if (found) {
+            continue; // only an exact spelling can still win
+        }
         const std::optional<std::u32string> utf8 = FoldedUtf8(spelt);
         const std::u32string folded =
             utf8 ? *utf8
                  : FoldedLatin1(
                        std::string_view(reinterpret_cast<const char*>(spelt.data()), spelt.size()));
-        if (!found && folded == wanted) {
+        if (folded == wanted) {
             found = it->path();
         }
     }

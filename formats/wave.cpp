@@ -9,10 +9,6 @@
 namespace sondrel {
 namespace {
 
-std::uint16_t Le16(const std::uint8_t* at) {
-    return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
-}
-
 std::string_view Id(std::span<const std::uint8_t> bytes, std::size_t at) {
     return {reinterpret_cast<const char*>(bytes.data() + at), 4};
 }

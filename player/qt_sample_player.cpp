@@ -1,7 +1,7 @@
 // The player over Qt Multimedia's QAudioSink: the WAV file read by formats/wave.cpp, its PCM
-// handed to the system's sound server as it is (the server converts the rate), at a linear
-// volume. After the sound comes silence until the server has played the sound's last sample
-// out of its buffer, so that no end is cut off, as stopping the sink at once would.
+// handed to the system's sound output as it is (PulseAudio, or Qt on Windows, converts the
+// rate), at a linear volume. After the sound comes silence until the output has played the
+// sound's last sample out of its buffer, so that no end is cut off, as stopping at once would.
 #include "player/sample_player.h"
 
 #include "formats/wave.h"
