@@ -25,6 +25,20 @@ void Fail(const std::string& what, const fs::path& path, int error) {
 } // namespace sys
 
 InputFile::InputFile(const fs::path& path) : path_(path) {
+    // Opened first and looked at after: a file read is one open and one look at what was
+    // opened. Opening never waits for a writer, should the file be a named pipe; only a
+    // regular file is read.
+    fd_ = sys::OpenToRead(path);
+    const int openError = errno;
+    if (fd_ >= 0 && sys::RegularFileSize(fd_, size_)) {
+        return;
+    }
+    const bool opened = fd_ >= 0;
+    if (opened) {
+        sys::Close(fd_);
+        fd_ = -1;
+    }
+    // Why not, in the words the path's kind gives.
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (!fs::exists(status)) {
@@ -33,16 +47,10 @@ InputFile::InputFile(const fs::path& path) : path_(path) {
     if (!fs::is_regular_file(status)) {
         sys::Fail("Cannot read", path, fs::is_directory(status) ? EISDIR : EINVAL);
     }
-    // Never waits for a writer, should the file have become a named pipe since.
-    fd_ = sys::OpenToRead(path);
-    if (fd_ < 0) {
-        sys::Fail("Cannot open", path, errno);
+    if (opened) {
+        sys::Fail("Cannot read", path, EINVAL); // it was no regular file when opened
     }
-    if (!sys::RegularFileSize(fd_, size_)) {
-        sys::Close(fd_);
-        fd_ = -1;
-        sys::Fail("Cannot read", path, EINVAL);
-    }
+    sys::Fail("Cannot open", path, openError);
 }
 
 InputFile::~InputFile() {

@@ -33,6 +33,7 @@ public:
     explicit LittleEndianCursor(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     std::int64_t size() const { return static_cast<std::int64_t>(bytes_.size()); }
+    const std::uint8_t* data() const { return bytes_.data(); }
     std::int64_t pos() const { return pos_; }
     void moveTo(std::int64_t pos) { pos_ = pos; } // callers keep it at 0 or after
     // How many of the next `count` bytes the file holds.

@@ -95,12 +95,34 @@ private:
         in_.moveTo(moved(in_.pos(), skip));
     }
 
+    // Passes over entries while their lengths lie within the file's size, as in every database
+    // the level editor writes: the position only moves forward, so no loop is possible and none
+    // is looked for. Returns how many of `count` are left, from the first entry that is not so.
+    // Each entry's length is where the next one lies, so this is a chain of loads; it is kept
+    // to a load and an add each.
+    std::int64_t skipForward(std::int64_t count, int extra) {
+        const std::uint8_t* bytes = in_.data();
+        const std::int64_t size = in_.size();
+        std::int64_t pos = in_.pos();
+        while (count > 0 && pos <= size - 4) {
+            const std::uint32_t length = Le32(bytes + pos);
+            const std::int64_t next = pos + 4 + extra + std::int64_t{length};
+            if (length > static_cast<std::uint64_t>(size) || next > kMaxPosition) {
+                break;
+            }
+            pos = next;
+            --count;
+        }
+        in_.moveTo(pos);
+        return count;
+    }
+
     // Passes over `count` entries. A hostile file can make entries loop (a negative length
     // moving back to an earlier entry) or count up to 2^31 of them; the walk still ends in
     // time linear in the file's size: past the end every entry is alike, and a loop inside the
     // file is found by Brent's cycle detection and cut short.
     void skipEntries(std::int32_t count, int extra) {
-        std::int64_t remaining = std::max(count, 0);
+        std::int64_t remaining = skipForward(std::max(count, 0), extra);
         std::int64_t tortoise = in_.pos();
         std::int64_t power = 1;
         std::int64_t steps = 0;
@@ -159,14 +181,14 @@ ObjectNameTable ParseObjectNames(std::span<const std::uint8_t> bytes, const fs::
 }
 
 ObjectNameTable LoadObjectNames(const fs::path& path) {
-    std::error_code ec;
-    if (!fs::exists(path, ec)) {
-        return {}; // every name stays empty; nothing is created
-    }
     std::vector<std::uint8_t> bytes;
     try {
         bytes = ReadFileHead(path, kMaxObjectDatabaseBytes + 1);
     } catch (const FileError&) {
+        std::error_code ec;
+        if (!fs::exists(path, ec)) {
+            return {}; // every name stays empty; nothing is created
+        }
         throw Failure(FailureCode::ObjectDatabaseOpen,
                       "the object name database " + DisplayPath(path) + " cannot be opened");
     }
