@@ -79,7 +79,8 @@ int main(int argc, char* argv[]) {
 
     sondrel::StartOptions options;
     options.table = TableArgument(parser, argv);
-    sondrel::Sondrel window(options);
+    // The files are read while the window is made.
+    sondrel::Sondrel window(options, sondrel::ReadEarly(options));
     switch (window.Form_Load()) {
     case sondrel::Sondrel::LoadResult::Cancelled:
         return 0;

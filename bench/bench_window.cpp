@@ -76,7 +76,7 @@ std::unique_ptr<Sondrel> Start(const fs::path& table) {
     options.objectDatabase = table.parent_path() / kObjectDatabaseName;
     options.table = table;
     options.settingsFile = table.parent_path() / "settings.ini";
-    auto window = std::make_unique<Sondrel>(options);
+    auto window = std::make_unique<Sondrel>(options, ReadEarly(options)); // as the program starts
     if (window->Form_Load() != Sondrel::LoadResult::Ready) {
         std::abort();
     }

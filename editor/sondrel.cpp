@@ -26,8 +26,8 @@ constexpr char kChanceTip[] =
 
 } // namespace
 
-Sondrel::Sondrel(StartOptions options)
-    : options_(std::move(options)),
+Sondrel::Sondrel(StartOptions options, EarlyRead early)
+    : options_(std::move(options)), early_(std::move(early)),
       ownPrompts_(options_.prompts == nullptr ? std::make_unique<QtPrompts>() : nullptr),
       prompts_(options_.prompts != nullptr ? *options_.prompts : *ownPrompts_) {
     setObjectName("Sondrel");

@@ -18,6 +18,7 @@
 #include "formats/object_names.h"
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"
+#include "formats/table_pair.h"
 #include "logic/flags.h"
 #include "logic/units.h"
 
@@ -27,6 +28,7 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -62,6 +64,13 @@ struct EditorState {
 
 class Prompts;
 
+// The files a start-up reads before it asks anything: the object names and, when a table was
+// named, that table (an existing one) and its sample list.
+struct StartUpFiles {
+    ObjectNameTable objectNames;
+    std::optional<TablePairRead> named;
+};
+
 // How the window starts.
 struct StartOptions {
     std::filesystem::path objectDatabase; // empty: the database beside the program
@@ -69,6 +78,13 @@ struct StartOptions {
     Prompts* prompts = nullptr;           // how to ask the designer; none: Qt's dialogs
     std::filesystem::path settingsFile;   // where it keeps its settings; empty: the system's
 };
+
+// The start-up's files being read on a thread of their own while the window is made: given to
+// the window, Form_Load takes them, or what reading them threw, in the order it would have
+// read them itself. For a window that starts as soon as it is made: the files are read now,
+// not when Form_Load runs.
+using EarlyRead = std::future<StartUpFiles>;
+EarlyRead ReadEarly(const StartOptions& options);
 
 class Sondrel : public QWidget {
     Q_OBJECT
@@ -80,7 +96,8 @@ public:
         Failed,    // a failure was reported: end with an error status
     };
 
-    explicit Sondrel(StartOptions options = {});
+    // Without `early`, Form_Load reads the files itself.
+    explicit Sondrel(StartOptions options = {}, EarlyRead early = {});
     ~Sondrel() override;
 
     // The start-up, run once before the window is shown: the object names, the open dialog
@@ -222,6 +239,7 @@ private:
     void Save_Click();
 
     StartOptions options_;
+    EarlyRead early_;
     std::unique_ptr<Prompts> ownPrompts_; // Qt's dialogs, where no other prompts were given
     Prompts& prompts_;
     EditorState state_;

@@ -15,26 +15,51 @@
 
 namespace sondrel {
 
+namespace {
+
+std::filesystem::path NamedTable(const std::filesystem::path& table) {
+    std::error_code ec;
+    return std::filesystem::absolute(table, ec);
+}
+
+StartUpFiles ReadStartUpFiles(const std::filesystem::path& objectDatabase,
+                              const std::filesystem::path& table) {
+    StartUpFiles files;
+    files.objectNames =
+        objectDatabase.empty() ? LoadObjectNames() : LoadObjectNames(objectDatabase);
+    if (!table.empty()) {
+        RequireTable(NamedTable(table)); // read, never created
+        files.named = ReadTablePair(NamedTable(table));
+    }
+    return files;
+}
+
+} // namespace
+
+EarlyRead ReadEarly(const StartOptions& options) {
+    return std::async(std::launch::async, ReadStartUpFiles, options.objectDatabase, options.table);
+}
+
 Sondrel::LoadResult Sondrel::Form_Load() {
     try {
-        state_.ObjectNames = options_.objectDatabase.empty()
-                                 ? LoadObjectNames()
-                                 : LoadObjectNames(options_.objectDatabase);
+        StartUpFiles files = early_.valid()
+                                 ? early_.get()
+                                 : ReadStartUpFiles(options_.objectDatabase, options_.table);
+        state_.ObjectNames = std::move(files.objectNames);
 
-        if (!options_.table.empty()) {
-            std::error_code ec;
-            const std::filesystem::path named = std::filesystem::absolute(options_.table, ec);
-            RequireTable(named);
-            FM->setPath(named);
+        if (files.named) {
+            FM->setPath(NamedTable(options_.table));
         } else if (!FM->ShowOpen() || FM->FileName().isEmpty()) {
             return LoadResult::Cancelled;
+        } else {
+            files.named = ReadTablePair(FM->Path());
         }
 
         const std::filesystem::path table = FM->Path();
-        state_.Table = ReadSFX(table);
-        state_.SampleNames = ReadSampleNames(SampleListPath(table), state_.Table.NumSamples);
-        known_.remember(table);
-        known_.remember(SampleListPath(table));
+        state_.Table = std::move(files.named->table);
+        state_.SampleNames = std::move(files.named->names);
+        known_.remember(table, files.named->tableStamp);
+        known_.remember(SampleListPath(table), files.named->namesStamp);
 
         state_.IncludeNative = prompts_.askYesNo(this, "Include KV4 sounds?");
         NativeSwitch->setChecked(state_.IncludeNative);
@@ -158,12 +183,13 @@ bool Sondrel::takeTable(const std::filesystem::path& table, Keep keep) {
     }
     try {
         RequireTable(table); // read, never created
-        SoundTable read = ReadSFX(table);
-        SampleNames names = ReadSampleNames(SampleListPath(table), read.NumSamples);
-        ComputeSoundList(read, names, state_.ObjectNames, state_.IncludeNative,
+        TablePairRead read = ReadTablePair(table);
+        ComputeSoundList(read.table, read.names, state_.ObjectNames, state_.IncludeNative,
                          DisplayPath(SampleListPath(table))); // refuses before anything changes
-        state_.Table = std::move(read);
-        state_.SampleNames = std::move(names);
+        state_.Table = std::move(read.table);
+        state_.SampleNames = std::move(read.names);
+        known_.remember(table, read.tableStamp);
+        known_.remember(SampleListPath(table), read.namesStamp);
     } catch (const Failure& failure) {
         prompts_.reportFailure(this, failure, FailureMoment::WhileATableIsOpen);
         return false;
@@ -171,8 +197,6 @@ bool Sondrel::takeTable(const std::filesystem::path& table, Keep keep) {
         prompts_.reportFailure(this, OutOfMemoryFailure(), FailureMoment::WhileATableIsOpen);
         return false;
     }
-    known_.remember(table);
-    known_.remember(SampleListPath(table));
     undo_->setClean();
     const bool again = table == tablePath_;
     tablePath_ = table;

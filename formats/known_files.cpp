@@ -12,10 +12,14 @@ std::vector<KnownFiles::Known>::const_iterator KnownFiles::find(const fs::path& 
 }
 
 void KnownFiles::remember(const fs::path& path) {
+    remember(path, StampFile(path));
+}
+
+void KnownFiles::remember(const fs::path& path, std::optional<FileStamp> stamp) {
     if (const auto known = find(path); known != files_.end()) {
         files_.erase(known);
     }
-    files_.push_back({path, StampFile(path)});
+    files_.push_back({path, stamp});
 }
 
 bool KnownFiles::knows(const fs::path& path) const {

@@ -14,6 +14,8 @@ class KnownFiles {
 public:
     // Notes what the file holds now, as it was just read or written.
     void remember(const std::filesystem::path& path);
+    // The same with what it held, stamped as it was read.
+    void remember(const std::filesystem::path& path, std::optional<FileStamp> stamp);
     // True when the file was read or written here, under this name or another.
     bool knows(const std::filesystem::path& path) const;
     // True when the file is one read or written here and another program has changed it

@@ -4,6 +4,15 @@ namespace fs = std::filesystem;
 
 namespace sondrel {
 
+TablePairRead ReadTablePair(const fs::path& path) {
+    TablePairRead read;
+    read.table = ReadSFX(path);
+    read.names = ReadSampleNames(SampleListPath(path), read.table.NumSamples);
+    read.tableStamp = StampFile(path);
+    read.namesStamp = StampFile(SampleListPath(path));
+    return read;
+}
+
 void WriteTableAndSampleList(const fs::path& path, const SoundTable& table,
                              const SampleNames& names, const SaveStepHook& hook,
                              const PairStamps* expected) {

@@ -1,15 +1,29 @@
 // A sound table and, beside it, its sample list, saved as the pair they are.
 #pragma once
 
+#include "formats/file_io.h"
 #include "formats/safe_save.h"
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace sondrel {
+
+// A table and the sample list beside it as read, with what each file held then.
+struct TablePairRead {
+    SoundTable table;
+    SampleNames names;
+    std::optional<FileStamp> tableStamp;
+    std::optional<FileStamp> namesStamp;
+};
+
+// Reads the table at `path` as ReadSFX does and the sample list beside it, and stamps both
+// files. Throws as those readers do.
+TablePairRead ReadTablePair(const std::filesystem::path& path);
 
 // Saves a table and, beside it, its sample list as a pair (SavePair): both are written in
 // full first, then the sample list replaces its old file, then the table; a failure leaves
