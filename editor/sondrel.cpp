@@ -9,6 +9,7 @@
 #include "player/sample_player.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,7 +33,9 @@ Sondrel::Sondrel(StartOptions options, EarlyRead early)
       prompts_(options_.prompts != nullptr ? *options_.prompts : *ownPrompts_) {
     setObjectName("Sondrel");
     setWindowTitle("OBEL Sondrel");
-    setWindowIcon(SondrelIcon());
+    if (QApplication::windowIcon().isNull()) { // else it is the program's, drawn once
+        setWindowIcon(SondrelIcon());
+    }
     // The close button, the system menu and a maximize button; no minimize button. The window
     // opens at its laid-out size and grows from there, never below it.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
