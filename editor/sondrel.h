@@ -68,6 +68,7 @@ class Prompts;
 // named, that table (an existing one) and its sample list.
 struct StartUpFiles {
     ObjectNameTable objectNames;
+    std::filesystem::path table; // the table named, made absolute
     std::optional<TablePairRead> named;
 };
 
@@ -82,7 +83,7 @@ struct StartOptions {
 // The start-up's files being read on a thread of their own while the window is made: given to
 // the window, Form_Load takes them, or what reading them threw, in the order it would have
 // read them itself. For a window that starts as soon as it is made: the files are read now,
-// not when Form_Load runs.
+// not when Form_Load runs. Where no thread can be started, Form_Load reads them itself.
 using EarlyRead = std::future<StartUpFiles>;
 EarlyRead ReadEarly(const StartOptions& options);
 

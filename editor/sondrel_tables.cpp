@@ -17,19 +17,16 @@ namespace sondrel {
 
 namespace {
 
-std::filesystem::path NamedTable(const std::filesystem::path& table) {
-    std::error_code ec;
-    return std::filesystem::absolute(table, ec);
-}
-
 StartUpFiles ReadStartUpFiles(const std::filesystem::path& objectDatabase,
                               const std::filesystem::path& table) {
     StartUpFiles files;
     files.objectNames =
         objectDatabase.empty() ? LoadObjectNames() : LoadObjectNames(objectDatabase);
     if (!table.empty()) {
-        RequireTable(NamedTable(table)); // read, never created
-        files.named = ReadTablePair(NamedTable(table));
+        std::error_code ec;
+        files.table = std::filesystem::absolute(table, ec);
+        RequireTable(files.table); // read, never created
+        files.named = ReadTablePair(files.table);
     }
     return files;
 }
@@ -37,7 +34,12 @@ StartUpFiles ReadStartUpFiles(const std::filesystem::path& objectDatabase,
 } // namespace
 
 EarlyRead ReadEarly(const StartOptions& options) {
-    return std::async(std::launch::async, ReadStartUpFiles, options.objectDatabase, options.table);
+    try {
+        return std::async(std::launch::async, ReadStartUpFiles, options.objectDatabase,
+                          options.table);
+    } catch (const std::system_error&) {
+        return {};
+    }
 }
 
 Sondrel::LoadResult Sondrel::Form_Load() {
@@ -48,7 +50,7 @@ Sondrel::LoadResult Sondrel::Form_Load() {
         state_.ObjectNames = std::move(files.objectNames);
 
         if (files.named) {
-            FM->setPath(NamedTable(options_.table));
+            FM->setPath(files.table);
         } else if (!FM->ShowOpen() || FM->FileName().isEmpty()) {
             return LoadResult::Cancelled;
         } else {
