@@ -82,10 +82,12 @@ TEST(ObjectNames, hostilePositionsFailAndLoopsEndQuickly) {
     EXPECT_EQ(ParseFailure(I32s({0, 0, 2147483647})), "failure 21"); // 2^31 - 1 entries of 8
     // Section 1 holds 2^31 - 1 entries whose lengths lead back to themselves: one of length
     // -4 stays in place; two jump back and forth (A at 4 to 12, B at 12 back to A), an odd
-    // count ending on the far side. The walk ends where the entries would one by one.
+    // count ending on the far side; and a loop entered from outside it (4 skips to 16, which
+    // jumps back into a loop of 8 and 12). The walk ends where the entries would one by one.
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(Parse(I32s({2147483647, -4})), ObjectNameTable{});
     EXPECT_EQ(Parse(I32s({2147483647, 4, 0, -12})), ObjectNameTable{});
+    EXPECT_EQ(Parse(I32s({2147483647, 8, 0, -8, -12})), ObjectNameTable{});
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
 }
 
