@@ -212,6 +212,8 @@ private:
     // Reads a table and its sample list in place of the window's; on a failure, says so and
     // keeps the table that was open.
     bool takeTable(const std::filesystem::path& table, Keep keep);
+    // Holds the table at `path` and its sample list as read, and what their files held then.
+    void holdRead(const std::filesystem::path& path, TablePairRead read);
     // Shows the entries of `details`, or else those reading `texts`, where the list has them.
     void reselect(const std::vector<int>& details, const QStringList& texts);
     // The filter over the list (Ctrl+F), and Escape in it.

@@ -58,10 +58,7 @@ Sondrel::LoadResult Sondrel::Form_Load() {
         }
 
         const std::filesystem::path table = FM->Path();
-        state_.Table = std::move(files.named->table);
-        state_.SampleNames = std::move(files.named->names);
-        known_.remember(table, files.named->tableStamp);
-        known_.remember(SampleListPath(table), files.named->namesStamp);
+        holdRead(table, std::move(*files.named));
 
         state_.IncludeNative = prompts_.askYesNo(this, "Include KV4 sounds?");
         NativeSwitch->setChecked(state_.IncludeNative);
@@ -79,6 +76,13 @@ Sondrel::LoadResult Sondrel::Form_Load() {
     restoreLayout();
     SndLst->setFocus();
     return LoadResult::Ready;
+}
+
+void Sondrel::holdRead(const std::filesystem::path& path, TablePairRead read) {
+    state_.Table = std::move(read.table);
+    state_.SampleNames = std::move(read.names);
+    known_.remember(path, read.tableStamp);
+    known_.remember(SampleListPath(path), read.namesStamp);
 }
 
 void Sondrel::BuildSoundList(bool IncludeNative) {
@@ -188,10 +192,7 @@ bool Sondrel::takeTable(const std::filesystem::path& table, Keep keep) {
         TablePairRead read = ReadTablePair(table);
         ComputeSoundList(read.table, read.names, state_.ObjectNames, state_.IncludeNative,
                          DisplayPath(SampleListPath(table))); // refuses before anything changes
-        state_.Table = std::move(read.table);
-        state_.SampleNames = std::move(read.names);
-        known_.remember(table, read.tableStamp);
-        known_.remember(SampleListPath(table), read.namesStamp);
+        holdRead(table, std::move(read));
     } catch (const Failure& failure) {
         prompts_.reportFailure(this, failure, FailureMoment::WhileATableIsOpen);
         return false;
