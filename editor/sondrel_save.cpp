@@ -43,6 +43,19 @@ bool Sondrel::saveTo(const std::filesystem::path& table) {
                                 .arg(QString::fromStdString(DisplayPath(table))));
         return false;
     }
+    // A link checked out or unpacked with the level may lead to any file of the designer's.
+    for (const SaveQuestions::Link& link : questions.linksOutside) {
+        const QString leadsTo = QString::fromStdString(DisplayPath(link.leadsTo));
+        if (!prompts_.askYesNo(this,
+                               QStringLiteral("The %1 %2 is a link to %3, outside the table's "
+                                              "folder.\n\nReplace %3 with the %1 of this "
+                                              "table?")
+                                   .arg(link.file == table ? "table" : "sample list",
+                                        QString::fromStdString(DisplayPath(link.file)), leadsTo),
+                               false)) {
+            return false;
+        }
+    }
     for (const std::filesystem::path& file : questions.changedByAnother) {
         if (!prompts_.askYesNo(this,
                                QStringLiteral("The file %1 has been changed by another program "
@@ -68,7 +81,9 @@ bool Sondrel::saveTo(const std::filesystem::path& table) {
     // changes while the save goes on stops it before that file is replaced.
     const PairStamps decided{StampFile(table), StampFile(sampleList)};
     try {
-        WriteTableAndSampleList(table, state_.Table, state_.SampleNames, {}, &decided);
+        WriteTableAndSampleList(table, state_.Table, state_.SampleNames, {}, &decided,
+                                questions.linksOutside.empty() ? OutsideLinks::Refuse
+                                                               : OutsideLinks::Follow);
     } catch (const Failure& failure) {
         // Both old files are as they were, and the edits stay, so the designer can save
         // somewhere else.

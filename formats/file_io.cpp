@@ -138,4 +138,26 @@ bool SameFile(const fs::path& a, const fs::path& b) {
     return sys::SameName(landing(a), landing(b));
 }
 
+std::optional<fs::path> LinkLeadingOut(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::is_symlink(path, ec)) {
+        return std::nullopt;
+    }
+    fs::path resolved = path;
+    try {
+        resolved = sys::ResolveLinks(path, [](const fs::path&) {});
+    } catch (const FileError&) {
+    }
+    std::error_code folderError;
+    std::error_code landsError;
+    const fs::path folder =
+        fs::weakly_canonical(fs::absolute(path, folderError).parent_path(), folderError);
+    const fs::path lands = fs::weakly_canonical(fs::absolute(resolved, ec), landsError);
+    const fs::path below = lands.lexically_relative(folder);
+    if (!folderError && !landsError && !below.empty() && below != "." && *below.begin() != "..") {
+        return std::nullopt;
+    }
+    return lands;
+}
+
 } // namespace sondrel

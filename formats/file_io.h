@@ -66,4 +66,10 @@ std::optional<FileStamp> StampFile(const std::filesystem::path& path);
 // case on Windows).
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// Where a write to `path` would land when `path` is a symbolic link (or a chain of them) that
+// leads out of its own folder: a level checked out or unpacked may carry a link to any file of
+// the designer's. Nothing for a path that is no link, or one whose file lies in its folder or
+// a folder below it.
+std::optional<std::filesystem::path> LinkLeadingOut(const std::filesystem::path& path);
+
 } // namespace sondrel

@@ -43,6 +43,9 @@ SaveQuestions QuestionsForSave(const fs::path& table, const fs::path& sampleList
         if (known.changedSince(file)) {
             questions.changedByAnother.push_back(file);
         }
+        if (const std::optional<fs::path> lands = LinkLeadingOut(file)) {
+            questions.linksOutside.push_back({file, *lands});
+        }
     }
     std::error_code ec;
     questions.unknownSampleList = fs::is_regular_file(sampleList, ec) && !known.knows(sampleList);

@@ -42,6 +42,13 @@ struct SaveQuestions {
     std::vector<std::filesystem::path> changedByAnother;
     // A sample list is there that was never read or written here: another level's, maybe.
     bool unknownSampleList = false;
+    // The table or its sample list is a link that leads out of the table's folder, where it
+    // may name any file of the designer's: each, with where a save would write.
+    struct Link {
+        std::filesystem::path file;
+        std::filesystem::path leadsTo;
+    };
+    std::vector<Link> linksOutside;
 };
 SaveQuestions QuestionsForSave(const std::filesystem::path& table,
                                const std::filesystem::path& sampleList, const KnownFiles& known);

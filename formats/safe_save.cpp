@@ -71,8 +71,14 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes, int& error) {
 
 } // namespace
 
-StagedFile::StagedFile(const fs::path& requested, const ByteSource& bytes)
+StagedFile::StagedFile(const fs::path& requested, const ByteSource& bytes, OutsideLinks outside)
     : target_(sys::ResolveLinks(requested, sys::RefuseOthersLink)) {
+    if (outside == OutsideLinks::Refuse) {
+        if (const std::optional<fs::path> lands = LinkLeadingOut(requested)) {
+            throw FileError("Cannot write through " + DisplayPath(requested) +
+                            ": it is a link to " + DisplayPath(*lands) + ", outside its folder");
+        }
+    }
     std::error_code ec;
     const fs::file_status status = fs::status(target_, ec);
     replaces_ = fs::exists(status);
@@ -167,7 +173,8 @@ void SaveSafely(const fs::path& target, std::span<const std::uint8_t> bytes) {
 }
 
 void SavePair(const fs::path& first, const ByteSource& firstBytes, const fs::path& second,
-              const ByteSource& secondBytes, const SaveStepHook& hook, const PairStamps* expected) {
+              const ByteSource& secondBytes, const SaveStepHook& hook, const PairStamps* expected,
+              OutsideLinks outside) {
     const auto step = [&hook](SaveStep reached) {
         if (hook) {
             hook(reached);
@@ -195,9 +202,9 @@ void SavePair(const fs::path& first, const ByteSource& firstBytes, const fs::pat
     };
     std::optional<StagedFile> firstFile;
     std::optional<StagedFile> secondFile;
-    part(0, [&] { firstFile.emplace(first, firstBytes); });
+    part(0, [&] { firstFile.emplace(first, firstBytes, outside); });
     step(SaveStep::FirstWritten);
-    part(1, [&] { secondFile.emplace(second, secondBytes); });
+    part(1, [&] { secondFile.emplace(second, secondBytes, outside); });
     step(SaveStep::BothWritten);
 
     // The second's old file stays reachable under a name of ours until the first is in place.

@@ -22,8 +22,13 @@ inline ByteSource AllOf(std::span<const std::uint8_t> bytes) {
     return [bytes](const ByteSink& sink) { sink(bytes); };
 }
 
+// Whether a save may write through a link that leads out of its folder (LinkLeadingOut): only
+// once the designer has said so for that file.
+enum class OutsideLinks { Refuse, Follow };
+
 // A complete new file beside its target, flushed to the disk but not yet in its place. Where
-// the target is a symbolic link, the file it points to is the target. A target that is not a
+// the target is a symbolic link, the file it points to is the target, unless it lies outside
+// the link's folder and `outside` refuses it (throwing FileError). A target that is not a
 // regular file (a folder, a device, a named pipe), or one this user may not write, is
 // refused. The new file gets the old one's permissions and, where the system allows, its
 // owner and group. Until it is put in place it is named ".sondrel-PID-RANDOM.tmp"; a program
@@ -31,7 +36,8 @@ inline ByteSource AllOf(std::span<const std::uint8_t> bytes) {
 // longer run. Throws FileError, leaving nothing behind.
 class StagedFile {
 public:
-    StagedFile(const std::filesystem::path& target, const ByteSource& bytes);
+    StagedFile(const std::filesystem::path& target, const ByteSource& bytes,
+               OutsideLinks outside = OutsideLinks::Refuse);
     ~StagedFile(); // a file never put in place is removed
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
@@ -84,9 +90,10 @@ struct PairStamps {
 // program killed, or a power cut, between the two replacements leaves the new second file
 // beside the old first one; nothing else is done in that instant. With `expected`, a target
 // that holds something else right before the first replacement (another program changed it
-// meanwhile) stops the save the same way. Throws PairError.
+// meanwhile) stops the save the same way. `outside` is each StagedFile's. Throws PairError.
 void SavePair(const std::filesystem::path& first, const ByteSource& firstBytes,
               const std::filesystem::path& second, const ByteSource& secondBytes,
-              const SaveStepHook& hook = {}, const PairStamps* expected = nullptr);
+              const SaveStepHook& hook = {}, const PairStamps* expected = nullptr,
+              OutsideLinks outside = OutsideLinks::Refuse);
 
 } // namespace sondrel

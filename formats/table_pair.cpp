@@ -15,11 +15,11 @@ TablePairRead ReadTablePair(const fs::path& path) {
 
 void WriteTableAndSampleList(const fs::path& path, const SoundTable& table,
                              const SampleNames& names, const SaveStepHook& hook,
-                             const PairStamps* expected) {
+                             const PairStamps* expected, OutsideLinks outside) {
     try {
         const std::vector<std::uint8_t> tableBytes = SerializeSFX(table);
         SavePair(path, AllOf(tableBytes), SampleListPath(path),
-                 SampleNamesText(names, table.NumSamples), hook, expected);
+                 SampleNamesText(names, table.NumSamples), hook, expected, outside);
     } catch (const PairError& error) {
         if (error.which() == 0) {
             throw TableWriteFailure(error.what());

@@ -30,9 +30,11 @@ TablePairRead ReadTablePair(const std::filesystem::path& path);
 // both old files as they were. Throws Failure(TableWrite), whose text begins with the fixed
 // "WriteSFX -> Can't write SFX", or Failure(SampleListWrite). `hook` is for tests that stop a
 // save half way; `expected`, where given, stops it before a file another program changed
-// since is replaced (see SavePair; first the table, second its sample list).
+// since is replaced (see SavePair; first the table, second its sample list); `outside` says
+// whether a link leading out of the table's folder may be written through.
 void WriteTableAndSampleList(const std::filesystem::path& path, const SoundTable& table,
                              const SampleNames& names, const SaveStepHook& hook = {},
-                             const PairStamps* expected = nullptr);
+                             const PairStamps* expected = nullptr,
+                             OutsideLinks outside = OutsideLinks::Refuse);
 
 } // namespace sondrel

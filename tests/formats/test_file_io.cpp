@@ -50,6 +50,60 @@ TEST(SaveSafely, replacesTheOldFileKeepingItsModeAndLinks) {
 #endif
 }
 
+#if !defined(_WIN32) // links
+TEST(SaveSafely, writesThroughALinkOutOfItsFolderOnlyWhenAllowed) {
+    TempDir dir;
+    const fs::path level = dir / "level";
+    fs::create_directories(level / "sub");
+    fs::create_directories(dir / "home");
+    fs::create_directory_symlink("../home", level / "folder");
+    fs::create_symlink("next.sam", level / "chain.sam");
+    fs::create_symlink("../home/chained", level / "next.sam");
+    struct Row {
+        const char* link;
+        fs::path to;    // as the link spells it
+        fs::path lands; // the file written, from dir
+        bool leadsOut;
+    } rows[] = {
+        {"beside.sam", "beside.target", "level/beside.target", false},
+        {"below.sam", "sub/below.target", "level/sub/below.target", false},
+        {"back.sam", "sub/../back.target", "level/back.target", false},
+        {"up.sam", "../home/profile", "home/profile", true},
+        {"absolute.sam", dir / "home" / "rc", "home/rc", true},
+        {"through.sam", "folder/x", "home/x", true}, // a folder's link leading out
+        {"chain.sam", "", "home/chained", true},     // in, then out
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.link);
+        if (!row.to.empty()) {
+            fs::create_symlink(row.to, level / row.link);
+        }
+        WriteAll(dir / row.lands.string(), Pattern(6, 1));
+        const std::optional<fs::path> out = LinkLeadingOut(level / row.link);
+        EXPECT_EQ(out.has_value(), row.leadsOut);
+        if (out) {
+            EXPECT_EQ(*out, fs::weakly_canonical(dir / row.lands.string()));
+        }
+        if (row.leadsOut) {
+            EXPECT_THROW(SaveSafely(level / row.link, Pattern(6, 2)), FileError);
+            EXPECT_EQ(ReadAll(dir / row.lands.string()), Pattern(6, 1));
+            StagedFile(level / row.link, AllOf(Pattern(6, 2)), OutsideLinks::Follow)
+                .replaceTarget();
+        } else {
+            SaveSafely(level / row.link, Pattern(6, 2));
+        }
+        EXPECT_EQ(ReadAll(dir / row.lands.string()), Pattern(6, 2));
+        EXPECT_TRUE(fs::is_symlink(level / row.link));
+    }
+    EXPECT_EQ(LinkLeadingOut(level / "sub"), std::nullopt); // no link
+    // A save of the pair asks about each of its files that leads out, naming where.
+    const SaveQuestions q = QuestionsForSave(level / "up.sam", level / "through.sam", {});
+    ASSERT_EQ(q.linksOutside.size(), 2u);
+    EXPECT_EQ(q.linksOutside[0].file, level / "up.sam");
+    EXPECT_EQ(q.linksOutside[1].leadsTo, fs::weakly_canonical(dir / "home" / "x"));
+}
+#endif
+
 TEST(SaveSafely, refusesTargetsItMustNotReplace) {
     TempDir dir;
     fs::create_directory(dir / "folder.sfx");
@@ -148,10 +202,13 @@ TEST(SaveSafely, inASharedFolderAnotherUsersLinksAndFilesAreLeftAlone) {
     // the administrator's own is.
     fs::create_symlink(dir / "victim.sam", shared / "n.sam");
     giveAway(shared / "n.sam");
-    EXPECT_THROW(SaveSafely(shared / "n.sam", Pattern(4, 1)), FileError);
+    const auto saveThrough = [&] {
+        StagedFile(shared / "n.sam", AllOf(Pattern(4, 1)), OutsideLinks::Follow).replaceTarget();
+    };
+    EXPECT_THROW(saveThrough(), FileError); // also where the designer allows a link out
     EXPECT_FALSE(fs::exists(dir / "victim.sam"));
     ASSERT_EQ(lchown((shared / "n.sam").c_str(), 0, 0), 0);
-    SaveSafely(shared / "n.sam", Pattern(4, 1));
+    saveThrough();
     EXPECT_EQ(ReadAll(dir / "victim.sam"), Pattern(4, 1));
 
     // Stale temporary files of a program no longer running: only this user's are removed.
