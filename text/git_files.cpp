@@ -2,59 +2,18 @@
 #include "formats/failure.h"
 #include "formats/sample_names.h"
 #include "text/commands.h"
+#include "text/git_command.h"
 
-#include <cstdio>
 #include <string>
 
 namespace fs = std::filesystem;
 
 namespace sondrel {
-namespace {
-
-// The most output of git read: the names of about a million files.
-constexpr std::size_t kMostGitOutput = std::size_t{64} << 20;
-
-// What `git ARGUMENTS` prints in the current folder; nothing where git cannot be run, fails,
-// or prints more than kMostGitOutput. The command line is fixed: no name reaches a shell.
-std::optional<std::string> GitOutput(const char* command) {
-#if defined(_WIN32)
-    FILE* pipe = _popen(command, "rb");
-#else
-    FILE* pipe = popen(command, "r");
-#endif
-    if (pipe == nullptr) {
-        return std::nullopt;
-    }
-    std::string output;
-    char piece[1 << 16];
-    for (std::size_t got = std::fread(piece, 1, sizeof piece, pipe); got > 0;
-         got = std::fread(piece, 1, sizeof piece, pipe)) {
-        if (output.size() + got > kMostGitOutput) {
-            output.clear(); // read on, so that git ends, but keep nothing
-            continue;
-        }
-        output.append(piece, got);
-    }
-#if defined(_WIN32)
-    const int status = _pclose(pipe);
-#else
-    const int status = pclose(pipe);
-#endif
-    return status == 0 && !output.empty() ? std::optional(output) : std::nullopt;
-}
-
-} // namespace
 
 std::optional<fs::path> SampleListInRepository(const fs::path& table) {
-#if defined(_WIN32)
-    constexpr char kTop[] = "git rev-parse --show-toplevel 2>NUL";
-    constexpr char kFiles[] = "git ls-files -z --full-name :/ 2>NUL";
-#else
-    constexpr char kTop[] = "git rev-parse --show-toplevel 2>/dev/null";
-    constexpr char kFiles[] = "git ls-files -z --full-name :/ 2>/dev/null";
-#endif
-    std::optional<std::string> top = GitOutput(kTop);
-    const std::optional<std::string> files = top ? GitOutput(kFiles) : std::nullopt;
+    std::optional<std::string> top = GitOutput({"rev-parse", "--show-toplevel"});
+    const std::optional<std::string> files =
+        top ? GitOutput({"ls-files", "-z", "--full-name", ":/"}) : std::nullopt;
     if (!files) {
         return std::nullopt;
     }
@@ -75,6 +34,16 @@ std::optional<fs::path> SampleListInRepository(const fs::path& table) {
             return std::nullopt; // which of them is meant cannot be told
         }
         found = PathFromUtf8(*top) / PathFromUtf8(std::string(file));
+    }
+    // A tracked link is followed only to a file of the repository's own: a cloned one may
+    // carry a link to any file of the designer's.
+    std::error_code ec;
+    if (found && fs::is_symlink(*found, ec)) {
+        const fs::path repository = fs::weakly_canonical(PathFromUtf8(*top), ec);
+        const fs::path below = fs::weakly_canonical(*found, ec).lexically_relative(repository);
+        if (ec || below.empty() || *below.begin() == "..") {
+            return std::nullopt;
+        }
     }
     return found;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A level kept in git by two designers: the README's set-up, diffs that name the sound changed,
 # two branches' changes to two sounds merged, and one sound changed two ways stopping the merge
-# with the table left as it was on the current branch.
+# with the table left as it was on the current branch; and none of a cloned repository's own
+# programs run.
 #
 #   test_git.sh BIN_FOLDER EXAMPLES_FOLDER      (BIN_FOLDER holds sondrel-text)
 set -euo pipefail
@@ -82,4 +83,21 @@ sed -i "s/^detail 3: .*bytes .*/detail 3: bytes 03 00 10 05 00 3F 04 00/" "$work
 sondrel-text import "$work/text" city.sfx
 changed=$(git diff -- city.sfx | grep -c '^[-+]detail') || true
 [ "$changed" = 2 ] || fail "one sound changed, $changed detail lines in the diff"
+
+# A cloned repository's own programs never run: neither its file system monitor nor a "git" in
+# its work tree, which an empty entry of PATH (the current folder) would find; and a sample list
+# tracked as a link out of the repository is not followed.
+real_git=$(command -v git)
+printf '#!/bin/sh\ntouch "%s/ran-$(basename "$0")"\n' "$work" >"$work/monitor"
+cp "$work/monitor" git && chmod +x "$work/monitor" git
+mkdir linked && cp city.sfx linked/town.sfx && printf 'SECRET 1.wav\r\nSECRET 2.wav\r\n' >"$work/profile"
+ln -s "$work/profile" linked/town.sam
+"$real_git" add git linked && "$real_git" commit -qm "a hostile clone"
+git config core.fsmonitor "$work/monitor" # set after git's own look at the index
+shown=$(PATH=":$PATH" "$real_git" log -p -1 -- linked/town.sfx)
+grep -q '^+detail 0: ' <<<"$shown" || fail "the table's diff: $shown"
+! grep -q SECRET <<<"$shown" || fail "a link out of the repository was followed: $shown"
+PATH=":$PATH" "$real_git" diff HEAD~1 HEAD >/dev/null
+ran=$(ls "$work" | grep '^ran-' || true)
+[ -z "$ran" ] || fail "the repository's own programs ran: $ran"
 echo "set up, diffed, merged, and the conflict reported in a real repository"
