@@ -80,6 +80,7 @@ struct TextPlaces {
     std::vector<std::uint32_t> details; // the line of each detail
     // Each line of the sample list's section: where its bytes begin in the list, and its line.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> list;
+    std::size_t ends = 0; // the line of "the file ends at byte N"; 0 where there is none
 
     // The line of the text that gives byte `byte` of the sample list.
     std::size_t lineOfListByte(std::size_t byte) const;

@@ -302,7 +302,7 @@ TablePair Read(TextSource& source, TextPlaces* places) {
         *pair.sampleList = list.take();
     }
     if (places != nullptr) {
-        *places = {samplesLine, details.take(), std::move(listLines)};
+        *places = {samplesLine, details.take(), std::move(listLines), endsLine};
     }
     return pair;
 }

@@ -1,6 +1,7 @@
 // merge: git's merge driver for tables, and the account of its conflicts.
 #include "formats/safe_save.h"
 #include "formats/sample_names.h"
+#include "logic/sound_list.h"
 #include "logic/table_merge.h"
 #include "logic/table_text.h"
 #include "text/commands.h"
@@ -57,6 +58,22 @@ std::string Conflict(const MergeConflict& conflict, const TableFile* sides[3],
     return {};
 }
 
+// Why Sondrel would not open a table of these bytes with any sample list beside it, where it
+// would not: a merge of a table with anything else may make one that is no table.
+std::optional<std::string> WhyNotATable(std::span<const std::uint8_t> bytes) {
+    try {
+        const SoundTable table = ParseSFX(bytes);
+        std::string list;
+        for (std::size_t i = 0; i < EntriesFor(table.NumSamples); ++i) {
+            list += "x\r\n"; // a name for every sample it counts
+        }
+        ComputeSoundList(table, ViewSampleNames(list, table.NumSamples, {}), {}, true, {});
+        return std::nullopt;
+    } catch (const Failure& failure) {
+        return "failure " + std::to_string(failure.number()) + ": " + failure.what();
+    }
+}
+
 } // namespace
 
 int MergeTableFiles(const fs::path& base, const fs::path& ours, const fs::path& theirs,
@@ -64,16 +81,23 @@ int MergeTableFiles(const fs::path& base, const fs::path& ours, const fs::path& 
     const TableFile files[3] = {ReadTableForTool(base), ReadTableForTool(ours),
                                 ReadTableForTool(theirs)};
     const MergeResult result = MergeTables(files[0], files[1], files[2]);
+    // The sounds are named from our side, with the sample list in the work tree.
+    const fs::path named = path.empty() ? ours : path;
     if (result.conflicts.empty()) {
+        const std::vector<std::uint8_t> merged = SerializeTableFile(result.merged);
+        if (const std::optional<std::string> why = WhyNotATable(merged)) {
+            err << "sondrel-text: " << DisplayPath(named)
+                << ": the merge would make a table Sondrel does not open (" << *why
+                << "); the table is left as it was on this branch\n";
+            return 1;
+        }
         try {
-            SaveSafely(ours, SerializeTableFile(result.merged));
+            SaveSafely(ours, merged);
         } catch (const FileError& error) {
             throw ToolError{error.what()};
         }
         return 0;
     }
-    // The sounds are named from our side, with the sample list in the work tree.
-    const fs::path named = path.empty() ? ours : path;
     std::vector<std::string> names;
     if (std::optional<std::string> list = ReadSampleListText(SampleListPath(named))) {
         names = DetailNames({files[1], std::move(list)});

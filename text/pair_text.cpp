@@ -17,10 +17,10 @@ namespace sondrel {
 namespace {
 
 // Refuses, naming the line of the text that causes it, a pair the editor would not open: its
-// start-up reads the sample list beside the table and lists the sounds, and so does this.
+// start-up reads the table as the file written would hold it (one that ends early reads its
+// missing bytes as zero), the sample list beside it, and lists the sounds; so does this.
 void RequireOpens(const TablePair& pair, const TextPlaces& places, const std::string& text,
                   const fs::path& sampleList) {
-    const SoundTable& table = pair.table.table;
     const auto refuse = [&](std::size_t line, const std::string& why) {
         throw ToolError{text + ", line " + std::to_string(line) + ": " + why +
                         "; nothing was written"};
@@ -29,17 +29,24 @@ void RequireOpens(const TablePair& pair, const TextPlaces& places, const std::st
         refuse(places.samples, "the text has no sample list, and Sondrel opens a table only "
                                "with the names its samples count asks for beside it");
     }
+    // Cut short, the table is what its end makes of it: the end is what to mend.
+    bool cut = false;
     try {
+        const SoundTable table = ParseSFX(SerializeTableFile(pair.table));
+        cut = table != pair.table.table;
         const SampleNames names = ViewSampleNames(*pair.sampleList, table.NumSamples, sampleList);
         ComputeSoundList(table, names, {}, true, DisplayPath(sampleList));
     } catch (const Failure& failure) {
         std::size_t line = places.samples;
-        if (failure.code() == FailureCode::SampleIndexOutOfRange && failure.at()) {
+        if (cut) {
+            line = places.ends;
+        } else if (failure.code() == FailureCode::SampleIndexOutOfRange && failure.at()) {
             line = places.details.at((*failure.at() - DetailOffset(0)) / 8);
         } else if (failure.code() != FailureCode::SampleListShort && failure.at()) {
             line = places.lineOfListByte(*failure.at());
         }
-        refuse(line, "Sondrel would not open the pair: failure " +
+        refuse(line, std::string(cut ? "with the file ending there, " : "") +
+                         "Sondrel would not open the pair: failure " +
                          std::to_string(failure.number()) + ": " + failure.what());
     }
 }

@@ -2,6 +2,8 @@
 // takes (the diff and the merge in a real repository are test_git.sh's).
 #include "formats/sample_names.h"
 #include "formats/sound_table.h"
+#include "formats/table_pair.h"
+#include "logic/sound_list.h"
 #include "tests/support/test_files.h"
 #include "text/text_tool.h"
 
@@ -104,6 +106,27 @@ TEST(SondrelText, importWritesOnlyAPairTheEditorOpensAndNamesTheLineOfWhatIsNot)
         EXPECT_EQ(ReadAll(dir / "city.sfx"), table);
         EXPECT_EQ(ReadAll(dir / "city.sam"), list);
     }
+    // A file ending anywhere: written only where the editor opens what the file then holds.
+    const std::string cut = with("after the table: 00 1A FF\n", "");
+    for (std::uintmax_t end = 0; end < table.size() - 3; ++end) {
+        SCOPED_TRACE(end);
+        WriteText(dir / "cut.txt",
+                  with("sample list\n",
+                       "the file ends at byte " + std::to_string(end) + "\nsample list\n", cut));
+        const TextRun run = Text({"import", S(dir / "cut.txt"), S(dir / "cut.sfx")});
+        if (run.status == 0) {
+            const TablePairRead read = ReadTablePair(dir / "cut.sfx");
+            EXPECT_EQ(ReadAll(dir / "cut.sfx").size(), end);
+            EXPECT_NO_THROW(ComputeSoundList(read.table, read.names, {}, true, {}));
+        } else {
+            EXPECT_NE(run.err.find("cut.txt, " + lineOf("after the table") +
+                                   ": with the file ending there, Sondrel would not open the "
+                                   "pair: failure "),
+                      std::string::npos)
+                << run.err;
+            EXPECT_FALSE(fs::exists(dir / "cut.sfx"));
+        }
+    }
     // From standard input, after a byte-order mark, the good text is written.
     std::istringstream input("\xEF\xBB\xBF" + good);
     std::streambuf* const before = std::cin.rdbuf(input.rdbuf());
@@ -125,6 +148,29 @@ TEST(SondrelText, importWritesOnlyAPairTheEditorOpensAndNamesTheLineOfWhatIsNot)
     std::ostringstream err;
     EXPECT_EQ(RunText({"--help"}, full, err), 1);
     EXPECT_EQ(err.str().rfind("sondrel-text: the output could not be written out", 0), 0u);
+}
+
+TEST(SondrelText, mergeWritesOnlyATableTheEditorOpens) {
+    TempDir dir;
+    WritePair(dir / "base.sfx");
+    fs::copy_file(dir / "base.sfx", dir / "ours.sfx");
+    const Bytes ours = ReadAll(dir / "ours.sfx");
+    Bytes noise(5000);
+    for (std::size_t i = 0; i < noise.size(); ++i) {
+        noise[i] = static_cast<std::uint8_t>(i * 2654435761u >> 13);
+    }
+    std::copy_n(Bytes{3, 0, 0, 0}.begin(), 4, noise.begin() + 740); // three details
+    std::copy_n(Bytes{0, 0, 0, 0}.begin(), 4, noise.begin() + 768); // and no sample
+    for (const Bytes& theirs : {Bytes{}, Bytes{'a', ' ', 't', 'e', 'x', 't', '\n'}, noise}) {
+        WriteAll(dir / "theirs.sfx", theirs);
+        const TextRun run =
+            Text({"merge", S(dir / "base.sfx"), S(dir / "ours.sfx"), S(dir / "theirs.sfx")});
+        EXPECT_EQ(run.status, 1) << theirs.size();
+        EXPECT_NE(run.err.find("the merge would make a table Sondrel does not open (failure "),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(ReadAll(dir / "ours.sfx"), ours);
+    }
 }
 
 TEST(SondrelText, exportTakesTheSampleListBesideTheTableAndNoOther) {
