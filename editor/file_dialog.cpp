@@ -26,6 +26,25 @@ QString QStringFromPath(const std::filesystem::path& path) {
 #endif
 }
 
+QByteArray PathBytes(const std::filesystem::path& path) {
+#if defined(_WIN32)
+    const std::u8string utf8 = path.u8string();
+    return QByteArray(reinterpret_cast<const char*>(utf8.data()),
+                      static_cast<qsizetype>(utf8.size()));
+#else
+    return QByteArray::fromStdString(path.native());
+#endif
+}
+
+std::filesystem::path PathFromBytes(const QByteArray& bytes) {
+#if defined(_WIN32)
+    return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(bytes.constData()),
+                                               static_cast<std::size_t>(bytes.size())));
+#else
+    return std::filesystem::path(bytes.toStdString());
+#endif
+}
+
 void FileDialog::setPath(const std::filesystem::path& path) {
     path_ = path;
     fileName_ = QDir::toNativeSeparators(QStringFromPath(path));

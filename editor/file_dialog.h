@@ -57,4 +57,9 @@ std::filesystem::path PathFromQString(const QString& path);
 // A path as Qt shows it.
 QString QStringFromPath(const std::filesystem::path& path);
 
+// A path's bytes as kept in the settings, and back: on POSIX its own bytes, which need be no
+// UTF-8 (and so no QString); on Windows UTF-8.
+QByteArray PathBytes(const std::filesystem::path& path);
+std::filesystem::path PathFromBytes(const QByteArray& bytes);
+
 } // namespace sondrel

@@ -192,11 +192,14 @@ private:
     // Writes the table and its sample list to `table` and the list beside it, first storing
     // the fields' edits and settling what must be asked. True once both are written.
     bool saveTo(const std::filesystem::path& table);
-    // The settings kept between runs. The tables opened or saved, newest first: those of this
+    // The settings kept between runs: nothing where their file is not a plain file of the
+    // designer's own (said once, on the status line), and settingsToWrite nothing also where it
+    // has become something else since. The tables opened or saved, newest first: those of this
     // run, then those kept from runs before.
-    QSettings& settings();
+    QSettings* settings();
+    QSettings* settingsToWrite();
     void rememberRecent(const std::filesystem::path& table);
-    QStringList recentTables();
+    std::vector<std::filesystem::path> recentTables();
     // What the next run starts with, written as the window closes (so that nothing is written
     // while it starts): the recent tables, the window's size and place and the list's
     // columns. The layout is brought back at start.
@@ -254,12 +257,15 @@ private:
     std::vector<std::pair<QWidget*, QRect>> laidOut_; // each control at the laid-out size
     KnownFiles known_;                                // the files read or written, as they were
     std::unique_ptr<QSettings> settings_;             // made on first use
-    QStringList openedThisRun_;                       // the tables opened or saved, newest first
-    QMenu* contextMenu_ = nullptr;                    // made on first use
+    std::filesystem::path settingsFile_;              // where they are; empty: the registry
+    bool settingsChecked_ = false;
+    std::vector<std::string> openedThisRun_; // the tables opened or saved, newest first
+    QMenu* contextMenu_ = nullptr;           // made on first use
     QMenu* recentMenu_ = nullptr;
     std::unique_ptr<SamplePlayer> player_; // loaded at the first Play
     QString playing_;                      // the sample played last, as the list names it
     bool offeredSamplesFolder_ = false;    // a sample was missing once this run
+    std::filesystem::path samplesFolder_;  // the samples folder chosen this run
 
     QAction* NativeSwitch = nullptr;
     QPushButton* Play = nullptr; // made when the window is first enlarged

@@ -49,7 +49,11 @@ QString FolderList(const std::vector<std::filesystem::path>& folders) {
 
 std::vector<std::filesystem::path> Sondrel::sampleFolders() {
     std::vector<std::filesystem::path> folders{std::filesystem::absolute(tablePath_).parent_path()};
-    if (const QString chosen = settings().value(kSamplesFolderKey).toString(); !chosen.isEmpty()) {
+    const QSettings* kept = settings();
+    if (!samplesFolder_.empty()) {
+        folders.push_back(samplesFolder_);
+    } else if (const QString chosen = kept ? kept->value(kSamplesFolderKey).toString() : QString();
+               !chosen.isEmpty()) {
         folders.push_back(PathFromQString(chosen));
     }
     return folders;
@@ -61,8 +65,11 @@ void Sondrel::chooseSamplesFolder() {
     const std::vector<std::filesystem::path> folders = sampleFolders();
     request.directory = QStringFromPath(folders.back());
     if (const std::optional<QString> chosen = prompts_.chooseFile(this, request)) {
-        settings().setValue(kSamplesFolderKey, *chosen);
-        settings().sync(); // for later runs, also should this one not end well
+        samplesFolder_ = PathFromQString(*chosen);
+        if (QSettings* kept = settingsToWrite()) {
+            kept->setValue(kSamplesFolderKey, *chosen);
+            kept->sync(); // for later runs, also should this one not end well
+        }
         showStatus("Samples are looked for in " + QDir::toNativeSeparators(*chosen) +
                    " after the table's folder");
     }

@@ -4,30 +4,72 @@
 #include "editor/prompts.h"
 #include "editor/sondrel.h"
 #include "editor/sound_list_box.h"
+#include "logic/kept_layout.h"
 
 #include <QAction>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
+#include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
+
+#include <algorithm>
 
 namespace sondrel {
 namespace {
 
-constexpr int kRecentTables = 5;
+// A settings file larger than this is no settings file of Sondrel's.
+constexpr std::uintmax_t kMostSettingsBytes = std::uintmax_t{16} << 20;
+// What is kept, each in a form checked before it is used (Qt's own blobs of a window's place
+// and a header's state are not: damaged, they crashed the start or took all memory).
+constexpr char kRecentKey[] = "recent";
+constexpr char kPlaceKey[] = "place";
+constexpr char kMaximisedKey[] = "maximised";
+constexpr char kColumnsKey[] = "list";
 
 // The table a drag brings, where it brings one: the first file, a .sfx on this machine.
 std::optional<std::filesystem::path> DraggedTable(const QMimeData* data) {
     const QList<QUrl> urls = data->urls();
-    if (urls.isEmpty() || !urls.front().isLocalFile() ||
-        !urls.front().toLocalFile().endsWith(".sfx", Qt::CaseInsensitive)) {
+    if (urls.isEmpty() || !urls.front().isLocalFile()) {
         return std::nullopt;
     }
+    const QUrl& url = urls.front();
+    // A URL of another machine's file would be tried as a network path on Windows.
+    if (!url.host().isEmpty() && url.host().compare("localhost", Qt::CaseInsensitive) != 0) {
+        return std::nullopt;
+    }
+#if defined(_WIN32)
     // In the system's own spelling: a URL's path has forward slashes also on Windows.
-    return PathFromQString(QDir::toNativeSeparators(urls.front().toLocalFile()));
+    const std::filesystem::path path = PathFromQString(QDir::toNativeSeparators(url.toLocalFile()));
+#else
+    // The path's own bytes, also where they are no UTF-8 (a folder named on another system).
+    const std::filesystem::path path =
+        PathFromBytes(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+#endif
+    const std::u8string extension = path.extension().u8string();
+    if (extension.size() != 4 ||
+        QString::fromUtf8(reinterpret_cast<const char*>(extension.data()), 4)
+                .compare(".sfx", Qt::CaseInsensitive) != 0) {
+        return std::nullopt;
+    }
+    return path;
+}
+
+// The recent tables as kept: each a path's bytes (or, as kept by earlier versions, its text).
+std::vector<std::string> KeptTables(const QVariant& kept) {
+    std::vector<std::string> tables;
+    for (const QVariant& table : kept.toList()) {
+        const QByteArray bytes = table.typeId() == QMetaType::QByteArray
+                                     ? table.toByteArray()
+                                     : PathBytes(PathFromQString(table.toString()));
+        tables.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    }
+    return tables;
 }
 
 constexpr char kHelp[] =
@@ -55,41 +97,120 @@ constexpr char kHelp[] =
 
 } // namespace
 
-QSettings& Sondrel::settings() {
-    if (!settings_) {
-        settings_ = options_.settingsFile.empty()
-                        ? std::make_unique<QSettings>("Sondrel", "Sondrel")
-                        : std::make_unique<QSettings>(QStringFromPath(options_.settingsFile),
-                                                      QSettings::IniFormat);
+QSettings* Sondrel::settings() {
+    if (settingsChecked_) {
+        return settings_.get();
     }
-    return *settings_;
+    settingsChecked_ = true;
+    settingsFile_ = options_.settingsFile;
+#if !defined(_WIN32) // on Windows, the registry
+    if (settingsFile_.empty()) {
+        settingsFile_ = PathFromQString(QStandardPaths::writableLocation(
+                            QStandardPaths::GenericConfigLocation)) /
+                        "Sondrel" / "Sondrel.conf";
+    }
+#endif
+    if (!settingsFile_.empty() && !IsOwnPlainFile(settingsFile_, kMostSettingsBytes)) {
+        showStatus(QStringLiteral("%1 is not a settings file of yours: Sondrel starts as it does "
+                                  "the first time and keeps nothing for the next run")
+                       .arg(QDir::toNativeSeparators(QStringFromPath(settingsFile_))));
+        return nullptr;
+    }
+    settings_ = settingsFile_.empty() ? std::make_unique<QSettings>("Sondrel", "Sondrel")
+                                      : std::make_unique<QSettings>(QStringFromPath(settingsFile_),
+                                                                    QSettings::IniFormat);
+    return settings_.get();
+}
+
+QSettings* Sondrel::settingsToWrite() {
+    // Checked again: a link or a device put in its place since would be written through.
+    QSettings* kept = settings();
+    return kept != nullptr &&
+                   (settingsFile_.empty() || IsOwnPlainFile(settingsFile_, kMostSettingsBytes))
+               ? kept
+               : nullptr;
 }
 
 void Sondrel::rememberRecent(const std::filesystem::path& table) {
-    const QString name = QStringFromPath(std::filesystem::absolute(table));
-    openedThisRun_.removeAll(name);
-    openedThisRun_.prepend(name);
+    const QByteArray name = PathBytes(std::filesystem::absolute(table));
+    openedThisRun_.erase(
+        std::remove(openedThisRun_.begin(), openedThisRun_.end(), name.toStdString()),
+        openedThisRun_.end());
+    openedThisRun_.insert(openedThisRun_.begin(), name.toStdString());
+    openedThisRun_.resize(std::min(openedThisRun_.size(), kRecentTables));
 }
 
-QStringList Sondrel::recentTables() {
-    QStringList recent = openedThisRun_;
-    for (const QString& table : settings().value("recent").toStringList()) {
-        if (!recent.contains(table)) {
-            recent << table;
-        }
+std::vector<std::filesystem::path> Sondrel::recentTables() {
+    QSettings* kept = settings();
+    std::vector<std::filesystem::path> recent;
+    for (const std::string& table :
+         RecentTables(openedThisRun_,
+                      kept ? KeptTables(kept->value(kRecentKey)) : std::vector<std::string>())) {
+        recent.push_back(PathFromBytes(QByteArray::fromStdString(table)));
     }
-    return recent.mid(0, kRecentTables);
+    return recent;
 }
 
 void Sondrel::keepForNextRun() {
-    settings().setValue("recent", recentTables());
-    settings().setValue("window", saveGeometry());
-    settings().setValue("columns", SndLst->horizontalHeader()->saveState());
+    QSettings* kept = settingsToWrite();
+    if (kept == nullptr) {
+        return;
+    }
+    QVariantList recent;
+    for (const std::filesystem::path& table : recentTables()) {
+        recent << PathBytes(table);
+    }
+    kept->setValue(kRecentKey, recent);
+    kept->setValue(kPlaceKey, isMaximized() ? normalGeometry() : geometry());
+    kept->setValue(kMaximisedKey, isMaximized());
+    const QHeaderView* headings = SndLst->horizontalHeader();
+    ColumnLayout columns;
+    for (int place = 0; place < headings->count(); ++place) {
+        columns.order.push_back(headings->logicalIndex(place));
+        columns.widths.push_back(
+            std::clamp(headings->sectionSize(place), kMinColumnWidth, kMaxColumnWidth));
+    }
+    if (const std::optional<SoundColumn> sorted = SndLst->sounds()->sortColumn()) {
+        columns.sortColumn = static_cast<int>(*sorted);
+        columns.descending = SndLst->sounds()->descending();
+    }
+    kept->setValue(kColumnsKey, QString::fromStdString(ColumnLayoutText(columns)));
+    kept->remove("window"); // the blobs of earlier versions, no longer read
+    kept->remove("columns");
 }
 
 void Sondrel::restoreLayout() {
-    restoreGeometry(settings().value("window").toByteArray());
-    SndLst->horizontalHeader()->restoreState(settings().value("columns").toByteArray());
+    QSettings* kept = settings();
+    if (kept == nullptr) {
+        return;
+    }
+    // Only a place on a screen there is, within its size and no smaller than the window's
+    // first.
+    const QRect place = kept->value(kPlaceKey).toRect();
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (place.width() >= minimumWidth() && place.height() >= minimumHeight() &&
+        std::any_of(screens.begin(), screens.end(), [&place](const QScreen* screen) {
+            return screen->availableGeometry().contains(place);
+        })) {
+        setGeometry(place);
+        if (kept->value(kMaximisedKey).toBool()) {
+            setWindowState(windowState() | Qt::WindowMaximized);
+        }
+    }
+    const std::optional<ColumnLayout> columns =
+        ParseColumnLayout(kept->value(kColumnsKey).toString().toStdString(), kSoundColumns);
+    if (!columns) {
+        return;
+    }
+    QHeaderView* headings = SndLst->horizontalHeader();
+    for (int place = 0; place < kSoundColumns; ++place) {
+        headings->moveSection(
+            headings->visualIndex(columns->order[static_cast<std::size_t>(place)]), place);
+        headings->resizeSection(place, columns->widths[static_cast<std::size_t>(place)]);
+    }
+    if (columns->sortColumn >= 0) {
+        SndLst->sortBy(static_cast<SoundColumn>(columns->sortColumn), columns->descending);
+    }
 }
 
 void Sondrel::showContextMenu(const QPoint& at) {
@@ -104,9 +225,9 @@ void Sondrel::showContextMenu(const QPoint& at) {
         }
         connect(recentMenu_, &QMenu::aboutToShow, this, [this] {
             recentMenu_->clear();
-            for (const QString& table : recentTables()) {
-                recentMenu_->addAction(QDir::toNativeSeparators(table), this,
-                                       [this, table] { openTable(PathFromQString(table)); });
+            for (const std::filesystem::path& table : recentTables()) {
+                recentMenu_->addAction(QDir::toNativeSeparators(QStringFromPath(table)), this,
+                                       [this, table] { openTable(table); });
             }
         });
     }

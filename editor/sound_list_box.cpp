@@ -238,15 +238,18 @@ void SoundListBox::headingClicked(int section) {
     // A click sorts up, the next one down, the third puts the table's order back.
     const auto column = static_cast<SoundColumn>(section);
     if (model_->sortColumn() != column) {
-        model_->sortBy(column, false);
+        sortBy(column, false);
     } else if (!model_->descending()) {
-        model_->sortBy(column, true);
+        sortBy(column, true);
     } else {
-        model_->sortBy(std::nullopt, false);
+        sortBy(std::nullopt, false);
     }
-    horizontalHeader()->setSortIndicator(model_->sortColumn() ? section : -1,
-                                         model_->descending() ? Qt::DescendingOrder
-                                                              : Qt::AscendingOrder);
+}
+
+void SoundListBox::sortBy(std::optional<SoundColumn> column, bool descending) {
+    model_->sortBy(column, descending);
+    horizontalHeader()->setSortIndicator(column ? static_cast<int>(*column) : -1,
+                                         descending ? Qt::DescendingOrder : Qt::AscendingOrder);
     if (currentIndex().isValid()) {
         scrollTo(currentIndex());
     }

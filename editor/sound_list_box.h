@@ -99,6 +99,9 @@ public:
     // change; the sounds picked stay picked.
     void setFilter(const QString& text);
     bool isPositionHidden(int position) const { return model_->rowOf(position) < 0; }
+    // Sorts the rows by a column, or puts back the table's order, the heading's arrow saying
+    // so.
+    void sortBy(std::optional<SoundColumn> column, bool descending);
     // Ctrl+A: every sound listed, and no other.
     void selectAll() override;
 

@@ -138,6 +138,16 @@ bool SameFile(const fs::path& a, const fs::path& b) {
     return sys::SameName(landing(a), landing(b));
 }
 
+bool IsOwnPlainFile(const fs::path& path, std::uintmax_t limit) {
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(path, ec);
+    if (status.type() == fs::file_type::not_found) {
+        return true;
+    }
+    return !ec && status.type() == fs::file_type::regular && sys::OwnFile(path) &&
+           fs::file_size(path, ec) <= limit && !ec;
+}
+
 std::optional<fs::path> LinkLeadingOut(const fs::path& path) {
     std::error_code ec;
     if (!fs::is_symlink(path, ec)) {

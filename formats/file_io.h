@@ -66,6 +66,11 @@ std::optional<FileStamp> StampFile(const std::filesystem::path& path);
 // case on Windows).
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// Whether a file a program keeps for itself (its settings) may be read and later replaced:
+// there is none yet, or it is a regular file of this user's (no link, device or named pipe,
+// which a read could wait on for ever and a save replace) of at most `limit` bytes.
+bool IsOwnPlainFile(const std::filesystem::path& path, std::uintmax_t limit);
+
 // Where a write to `path` would land when `path` is a symbolic link (or a chain of them) that
 // leads out of its own folder: a level checked out or unpacked may carry a link to any file of
 // the designer's. Nothing for a path that is no link, or one whose file lies in its folder or
