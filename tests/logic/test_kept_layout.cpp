@@ -15,17 +15,16 @@ TEST(ColumnLayout, readsBackWhatItWritesAndNothingElse) {
               (ColumnLayout{{1, 0}, {5, 6}, -1, false}));
     EXPECT_EQ(ParseColumnLayout("order 1 0; widths 5 6; sort 0 up", 2),
               (ColumnLayout{{1, 0}, {5, 6}, 0, false}));
-    for (const char* damaged : {
-             "", "order 0 1 2; widths 1 1 1; sort none ", "order 0 1 2; widths 1 1 1",
-             "order 0 1 1; widths 1 1 1; sort none",     // a column twice
-             "order 0 1 3; widths 1 1 1; sort none",     // no such column
-             "order 0 1; widths 1 1 1; sort none",       // one missing
-             "order 0 1 2; widths 1 0 1; sort none",     // too narrow
-             "order 0 1 2; widths 1 10001 1; sort none", // too wide
-             "order 0 1 2; widths 1 -1 1; sort none",
-             "order 0 1 2; widths 1 99999999999 1; sort none",
-             "order 0 1 2; widths 1 1 1; sort 3 up", "order 0 1 2; widths 1 1 1; sort 1",
-             "order 0  1 2; widths 1 1 1; sort none", "order 0 1 2; widths 1 +1 1; sort none"}) {
+    for (const char* damaged :
+         {"", "order 0 1 2; widths 1 1 1; sort none ", "order 0 1 2; widths 1 1 1",
+          "order 0 1 1; widths 1 1 1; sort none",     // a column twice
+          "order 0 1 3; widths 1 1 1; sort none",     // no such column
+          "order 0 1; widths 1 1 1; sort none",       // one missing
+          "order 0 1 2; widths 1 0 1; sort none",     // too narrow
+          "order 0 1 2; widths 1 10001 1; sort none", // too wide
+          "order 0 1 2; widths 1 -1 1; sort none", "order 0 1 2; widths 1 99999999999 1; sort none",
+          "order 0 1 2; widths 1 1 1; sort 3 up", "order 0 1 2; widths 1 1 1; sort 1",
+          "order 0  1 2; widths 1 1 1; sort none", "order 0 1 2; widths 1 +1 1; sort none"}) {
         EXPECT_EQ(ParseColumnLayout(damaged, 3), std::nullopt) << damaged;
     }
     EXPECT_EQ(ParseColumnLayout("order; widths; sort none", 0), std::nullopt);
