@@ -93,9 +93,10 @@ std::optional<std::filesystem::path> Sondrel::findSample(std::string_view name) 
     case SampleFile::Search::Found:
         return file.path;
     case SampleFile::Search::Refused:
-        prompts_.tell(this, QStringLiteral("Sondrel does not play %1: the name leads out of the "
-                                           "folders samples are looked for in.")
-                                .arg(shown));
+        // A NUL shown as such: a message would end at it.
+        prompts_.tell(this, QStringLiteral("Sondrel does not play %1: %2.")
+                                .arg(QString(shown).replace(QChar(0), QStringLiteral("\\0")),
+                                     QString::fromStdString(file.why)));
         return std::nullopt;
     case SampleFile::Search::Missing:
         break;

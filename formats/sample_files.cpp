@@ -1,5 +1,8 @@
 #include "formats/sample_files.h"
 
+#include "formats/failure.h"
+#include "formats/file_system.h"
+
 #include <optional>
 #include <string>
 #include <system_error>
@@ -82,20 +85,55 @@ std::optional<fs::path> FindEntry(const fs::path& folder, std::string_view part)
     return found;
 }
 
+// Why the file found at `at` in `folder` may not be read where it may not: reached through a
+// link another user planted in a shared folder, or leading out of the folder.
+std::optional<std::string> LinkRefusal(const fs::path& folder, const fs::path& at) {
+    std::error_code ec;
+    for (fs::path step = at; step != folder && step.has_relative_path();
+         step = step.parent_path()) {
+        if (fs::is_symlink(step, ec)) {
+            try {
+                sys::RefuseOthersLink(step);
+            } catch (const FileError& error) {
+                return error.what();
+            }
+        }
+        if (step.parent_path() == step) {
+            break;
+        }
+    }
+    const fs::path inside = fs::weakly_canonical(folder, ec);
+    const fs::path lands = fs::weakly_canonical(at, ec);
+    const fs::path below = lands.lexically_relative(inside);
+    if (ec || below.empty() || *below.begin() == "..") {
+        return "it is a link to " + DisplayPath(lands) + ", outside the folder it was found in";
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 SampleFile FindSampleFile(std::string_view name, const std::vector<fs::path>& folders) {
     // The parts of the name, or a refusal where it would leave the folder it is looked for in.
     std::vector<std::string_view> parts;
-    if (name.empty() || name.front() == '/' || name.front() == '\\' ||
-        name.find_first_of(std::string_view(":\0", 2)) != std::string_view::npos) {
-        return {name.empty() ? SampleFile::Search::Missing : SampleFile::Search::Refused, {}};
+    const SampleFile leaves{SampleFile::Search::Refused,
+                            {},
+                            "the name leads out of the folders samples are looked for in"};
+    if (name.find('\0') != std::string_view::npos) {
+        return {
+            SampleFile::Search::Refused, {}, "its name holds a NUL byte, which no file name may"};
+    }
+    if (name.empty()) {
+        return {SampleFile::Search::Missing, {}, {}};
+    }
+    if (name.front() == '/' || name.front() == '\\' || name.find(':') != std::string_view::npos) {
+        return leaves;
     }
     for (std::size_t start = 0; start <= name.size();) {
         const std::size_t end = std::min(name.find_first_of("/\\", start), name.size());
         const std::string_view part = name.substr(start, end - start);
         if (part == "..") {
-            return {SampleFile::Search::Refused, {}};
+            return leaves;
         }
         if (!part.empty() && part != ".") {
             parts.push_back(part);
@@ -109,10 +147,13 @@ SampleFile FindSampleFile(std::string_view name, const std::vector<fs::path>& fo
         }
         std::error_code ec;
         if (at && !parts.empty() && fs::is_regular_file(*at, ec)) {
-            return {SampleFile::Search::Found, *at};
+            if (std::optional<std::string> why = LinkRefusal(folder, *at)) {
+                return {SampleFile::Search::Refused, *at, std::move(*why)};
+            }
+            return {SampleFile::Search::Found, *at, {}};
         }
     }
-    return {SampleFile::Search::Missing, {}};
+    return {SampleFile::Search::Missing, {}, {}};
 }
 
 } // namespace sondrel

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -14,16 +15,20 @@ struct SampleFile {
     enum class Search {
         Found,   // `path` is the file
         Missing, // no folder holds it
-        Refused, // the name leaves the folders ("..", a drive, a path from the root): never read
+        Refused, // never read: the name leaves the folders ("..", a drive, a path from the root)
+                 // or holds a NUL, or the file is reached through a link that leaves them or
+                 // that another user planted in a shared folder
     };
     Search search = Search::Missing;
     std::filesystem::path path;
+    std::string why; // of a refusal, in words: "the name leads out of the folders ..."
 };
 
 // The file `name` (the sample list's bytes, one character each) names in the first of
 // `folders` that holds it. A name may name a file in a folder below ("Bells\Bell 2.wav", with
 // "\" or "/"); each part is matched without regard to capitals, an exact match first. Only a
-// regular file (or a link to one) is found.
+// regular file is found, through links only as a save would follow them: within the folder it
+// is looked for in, and never another user's in a shared folder.
 SampleFile FindSampleFile(std::string_view name, const std::vector<std::filesystem::path>& folders);
 
 } // namespace sondrel

@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 using namespace sondrel;
 using namespace sondrel::testing;
 namespace fs = std::filesystem;
@@ -52,6 +57,27 @@ TEST(FindSampleFile, matchesEachPartWithoutRegardToCapitalsAndNeverLeavesTheFold
         EXPECT_EQ(found.search, c.search) << c.name;
         EXPECT_EQ(found.path, c.path) << c.name;
     }
+    const SampleFile nul = FindSampleFile(std::string_view("KV5\0x.wav", 9), {table});
+    EXPECT_EQ(nul.search, S::Refused);
+    EXPECT_EQ(nul.why, "its name holds a NUL byte, which no file name may");
+    EXPECT_EQ(FindSampleFile("/x.wav", {table}).why,
+              "the name leads out of the folders samples are looked for in");
+#if !defined(_WIN32) // links: followed only as a save follows them
+    fs::create_symlink("KV5 Sound 12.wav", table / "beside.wav");
+    fs::create_symlink("../outside.wav", table / "out.wav");
+    fs::create_directory_symlink("../samples", table / "elsewhere");
+    EXPECT_EQ(FindSampleFile("BESIDE.wav", {table}).path, table / "beside.wav");
+    for (const char* name : {"out.wav", "elsewhere/zone only here.wav"}) {
+        const SampleFile out = FindSampleFile(name, {table, samples});
+        EXPECT_EQ(out.search, S::Refused) << name;
+        EXPECT_TRUE(out.why.ends_with(", outside the folder it was found in")) << out.why;
+    }
+    if (geteuid() == 0) { // another user's link in a folder everyone writes, as /tmp
+        ASSERT_EQ(chmod(table.c_str(), 01777), 0);
+        ASSERT_EQ(lchown((table / "beside.wav").c_str(), 65534, 65534), 0);
+        EXPECT_EQ(FindSampleFile("beside.wav", {table}).search, S::Refused);
+    }
+#endif
 }
 
 TEST(ParsePcmWave, takesWhatALevelUsesAndSaysWhyOfAnythingElse) {
