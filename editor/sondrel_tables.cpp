@@ -98,8 +98,6 @@ void Sondrel::BuildSoundList(bool IncludeNative) {
     }
     state_.ListEntryCount = static_cast<std::int32_t>(entries.size());
     SndLst->setEntries(std::move(entries));
-    // The list ends on its last entries, as if each had been brought into view as it came.
-    SndLst->scrollToBottom();
     state_.ListLoaded = true;
 }
 

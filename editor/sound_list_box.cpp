@@ -187,8 +187,10 @@ void SoundListBox::setEntries(std::vector<SoundListEntry> entries) {
     hiddenPicked_.clear();
     model_->setEntries(std::move(entries));
     // No entry is current: the first key the designer presses in the list selects one, rather
-    // than the focus making the first entry current unselected.
+    // than the focus making the first entry current unselected. Nothing picked, the list
+    // shows its top.
     setCurrentIndex({});
+    scrollToTop();
 }
 
 std::vector<int> SoundListBox::selectedPositions() const {
@@ -273,6 +275,25 @@ template <class Handler> void SoundListBox::handle(Handler handler) {
 }
 
 void SoundListBox::keyPressEvent(QKeyEvent* event) {
+    // With no listed sound picked (none yet, or the picked ones hidden by the filter), the
+    // first key that moves picks the first one listed: the view would move on from the row
+    // it made current unpicked, or, already there, pick nothing.
+    static constexpr int kMoves[] = {Qt::Key_Up,  Qt::Key_Down,   Qt::Key_Home,
+                                     Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown};
+    const bool moves =
+        std::find(std::begin(kMoves), std::end(kMoves), event->key()) != std::end(kMoves);
+    if (moves && event->modifiers() == Qt::NoModifier && model_->rowCount() > 0 &&
+        selectionModel()->selectedRows().isEmpty()) {
+        handle([&] {
+            hiddenPicked_.clear();
+            selectionModel()->setCurrentIndex(model_->index(0, 0),
+                                              QItemSelectionModel::ClearAndSelect |
+                                                  QItemSelectionModel::Rows);
+            scrollTo(currentIndex());
+        });
+        event->accept();
+        return;
+    }
     handle([&] { QTableView::keyPressEvent(event); });
 }
 

@@ -749,12 +749,44 @@ TEST(WindowList, columnsShowEverySoundsValuesAndSortAndTheFilterFindsIt) {
         EXPECT_EQ(t.fields().at(0), "31");
         EXPECT_EQ(list->selectedPositions(), std::vector<int>{1}); // picked, listed or not
     }
+    // With the sound picked hidden, the first key that moves in the list picks the first
+    // match, also where it is the only one.
+    for (const auto& [typed, key, first] :
+         {std::tuple{"sound 4", Qt::Key_Down, 2}, std::tuple{"door", Qt::Key_Home, 1},
+          std::tuple{"bell", Qt::Key_Up, 2}}) {
+        t.type("SndFilter", typed);
+        QTest::keyClick(filter, Qt::Key_Tab);
+        QTest::keyClick(list, key);
+        EXPECT_EQ(list->selectedPositions(), std::vector<int>{first}) << typed;
+        EXPECT_EQ(list->currentIndex().row(), 0) << typed;
+        filter->setFocus();
+    }
+    t.type("SndFilter", "sound 4");
+    QTest::keyClick(filter, Qt::Key_Tab);
+    QTest::keyClick(list, Qt::Key_Down); // picked and listed: on to the next
+    EXPECT_EQ(list->selectedPositions(), std::vector<int>{3});
+    filter->setFocus();
     QTest::keyClick(filter, Qt::Key_Escape);
     EXPECT_FALSE(filter->isVisible());
     EXPECT_TRUE(filter->text().isEmpty());
     EXPECT_EQ(list->geometry(), laidOut);
     EXPECT_EQ(t.listTexts(), tableOrder);
     EXPECT_EQ(QApplication::focusWidget(), list);
+}
+
+TEST(WindowList, opensAtItsTopWithNothingPicked) {
+    EditorSession t;
+    std::vector<std::pair<int, std::int16_t>> used;
+    std::vector<SoundDetail> details;
+    for (std::int16_t i = 0; i < 40; ++i) {
+        used.emplace_back(i, i);
+        details.push_back({static_cast<std::int16_t>(i % 8), 100, 3, 2, 5, 4});
+    }
+    WriteAll(t.table(), SerializeSFX(TableOf(used, details, 8)));
+    t.open();
+    const QScrollBar* scroll = t.child<SoundListBox>("SndLst")->verticalScrollBar();
+    EXPECT_GT(scroll->maximum(), 0);
+    EXPECT_EQ(scroll->value(), 0);
 }
 
 TEST(WindowBatch, oneUpdateStoresIntoEverySelectedSoundOnlyWhatChangedAndOneUndoTakesItBack) {
