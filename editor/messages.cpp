@@ -1,6 +1,9 @@
 #include "editor/messages.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 
 namespace sondrel {
 namespace {
@@ -52,9 +55,27 @@ QMessageBox::StandardButton Ask(QWidget* parent, const QString& question,
                                 QMessageBox::StandardButtons buttons,
                                 QMessageBox::StandardButton defaultButton) {
     QMessageBox box(QMessageBox::NoIcon, kTitle, question, buttons, DialogOwner(parent));
+    // Every button with a key of its own (Alt and its underlined letter).
+    static const std::pair<QMessageBox::StandardButton, const char*> kTexts[] = {
+        {QMessageBox::Yes, "&Yes"},       {QMessageBox::No, "&No"},
+        {QMessageBox::Save, "&Save"},     {QMessageBox::Discard, "&Discard"},
+        {QMessageBox::Cancel, "&Cancel"}, {QMessageBox::Ok, "&OK"},
+    };
+    for (const auto& [button, text] : kTexts) {
+        if (QAbstractButton* shown = box.button(button)) {
+            shown->setText(QString::fromLatin1(text));
+        }
+    }
     box.setDefaultButton(defaultButton);
     box.setEscapeButton(buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
                                                               : QMessageBox::No);
+    // The focus on the default too, once shown (the box gives it to its first button): Space
+    // then does what Return does, the answer that keeps the designer's work.
+    QTimer::singleShot(0, &box, [&box] {
+        if (QPushButton* button = box.defaultButton()) {
+            button->setFocus();
+        }
+    });
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
