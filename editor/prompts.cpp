@@ -29,6 +29,9 @@ std::optional<QString> QtPrompts::chooseFile(QWidget* owner, const FileRequest& 
         dialog.setNameFilter(request.filter);
     }
     dialog.setDirectory(request.directory);
+    if (!request.title.isEmpty()) {
+        dialog.setWindowTitle(request.title);
+    }
     if (!open) {
         dialog.setDefaultSuffix(request.suffix); // so that it asks before replacing that file
     }

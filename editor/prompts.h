@@ -22,6 +22,7 @@ struct FileRequest {
     QString directory; // where the dialog starts
     QString filter;    // the one file type offered: "OBEL Sound Files (*.sfx)"; none for a folder
     QString suffix;    // what saving adds to a name without an extension, "sfx"
+    QString title;     // the dialog's own, where it has one
 };
 
 class Prompts {

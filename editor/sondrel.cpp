@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
+#include <QTimer>
 #include <QUndoStack>
 
 namespace sondrel {
@@ -103,11 +104,15 @@ void Sondrel::createControls() {
     SndRAD = textBox("SndRAD", 480, 735);
     Samples = new QComboBox(this);
     Samples->setObjectName("Samples");
+    // Not its text, "None" until a sound is picked. On Linux Qt names a box by its text, so the
+    // field in it, which has the focus there, carries the name too.
+    Samples->setAccessibleName("Samples");
     Samples->setEditable(true);
     Samples->setInsertPolicy(QComboBox::NoInsert); // it only ever holds the sound's samples
     Samples->setEditText("None");
     Samples->setForegroundRole(QPalette::ButtonText);
     Samples->lineEdit()->installEventFilter(this); // a double click plays the sample
+    Samples->lineEdit()->setAccessibleName("Samples");
     PlaceInTwips(Samples, 0, 2760, 1695, 315);
     SndLst = new SoundListBox(state_.Table, state_.SampleNames, this);
     SndLst->settle = [this] { selectRows(shownRows_); };
@@ -194,11 +199,17 @@ void Sondrel::createControls() {
     Update->setAccessibleDescription(
         "Stores what you changed into the selected sound (Ctrl+Return).");
 
-    // What was just done, on a line of its own when the window is enlarged.
+    // What was just done, on a line of its own when the window is enlarged; at the first size,
+    // for a few seconds over the list's last line, so that no control of the form moves.
     SndStatus = new QLabel(this);
     SndStatus->setObjectName("SndStatus");
     SndStatus->setAccessibleName("Status");
+    SndStatus->setAutoFillBackground(true);
     SndStatus->hide();
+    statusShowing_ = new QTimer(this);
+    statusShowing_->setSingleShot(true);
+    statusShowing_->setInterval(4000);
+    connect(statusShowing_, &QTimer::timeout, this, &Sondrel::layOut);
 
     // Labels never take the focus; the rest in tab order, SndVOL before SndPIT.
     QWidget* tabOrder[] = {SndLst, Samples, SndRAD, SndVOL, SndPIT, SndCH, Update, Save};

@@ -42,6 +42,7 @@ class QSettings;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class QUndoStack;
 
 namespace sondrel {
@@ -280,6 +281,7 @@ private:
     SoundListBox* SndLst = nullptr;
     QLineEdit* SndFilter = nullptr;
     QLabel* SndStatus = nullptr;
+    QTimer* statusShowing_ = nullptr; // at the first size, while the status shows
     QLabel* Label4 = nullptr;
     FlagLabel* SndN = nullptr;
     QLabel* Label3 = nullptr;

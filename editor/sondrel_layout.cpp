@@ -8,7 +8,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QShortcut>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -25,6 +27,9 @@ void Sondrel::layOut() {
     // needs of the width beyond so that no name is cut, the flags moving with it, and the
     // buttons, which stay at the list's right edge. A window enlarged by a line shows what
     // was just done on a status line below them.
+    if (laidOut_.empty()) {
+        return; // not yet made
+    }
     const QSize extra = size() - minimumSize();
     const int line = SndStatus->sizeHint().height();
     const bool statusLine = extra.height() >= line;
@@ -66,8 +71,19 @@ void Sondrel::layOut() {
         Play->setVisible(extra != QSize(0, 0));
         Play->setGeometry(Save->geometry().translated(-Save->width() - Save->height() / 2, 0));
     }
-    SndStatus->setVisible(statusLine);
-    SndStatus->setGeometry(SndLst->x(), height() - line, SndLst->width(), line);
+    if (statusLine) {
+        SndStatus->setGeometry(SndLst->x(), height() - line, SndLst->width(), line);
+    } else {
+        // Over the list's last line, above its scroll bar: the form's controls stay put.
+        const QRect list = SndLst->geometry();
+        const int bar = SndLst->horizontalScrollBar()->isVisible()
+                            ? SndLst->horizontalScrollBar()->height()
+                            : 0;
+        SndStatus->setGeometry(list.left() + 2, list.bottom() - bar - line - 1, list.width() - 4,
+                               line);
+        SndStatus->raise();
+    }
+    SndStatus->setVisible(statusLine || statusShowing_->isActive());
     if (SndFilter != nullptr && SndFilter->isVisible()) {
         const QRect list = SndLst->geometry();
         const int filterLine = SndFilter->sizeHint().height();
@@ -78,6 +94,9 @@ void Sondrel::layOut() {
 
 void Sondrel::showStatus(const QString& text) {
     SndStatus->setText(text);
+    SndStatus->setAccessibleDescription(text); // a label with a name shows a reader only that
+    statusShowing_->start();
+    layOut();
     // Heard by a screen reader too, also at the first size, where the line does not show.
     setAccessibleDescription(text);
     QAccessibleEvent changed(SndStatus, QAccessible::NameChanged);

@@ -62,6 +62,7 @@ std::vector<std::filesystem::path> Sondrel::sampleFolders() {
 void Sondrel::chooseSamplesFolder() {
     FileRequest request;
     request.action = FileRequest::Action::Folder;
+    request.title = "Choose the samples folder";
     const std::vector<std::filesystem::path> folders = sampleFolders();
     request.directory = QStringFromPath(folders.back());
     if (const std::optional<QString> chosen = prompts_.chooseFile(this, request)) {
@@ -158,13 +159,19 @@ void Sondrel::playSample(int index) {
     }
     // As Update would store the fields and flags into the sound; as it is where one is refused.
     const EditResult edited = StoreChanges(first, shown_, editView());
-    const Playback playback = PlaybackOf(edited.stored ? edited.detail : first);
+    const SoundDetail& played = edited.stored ? edited.detail : first;
+    const Playback playback = PlaybackOf(played);
     playing_ = NameText(name);
     player_->play(*file, playback.Gain, playback.Loop);
-    showStatus(QStringLiteral("Playing %1 at volume %2%3")
-                   .arg(playing_)
-                   .arg(qRound(playback.Gain * 100))
-                   .arg(playback.Loop ? ", looping until stopped" : ""));
+    // The volume the field shows, and how it sounds where the gain cannot follow it.
+    const QString volume = QString::fromStdString(ViewOfDetail(played).Texts.Volume);
+    const int heard = qRound(playback.Gain * 100);
+    showStatus(QStringLiteral("Playing %1 at volume %2%3%4")
+                   .arg(playing_, volume,
+                        volume == QString::number(heard)
+                            ? QString()
+                            : QStringLiteral(", heard as %1, the sample's own level").arg(heard),
+                        playback.Loop ? ", looping until stopped" : ""));
 }
 
 void Sondrel::stopSound() {

@@ -18,6 +18,7 @@ bool Sondrel::saveInPlace() {
 bool Sondrel::saveAs() {
     // The edits are stored first: a refused value is said before any dialog.
     if (!ApplyEdits()) {
+        showStatus("Nothing was saved");
         return false;
     }
     if (!FM->ShowSave() || FM->FileName().isEmpty()) {
@@ -27,10 +28,15 @@ bool Sondrel::saveAs() {
 }
 
 bool Sondrel::saveTo(const std::filesystem::path& table) {
+    // Every way a save stops before it writes says so, beside the message or question.
+    const auto nothingSaved = [this] {
+        showStatus("Nothing was saved");
+        return false;
+    };
     // What the designer sees is what is saved: the fields' and flags' edits are stored first,
     // and a refused value stops the save before anything is written.
     if (!ApplyEdits()) {
-        return false;
+        return nothingSaved();
     }
     const std::filesystem::path sampleList = SampleListPath(table);
     const SaveQuestions questions = QuestionsForSave(table, sampleList, known_);
@@ -41,7 +47,7 @@ bool Sondrel::saveTo(const std::filesystem::path& table) {
                                            "\"sam\", would be that same file and overwrite the "
                                            "table.\n\nNothing was written. Choose another name.")
                                 .arg(QString::fromStdString(DisplayPath(table))));
-        return false;
+        return nothingSaved();
     }
     // A link checked out or unpacked with the level may lead to any file of the designer's.
     for (const SaveQuestions::Link& link : questions.linksOutside) {
@@ -53,7 +59,7 @@ bool Sondrel::saveTo(const std::filesystem::path& table) {
                                    .arg(link.file == table ? "table" : "sample list",
                                         QString::fromStdString(DisplayPath(link.file)), leadsTo),
                                false)) {
-            return false;
+            return nothingSaved();
         }
     }
     for (const std::filesystem::path& file : questions.changedByAnother) {
@@ -63,7 +69,7 @@ bool Sondrel::saveTo(const std::filesystem::path& table) {
                                               "it, losing those changes?")
                                    .arg(QString::fromStdString(DisplayPath(file))),
                                false)) {
-            return false;
+            return nothingSaved();
         }
     }
     // A sample list Sondrel never read or wrote may be the only copy of another level's.
@@ -75,7 +81,7 @@ bool Sondrel::saveTo(const std::filesystem::path& table) {
                            "sample list of this table?")
                 .arg(QString::fromStdString(DisplayPath(sampleList))),
             false)) {
-        return false;
+        return nothingSaved();
     }
     // What the two files hold now that the designer has decided: a file another program
     // changes while the save goes on stops it before that file is replaced.
@@ -97,7 +103,7 @@ bool Sondrel::saveTo(const std::filesystem::path& table) {
         } else {
             prompts_.reportFailure(this, failure, FailureMoment::WhileATableIsOpen);
         }
-        return false;
+        return nothingSaved();
     }
     known_.remember(table);
     known_.remember(sampleList);

@@ -3,6 +3,7 @@
 #include "editor/sondrel.h"
 #include "editor/sound_list_box.h"
 #include "logic/sound_list.h"
+#include "player/sample_player.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -162,8 +163,9 @@ bool Sondrel::mayLeaveShownSound() {
 void Sondrel::display(std::vector<int> rows) {
     // The same sounds shown anew keep the sample chosen among theirs; others stop what plays.
     const int sample = rows == shownRows_ ? Samples->currentIndex() : 0;
-    if (rows != shownRows_) {
+    if (rows != shownRows_ && player_ && player_->playing()) {
         stopSound();
+        showStatus("Stopped " + playing_);
     }
     Samples->clear();
     shownRows_.clear();

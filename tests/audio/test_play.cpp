@@ -9,6 +9,7 @@
 #include "tests/support/test_files.h"
 #include "tools/wave_file.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
@@ -24,7 +25,9 @@ using namespace sondrel::testing;
 TEST(Play, aToneAtVolume100Then50ThenLoopingUntilEscape) {
     TempDir dir;
     // A series sound on slot 45: sample 0, volume 250 (shown 100), no loop mode.
-    WriteAll(dir / "city.sfx", SerializeSFX(TableOf({{45, 0}}, {{0, 250, 8, 0, 126, 4}}, 1)));
+    WriteAll(dir / "city.sfx",
+             SerializeSFX(
+                 TableOf({{45, 0}, {46, 1}}, {{0, 250, 8, 0, 126, 4}, {0, 2, 8, 0, 126, 4}}, 1)));
     WriteText(dir / "city.sam", SerializeSampleNames({"KV5 Sound 12.wav"}, 1));
     const double seconds = 0.4;
     WriteAll(dir / "kv5 SOUND 12.WAV", MakePcmWave(22050, 16, 1, seconds, [](double t) {
@@ -70,13 +73,24 @@ TEST(Play, aToneAtVolume100Then50ThenLoopingUntilEscape) {
         QTRY_VERIFY_WITH_TIMEOUT(!window.player()->playing(), 5000);
         QTest::qWait(400); // a silence between the sounds
     }
-    // Loop mode L: plays on past the sample's end until Escape.
+    // Loop mode L: plays on past the sample's end until Escape; 101 as loud as 100.
+    const auto status = [&] { return window.findChild<QLabel*>("SndStatus")->text(); };
     QTest::keyClick(&window, Qt::Key_L, Qt::AltModifier);
-    ASSERT_TRUE(play("100"));
+    ASSERT_TRUE(play("101"));
+    EXPECT_EQ(status(), "Playing KV5 Sound 12.wav at volume 101, heard as 100, the sample's own "
+                        "level, looping until stopped");
     QTest::qWait(static_cast<int>(seconds * 1000 * 2.5));
     EXPECT_TRUE(window.player()->playing());
     QTest::keyClick(list, Qt::Key_Escape);
     EXPECT_FALSE(window.player()->playing());
+    EXPECT_EQ(status(), "Stopped KV5 Sound 12.wav");
+    // Silent, so not heard: another sound picked stops it, and the status line says so.
+    ASSERT_TRUE(play("0"));
+    script.play({AnswerScript::press(QMessageBox::No)}); // the volume typed is not stored
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_FALSE(window.player()->playing());
+    EXPECT_EQ(status(), "Stopped KV5 Sound 12.wav");
     EXPECT_TRUE(script.finished());
-    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join('\n').toStdString();
+    ASSERT_EQ(script.messages().size(), 1) << script.messages().join('\n').toStdString();
+    EXPECT_TRUE(script.messages().front().startsWith("You changed KV5 Sound 12 - 45 without"));
 }

@@ -38,6 +38,7 @@ std::optional<QString> AnswerScript::chooseFile(QWidget* owner, const FileReques
     seen.nameFilters = QStringList{request.filter};
     seen.directory = request.directory;
     seen.offered = request.offered;
+    seen.title = request.title;
     seen.owner = owner;
     const Step* step = next();
     if (step != nullptr && step->button != QMessageBox::NoButton &&

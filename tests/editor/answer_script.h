@@ -20,6 +20,7 @@ struct SeenDialog {
     QStringList nameFilters;
     QString directory;
     QString offered; // the file a file dialog offered
+    QString title;   // a file dialog's, where it names one
     QList<QMessageBox::StandardButton> buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     const QWidget* owner = nullptr; // the window asking

@@ -320,6 +320,10 @@ TEST_F(WindowTest, aScreenReaderNamesEveryControlAndWorksTheFlags) {
         ASSERT_NE(seen, nullptr) << control;
         EXPECT_EQ(seen->text(QAccessible::Name), name) << control;
     }
+    // The Samples box by its name, not its text ("None" until a sound is picked).
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(child<QComboBox>("Samples")->lineEdit())
+                  ->text(QAccessible::Name),
+              "Samples");
 
     select(0); // V and R lit; its one sample shown
     EXPECT_EQ(child<QComboBox>("Samples")->currentText(), "KV5 Sound 12.wav");
@@ -337,6 +341,12 @@ TEST_F(WindowTest, aScreenReaderNamesEveryControlAndWorksTheFlags) {
     EXPECT_FALSE(v->state().checked);
     EXPECT_TRUE(l->state().checked);
     EXPECT_EQ(colours(), (std::vector<ColourValue>{B, B, B, R, B})); // as two clicks
+    type("SndCH", "x");
+    press("Update", {Script::press(QMessageBox::Ok)});
+    key(Qt::CTRL | Qt::Key_S, {Script::press(QMessageBox::Ok)});
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(child<QLabel>("SndStatus"))
+                  ->text(QAccessible::Description),
+              "Nothing was saved");
 }
 
 TEST_F(WindowTest, updateStoresTheFieldsAndFlagsIntoTheSelectedSoundOnly) {
@@ -869,6 +879,7 @@ TEST(WindowSave, ctrlSSavesWhatTheFieldsShowWhereTheTableIsAndAsksWhatASaveMustA
     const fs::path table = t.dir / "city";
     fs::rename(t.table(), table);
     t.open();
+    const QRect saveAt = t.child<QPushButton>("Save")->geometry();
     // Typed, not stored with Update: the caption marks it, and Ctrl+S stores and saves it.
     t.select(0);
     t.type("SndVOL", "55");
@@ -878,7 +889,12 @@ TEST(WindowSave, ctrlSSavesWhatTheFieldsShowWhereTheTableIsAndAsksWhatASaveMustA
     expected.Details[0].Volume = 138; // 55 as typed, stored in place with no dialog
     EXPECT_EQ(ReadSFX(table), expected);
     EXPECT_EQ(t.caption(), "city - OBEL Sondrel");
-    EXPECT_EQ(t.child<QLabel>("SndStatus")->text(), "Saved city and city.sam");
+    // At the first size too, over the list's last line: no control of the form moves.
+    const auto* status = t.child<QLabel>("SndStatus");
+    EXPECT_EQ(status->text(), "Saved city and city.sam");
+    EXPECT_TRUE(status->isVisible());
+    EXPECT_TRUE(t.child<SoundListBox>("SndLst")->geometry().contains(status->geometry()));
+    EXPECT_EQ(t.child<QPushButton>("Save")->geometry(), saveAt);
     // Into several sounds at once.
     t.select(0);
     QTest::keyClick(t.child<SoundListBox>("SndLst"), Qt::Key_Down, Qt::ShiftModifier);
@@ -891,6 +907,7 @@ TEST(WindowSave, ctrlSSavesWhatTheFieldsShowWhereTheTableIsAndAsksWhatASaveMustA
     t.type("SndCH", "abc");
     t.key(Qt::CTRL | Qt::Key_S, {Script::press(QMessageBox::Ok)});
     EXPECT_TRUE(t.script->messages().at(0).startsWith("The chance must be a number"));
+    EXPECT_EQ(status->text(), "Nothing was saved");
     EXPECT_EQ(ReadSFX(table), expected);
     EXPECT_EQ(t.caption(), "city* - OBEL Sondrel");
     // A table another program changed is replaced only when the designer says so.
@@ -900,6 +917,7 @@ TEST(WindowSave, ctrlSSavesWhatTheFieldsShowWhereTheTableIsAndAsksWhatASaveMustA
     WriteAll(table, SerializeSFX(theirs));
     t.key(Qt::CTRL | Qt::Key_S, {Script::press(QMessageBox::No)});
     EXPECT_TRUE(t.script->messages().at(0).startsWith("The file " + Q(table) + " has been "));
+    EXPECT_EQ(status->text(), "Nothing was saved");
     EXPECT_EQ(ReadSFX(table), theirs);
     EXPECT_EQ(t.dir.entries(), (Entries{"KV4Objects.dat", "city", "city.sam"}));
 }
@@ -916,6 +934,7 @@ TEST_F(WindowTest, playLooksBesideTheTableThenOffersOnceToChooseTheSamplesFolder
     ASSERT_EQ(script->seen().size(), 3u);
     EXPECT_EQ(script->seen()[0].text, question + "\n\nChoose the folder the samples are in?");
     EXPECT_EQ(script->seen()[1].kind, "folder");
+    EXPECT_EQ(script->seen()[1].title, "Choose the samples folder");
     EXPECT_TRUE(script->seen()[2].text.startsWith(
         question + "\n    " + QDir::toNativeSeparators(Q(samples.path())) + "\n\n"));
     EXPECT_EQ(window->player(), nullptr); // nothing to play: nothing of the audio stack loaded
