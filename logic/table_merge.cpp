@@ -1,5 +1,8 @@
 #include "logic/table_merge.h"
 
+#include "formats/sample_names.h"
+#include "logic/sound_list.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -87,6 +90,20 @@ MergeResult MergeTables(const TableFile& base, const TableFile& ours, const Tabl
         conflicts.push_back({MergeConflict::Kind::End, 0});
     }
     return result;
+}
+
+std::optional<Failure> WhyNotATable(std::span<const std::uint8_t> bytes) {
+    try {
+        const SoundTable table = ParseSFX(bytes);
+        std::string list;
+        for (std::size_t i = 0; i < EntriesFor(table.NumSamples); ++i) {
+            list += "x\r\n"; // a name for every sample it counts
+        }
+        ComputeSoundList(table, ViewSampleNames(list, table.NumSamples, {}), {}, true, {});
+        return std::nullopt;
+    } catch (const Failure& failure) {
+        return failure;
+    }
 }
 
 } // namespace sondrel

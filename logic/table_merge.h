@@ -5,6 +5,8 @@
 
 #include "formats/sound_table.h"
 
+#include <optional>
+#include <span>
 #include <vector>
 
 namespace sondrel {
@@ -18,5 +20,11 @@ struct MergeResult {
     std::vector<MergeConflict> conflicts;
 };
 MergeResult MergeTables(const TableFile& base, const TableFile& ours, const TableFile& theirs);
+
+// Why the editor would not open a table file of these bytes whatever sample list lay beside
+// it (a count too large, no samples, a listed sound starting past them), as the failure it
+// would report; nothing where it would open it with the names its samples count asks for. A
+// merge with something that is no table may make such a file.
+std::optional<Failure> WhyNotATable(std::span<const std::uint8_t> bytes);
 
 } // namespace sondrel

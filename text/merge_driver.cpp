@@ -1,7 +1,6 @@
 // merge: git's merge driver for tables, and the account of its conflicts.
 #include "formats/safe_save.h"
 #include "formats/sample_names.h"
-#include "logic/sound_list.h"
 #include "logic/table_merge.h"
 #include "logic/table_text.h"
 #include "text/commands.h"
@@ -58,22 +57,6 @@ std::string Conflict(const MergeConflict& conflict, const TableFile* sides[3],
     return {};
 }
 
-// Why Sondrel would not open a table of these bytes with any sample list beside it, where it
-// would not: a merge of a table with anything else may make one that is no table.
-std::optional<std::string> WhyNotATable(std::span<const std::uint8_t> bytes) {
-    try {
-        const SoundTable table = ParseSFX(bytes);
-        std::string list;
-        for (std::size_t i = 0; i < EntriesFor(table.NumSamples); ++i) {
-            list += "x\r\n"; // a name for every sample it counts
-        }
-        ComputeSoundList(table, ViewSampleNames(list, table.NumSamples, {}), {}, true, {});
-        return std::nullopt;
-    } catch (const Failure& failure) {
-        return "failure " + std::to_string(failure.number()) + ": " + failure.what();
-    }
-}
-
 } // namespace
 
 int MergeTableFiles(const fs::path& base, const fs::path& ours, const fs::path& theirs,
@@ -85,9 +68,10 @@ int MergeTableFiles(const fs::path& base, const fs::path& ours, const fs::path& 
     const fs::path named = path.empty() ? ours : path;
     if (result.conflicts.empty()) {
         const std::vector<std::uint8_t> merged = SerializeTableFile(result.merged);
-        if (const std::optional<std::string> why = WhyNotATable(merged)) {
+        if (const std::optional<Failure> why = WhyNotATable(merged)) {
             err << "sondrel-text: " << DisplayPath(named)
-                << ": the merge would make a table Sondrel does not open (" << *why
+                << ": the merge would make a table Sondrel does not open (failure "
+                << why->number() << ": " << why->what()
                 << "); the table is left as it was on this branch\n";
             return 1;
         }
