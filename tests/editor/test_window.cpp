@@ -466,13 +466,30 @@ TEST_F(WindowTest, aSaveAsksBeforeReplacingWhatItDidNotWriteAndRefusesItsOwnSamp
         {sampleList(), "The table cannot be saved as " + Q(sampleList()) + ": its sample list",
          QMessageBox::Ok},
         {dir / "new.sam", "The table cannot be saved as " + Q(dir / "new.sam"), QMessageBox::Ok},
+#if !defined(_WIN32) // a sample list that links out of the folder, as a checkout may hold
+        {dir / "linked.sfx",
+         "The sample list " + Q(dir / "linked.sam") + " is a link to " + Q(home / "profile") +
+             ", outside the table's folder.\n\nReplace " + Q(home / "profile"),
+         QMessageBox::No},
+#endif
     };
+#if !defined(_WIN32)
+    WriteText(home / "profile", "keep me\n");
+    fs::create_symlink(home / "profile", dir / "linked.sam");
+    const Entries left = {"KV4Objects.dat", "city.sam", "city.sfx", "linked.sam", "other.sam"};
+#else
+    const Entries left = {"KV4Objects.dat", "city.sam", "city.sfx", "other.sam"};
+#endif
     for (const Case& c : cases) {
         press("Save", {Script::chooseFile(Q(c.target)), Script::press(c.answer)});
+        EXPECT_EQ(child<QLabel>("SndStatus")->text(), "Nothing was saved");
         EXPECT_TRUE(script->messages().value(0).startsWith(c.question)) << c.question.toStdString();
         EXPECT_EQ(script->seen().back().defaultButton, c.answer); // No, where it is a question
     }
-    EXPECT_EQ(dir.entries(), (Entries{"KV4Objects.dat", "city.sam", "city.sfx", "other.sam"}));
+    EXPECT_EQ(dir.entries(), left);
+#if !defined(_WIN32)
+    EXPECT_EQ(ReadText(home / "profile"), "keep me\n");
+#endif
     EXPECT_EQ(ReadSFX(table()), theirs);
     EXPECT_EQ(ReadText(sampleList()), list);
     EXPECT_EQ(shownTable().Details[0].Volume, 50); // the edit stays
