@@ -19,6 +19,8 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 
 namespace sondrel {
 namespace {
@@ -31,6 +33,8 @@ constexpr char kRecentKey[] = "recent";
 constexpr char kPlaceKey[] = "place";
 constexpr char kMaximisedKey[] = "maximised";
 constexpr char kColumnsKey[] = "list";
+// No screen's place or size reaches this, in pixels.
+constexpr int kMostPlace = 1 << 20;
 
 // The table a drag brings, where it brings one: the first file, a .sfx on this machine.
 std::optional<std::filesystem::path> DraggedTable(const QMimeData* data) {
@@ -161,7 +165,12 @@ void Sondrel::keepForNextRun() {
         recent << PathBytes(table);
     }
     kept->setValue(kRecentKey, recent);
-    kept->setValue(kPlaceKey, isMaximized() ? normalGeometry() : geometry());
+    const QRect place = isMaximized() ? normalGeometry() : geometry();
+    kept->setValue(kPlaceKey, QStringLiteral("%1 %2 %3 %4")
+                                  .arg(place.x())
+                                  .arg(place.y())
+                                  .arg(place.width())
+                                  .arg(place.height()));
     kept->setValue(kMaximisedKey, isMaximized());
     const QHeaderView* headings = SndLst->horizontalHeader();
     ColumnLayout columns;
@@ -185,8 +194,15 @@ void Sondrel::restoreLayout() {
         return;
     }
     // Only a place on a screen there is, within its size and no smaller than the window's
-    // first.
-    const QRect place = kept->value(kPlaceKey).toRect();
+    // first. Kept as four numbers, read within bounds before any rectangle is made of them.
+    const QStringList numbers = kept->value(kPlaceKey).toString().split(' ');
+    std::array<int, 4> values{};
+    bool read = numbers.size() == 4;
+    for (qsizetype i = 0; read && i < 4; ++i) {
+        values[static_cast<std::size_t>(i)] = numbers[i].toInt(&read);
+        read = read && std::abs(values[static_cast<std::size_t>(i)]) <= kMostPlace;
+    }
+    const QRect place = read ? QRect(values[0], values[1], values[2], values[3]) : QRect();
     const QList<QScreen*> screens = QGuiApplication::screens();
     if (place.width() >= minimumWidth() && place.height() >= minimumHeight() &&
         std::any_of(screens.begin(), screens.end(), [&place](const QScreen* screen) {

@@ -1018,17 +1018,23 @@ TEST(WindowSettings, whatIsKeptIsCheckedAndOnlyAPlainFileOfTheDesignersIsUsed) {
     TempDir home;
     const fs::path ini = home / "settings.ini";
     const QString garbage = QString::fromLatin1(QByteArray(64, '\xff'));
-    {
-        QSettings kept(Q(ini), QSettings::IniFormat);
-        kept.setValue("place", QRect(2000000000, 0, 2000000000, 2000000000));
-        kept.setValue("list", "order 0 0 1 2 3 4 5 6 7; widths 1 1 1 1 1 1 1 1 1; sort none");
-        kept.setValue("columns", garbage); // an earlier version's blob, no longer read
+    // Places past any screen's numbers, off the screen, larger than it: the first size.
+    for (const char* place :
+         {"2000000000 0 2000000000 2000000000", "90000 0 400 300", "0 0 99999 99999", "1 2 3"}) {
+        {
+            QSettings kept(Q(ini), QSettings::IniFormat);
+            kept.setValue("place", place);
+            kept.setValue("list", "order 0 0 1 2 3 4 5 6 7; widths 1 1 1 1 1 1 1 1 1; sort none");
+            kept.setValue("columns", garbage); // an earlier version's blob, no longer read
+        }
+        EditorSession t({}, ini);
+        t.open();
+        EXPECT_EQ(t.window->size(), t.window->minimumSize()) << place;
+        EXPECT_EQ(t.child<SoundListBox>("SndLst")->horizontalHeader()->visualIndex(1), 1);
     }
     {
         EditorSession t({}, ini);
         t.open();
-        EXPECT_EQ(t.window->size(), t.window->minimumSize());
-        EXPECT_EQ(t.child<SoundListBox>("SndLst")->horizontalHeader()->visualIndex(1), 1);
         // A sort is brought back with its rows in that order.
         t.child<SoundListBox>("SndLst")->sortBy(SoundColumn::Volume, true);
         EXPECT_TRUE(t.window->close());
