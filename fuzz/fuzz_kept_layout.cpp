@@ -16,12 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             sondrel::ParseColumnLayout(text, columns)) {
         std::set<int> placed(layout->order.begin(), layout->order.end());
         bool bounded = layout->widths.size() == static_cast<std::size_t>(columns) &&
-                       placed.size() == static_cast<std::size_t>(columns) &&
-                       *placed.begin() == 0 && *placed.rbegin() == columns - 1 &&
-                       layout->sortColumn < columns;
+                       placed.size() == static_cast<std::size_t>(columns) && *placed.begin() == 0 &&
+                       *placed.rbegin() == columns - 1 && layout->sortColumn < columns;
         for (const int width : layout->widths) {
-            bounded = bounded && width >= sondrel::kMinColumnWidth &&
-                      width <= sondrel::kMaxColumnWidth;
+            bounded =
+                bounded && width >= sondrel::kMinColumnWidth && width <= sondrel::kMaxColumnWidth;
         }
         if (!bounded || sondrel::ColumnLayoutText(*layout) != text) {
             __builtin_trap();

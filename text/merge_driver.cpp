@@ -70,9 +70,8 @@ int MergeTableFiles(const fs::path& base, const fs::path& ours, const fs::path& 
         const std::vector<std::uint8_t> merged = SerializeTableFile(result.merged);
         if (const std::optional<Failure> why = WhyNotATable(merged)) {
             err << "sondrel-text: " << DisplayPath(named)
-                << ": the merge would make a table Sondrel does not open (failure "
-                << why->number() << ": " << why->what()
-                << "); the table is left as it was on this branch\n";
+                << ": the merge would make a table Sondrel does not open (failure " << why->number()
+                << ": " << why->what() << "); the table is left as it was on this branch\n";
             return 1;
         }
         try {
