@@ -136,11 +136,9 @@ QSettings* Sondrel::settingsToWrite() {
 }
 
 void Sondrel::rememberRecent(const std::filesystem::path& table) {
-    const QByteArray name = PathBytes(std::filesystem::absolute(table));
-    openedThisRun_.erase(
-        std::remove(openedThisRun_.begin(), openedThisRun_.end(), name.toStdString()),
-        openedThisRun_.end());
-    openedThisRun_.insert(openedThisRun_.begin(), name.toStdString());
+    const std::string name = PathBytes(std::filesystem::absolute(table)).toStdString();
+    std::erase(openedThisRun_, name);
+    openedThisRun_.insert(openedThisRun_.begin(), name);
     openedThisRun_.resize(std::min(openedThisRun_.size(), kRecentTables));
 }
 

@@ -148,26 +148,30 @@ bool IsOwnPlainFile(const fs::path& path, std::uintmax_t limit) {
            fs::file_size(path, ec) <= limit && !ec;
 }
 
+bool LiesWithin(const fs::path& path, const fs::path& folder) {
+    std::error_code pathError;
+    std::error_code folderError;
+    const fs::path inside = fs::weakly_canonical(fs::absolute(folder, folderError), folderError);
+    const fs::path below =
+        fs::weakly_canonical(fs::absolute(path, pathError), pathError).lexically_relative(inside);
+    return !pathError && !folderError && !below.empty() && below != "." && *below.begin() != "..";
+}
+
 std::optional<fs::path> LinkLeadingOut(const fs::path& path) {
     std::error_code ec;
     if (!fs::is_symlink(path, ec)) {
         return std::nullopt;
     }
+    // Followed link by link: a chain that ends nowhere yet still says where a write lands.
     fs::path resolved = path;
     try {
         resolved = sys::ResolveLinks(path, [](const fs::path&) {});
     } catch (const FileError&) {
     }
-    std::error_code folderError;
-    std::error_code landsError;
-    const fs::path folder =
-        fs::weakly_canonical(fs::absolute(path, folderError).parent_path(), folderError);
-    const fs::path lands = fs::weakly_canonical(fs::absolute(resolved, ec), landsError);
-    const fs::path below = lands.lexically_relative(folder);
-    if (!folderError && !landsError && !below.empty() && below != "." && *below.begin() != "..") {
+    if (LiesWithin(resolved, fs::absolute(path, ec).parent_path())) {
         return std::nullopt;
     }
-    return lands;
+    return fs::weakly_canonical(fs::absolute(resolved, ec), ec);
 }
 
 } // namespace sondrel

@@ -71,6 +71,10 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 // which a read could wait on for ever and a save replace) of at most `limit` bytes.
 bool IsOwnPlainFile(const std::filesystem::path& path, std::uintmax_t limit);
 
+// True when `path`, its links followed, names something in `folder` or a folder below it (not
+// the folder itself); false also where either cannot be made absolute.
+bool LiesWithin(const std::filesystem::path& path, const std::filesystem::path& folder);
+
 // Where a write to `path` would land when `path` is a symbolic link (or a chain of them) that
 // leads out of its own folder: a level checked out or unpacked may carry a link to any file of
 // the designer's. Nothing for a path that is no link, or one whose file lies in its folder or

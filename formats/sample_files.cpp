@@ -1,6 +1,7 @@
 #include "formats/sample_files.h"
 
 #include "formats/failure.h"
+#include "formats/file_io.h"
 #include "formats/file_system.h"
 
 #include <optional>
@@ -98,15 +99,10 @@ std::optional<std::string> LinkRefusal(const fs::path& folder, const fs::path& a
                 return error.what();
             }
         }
-        if (step.parent_path() == step) {
-            break;
-        }
     }
-    const fs::path inside = fs::weakly_canonical(folder, ec);
-    const fs::path lands = fs::weakly_canonical(at, ec);
-    const fs::path below = lands.lexically_relative(inside);
-    if (ec || below.empty() || *below.begin() == "..") {
-        return "it is a link to " + DisplayPath(lands) + ", outside the folder it was found in";
+    if (!LiesWithin(at, folder)) {
+        return "it is a link to " + DisplayPath(fs::weakly_canonical(at, ec)) +
+               ", outside the folder it was found in";
     }
     return std::nullopt;
 }

@@ -95,9 +95,9 @@ MergeResult MergeTables(const TableFile& base, const TableFile& ours, const Tabl
 std::optional<Failure> WhyNotATable(std::span<const std::uint8_t> bytes) {
     try {
         const SoundTable table = ParseSFX(bytes);
-        std::string list;
+        std::string list; // a name for every sample it counts
         for (std::size_t i = 0; i < EntriesFor(table.NumSamples); ++i) {
-            list += "x\r\n"; // a name for every sample it counts
+            list += "x\r\n";
         }
         ComputeSoundList(table, ViewSampleNames(list, table.NumSamples, {}), {}, true, {});
         return std::nullopt;

@@ -1,5 +1,6 @@
 // The files git tracks, for a diff's textconv: asked of git itself, in the current folder.
 #include "formats/failure.h"
+#include "formats/file_io.h"
 #include "formats/sample_names.h"
 #include "text/commands.h"
 #include "text/git_command.h"
@@ -38,12 +39,8 @@ std::optional<fs::path> SampleListInRepository(const fs::path& table) {
     // A tracked link is followed only to a file of the repository's own: a cloned one may
     // carry a link to any file of the designer's.
     std::error_code ec;
-    if (found && fs::is_symlink(*found, ec)) {
-        const fs::path repository = fs::weakly_canonical(PathFromUtf8(*top), ec);
-        const fs::path below = fs::weakly_canonical(*found, ec).lexically_relative(repository);
-        if (ec || below.empty() || *below.begin() == "..") {
-            return std::nullopt;
-        }
+    if (found && fs::is_symlink(*found, ec) && !LiesWithin(*found, PathFromUtf8(*top))) {
+        return std::nullopt;
     }
     return found;
 }
