@@ -4,6 +4,7 @@
 //
 // With a table named, Sondrel opens it at once instead of asking with the open dialog.
 #include "editor/file_dialog.h"
+#include "editor/icon.h"
 #include "editor/sondrel.h"
 
 #include <QApplication>

@@ -3,6 +3,7 @@
 #include "editor/accessibility.h"
 #include "editor/file_dialog.h"
 #include "editor/flag_label.h"
+#include "editor/icon.h"
 #include "editor/look.h"
 #include "editor/prompts.h"
 #include "editor/sound_list_box.h"
@@ -17,7 +18,6 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QTimer>
-#include <QUndoStack>
 
 namespace sondrel {
 namespace {
@@ -50,15 +50,12 @@ Sondrel::Sondrel(StartOptions options, EarlyRead early)
     setFont(DialogFont(kDialogFontPoints, false));
     setAcceptDrops(true); // a table dropped onto the window opens
     InstallAccessibility();
-    undo_ = new QUndoStack(this);
-    connect(undo_, &QUndoStack::cleanChanged, this, &Sondrel::showModified);
     createControls();
 }
 
 Sondrel::~Sondrel() {
     // The controls go after the window's own state: what they signal on the way is not heard.
     SndLst->selectionModel()->disconnect(this);
-    undo_->disconnect(this);
     Samples->lineEdit()->removeEventFilter(this);
 }
 
@@ -114,8 +111,8 @@ void Sondrel::createControls() {
     Samples->lineEdit()->installEventFilter(this); // a double click plays the sample
     Samples->lineEdit()->setAccessibleName("Samples");
     PlaceInTwips(Samples, 0, 2760, 1695, 315);
-    SndLst = new SoundListBox(state_.Table, state_.SampleNames, this);
-    SndLst->settle = [this] { selectRows(shownRows_); };
+    SndLst = new SoundListBox(open_, this);
+    SndLst->settle = [this] { selectRows(view_.positions()); };
     SndLst->setObjectName("SndLst");
     SndLst->setForegroundRole(QPalette::ButtonText);
     PlaceInTwips(SndLst, 0, 0, 4935, 2370);

@@ -10,14 +10,13 @@
 // sounds, with undo (sondrel_sounds.cpp); start-up, other tables and closing
 // (sondrel_tables.cpp); saving (sondrel_save.cpp); what it keeps between runs, the recent
 // tables, a table dropped on it, and its help (sondrel_settings.cpp); hearing a sound
-// (sondrel_play.cpp). What it decides without Qt is logic/'s and formats/'s.
+// (sondrel_play.cpp). The table it edits, and the sounds it shows, are document/'s: what it
+// decides without Qt is there, in logic/ and in formats/.
 #pragma once
 
-#include "editor/icon.h"
-#include "formats/known_files.h"
+#include "document/open_table.h"
+#include "document/sounds_in_view.h"
 #include "formats/object_names.h"
-#include "formats/sample_names.h"
-#include "formats/sound_table.h"
 #include "formats/table_pair.h"
 #include "logic/flags.h"
 #include "logic/units.h"
@@ -43,7 +42,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
-class QUndoStack;
 
 namespace sondrel {
 
@@ -51,17 +49,6 @@ class FileDialog;
 class FlagLabel;
 class SamplePlayer;
 class SoundListBox;
-
-// What the window holds for the run.
-struct EditorState {
-    SoundTable Table;
-    sondrel::SampleNames SampleNames; // with what the list holds besides, kept for a save
-    ObjectNameTable ObjectNames;
-    std::vector<std::int32_t> ListToDetail; // list position -> detail index + 1
-    std::int32_t ListEntryCount = 0;
-    bool ListLoaded = false;
-    bool IncludeNative = false; // the answer to "Include KV4 sounds?", or the switch since
-};
 
 class Prompts;
 
@@ -108,7 +95,8 @@ public:
     // window must then never be shown.
     LoadResult Form_Load();
 
-    const EditorState& state() const { return state_; }
+    // The table open for editing.
+    const OpenTable& table() const { return open_; }
 
     // Undo and redo of Update, as Ctrl+Z and Ctrl+Y (or Ctrl+Shift+Z) do them. Undo with
     // changes not yet stored in the fields first puts the fields back as shown; redo waits
@@ -161,25 +149,22 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class UpdateCommand;
-
     void createControls();
-    void BuildSoundList(bool IncludeNative);
-    // The detail behind a list position, or -1 where the table does not hold it.
-    int detailAt(int listIndex) const;
+    // Gives the list the entries of the table open.
+    void BuildSoundList();
     FlagColours flagColours() const;
     EditView editView() const;
+    // The field of each value: SndRAD, SndVOL, SndPIT, SndCH.
+    QLineEdit* fieldOf(EditField field) const;
     void setFlagColours(const FlagColours& colours);
     // Shows the sounds of list entries in the fields, the samples and the flags: one sound's
     // values, or what several share.
-    void display(std::vector<int> rows);
+    void display(const std::vector<int>& rows);
     // Selects list entries, as the program's own move; showRows also shows their sounds.
     void selectRows(const std::vector<int>& rows);
     void showRows(const std::vector<int>& rows);
-    // The details of the sounds shown.
-    std::vector<int> shownDetails() const;
-    // The list entries of these details, or else of these texts, where they are listed.
-    std::vector<int> rowsOf(const std::vector<int>& details, const QStringList& texts = {}) const;
+    // Shows the sounds an undo or a redo changed.
+    void showChanged(const std::vector<std::size_t>& details);
     // True when the fields or the flags differ from what was shown of the sound.
     bool hasUnappliedEdits() const;
     // Before another sound is shown: asks what to do with the unapplied edits. False to stay.
@@ -216,10 +201,8 @@ private:
     // Reads a table and its sample list in place of the window's; on a failure, says so and
     // keeps the table that was open.
     bool takeTable(const std::filesystem::path& table, Keep keep);
-    // Holds the table at `path` and its sample list as read, and what their files held then.
-    void holdRead(const std::filesystem::path& path, TablePairRead read);
-    // Shows the entries of `details`, or else those reading `texts`, where the list has them.
-    void reselect(const std::vector<int>& details, const QStringList& texts);
+    // Shows these list entries again, or nothing where there are none.
+    void reselect(const std::vector<int>& rows);
     // The filter over the list (Ctrl+F), and Escape in it.
     void showFilter();
     void createFilter();
@@ -249,14 +232,11 @@ private:
     EarlyRead early_;
     std::unique_ptr<Prompts> ownPrompts_; // Qt's dialogs, where no other prompts were given
     Prompts& prompts_;
-    EditorState state_;
-    EditView shown_; // what the window showed of the selected sounds, or stored at Update
-    std::vector<int> shownRows_;      // the list entries whose sounds the fields show
-    std::filesystem::path tablePath_; // the table opened, or last saved
-    bool moving_ = false;             // the program itself moves the selection
-    QUndoStack* undo_ = nullptr;
+    ObjectNameTable objectNames_;
+    OpenTable open_;      // the table open for editing, none before the start-up has read one
+    SoundsInView view_;   // the sounds the fields show
+    bool moving_ = false; // the program itself moves the selection, or gives the list entries
     std::vector<std::pair<QWidget*, QRect>> laidOut_; // each control at the laid-out size
-    KnownFiles known_;                                // the files read or written, as they were
     std::unique_ptr<QSettings> settings_;             // made on first use
     std::filesystem::path settingsFile_;              // where they are; empty: the registry
     bool settingsChecked_ = false;

@@ -48,7 +48,8 @@ QString FolderList(const std::vector<std::filesystem::path>& folders) {
 } // namespace
 
 std::vector<std::filesystem::path> Sondrel::sampleFolders() {
-    std::vector<std::filesystem::path> folders{std::filesystem::absolute(tablePath_).parent_path()};
+    std::vector<std::filesystem::path> folders{
+        std::filesystem::absolute(open_.path()).parent_path()};
     const QSettings* kept = settings();
     if (!samplesFolder_.empty()) {
         folders.push_back(samplesFolder_);
@@ -119,27 +120,14 @@ void Sondrel::playSound() {
 
 void Sondrel::playSample(int index) {
     stopSound();
-    const std::vector<int> details = shownDetails();
-    if (details.empty() || details.front() < 0) {
-        return;
-    }
-    const SoundDetail& first = state_.Table.Details[static_cast<std::size_t>(details.front())];
-    // The box shows the first sound's samples that the list names (a damaged table can point
-    // past its end), or none where the sounds shown differ in them.
-    std::vector<std::string_view> names;
-    for (const DetailSample& sample : SamplesOfDetail(first, state_.SampleNames)) {
-        if (sample.Name) {
-            names.push_back(*sample.Name);
+    const std::optional<PlayChoice> choice = view_.play(index, editView());
+    if (!choice) {
+        if (!view_.empty()) {
+            showStatus("The sound has no sample to play");
         }
-    }
-    if (names.empty()) {
-        showStatus("The sound has no sample to play");
         return;
     }
-    if (Samples->count() == 0 || index < 0 || static_cast<std::size_t>(index) >= names.size()) {
-        index = 0;
-    }
-    const std::string_view name = names[static_cast<std::size_t>(index)];
+    const std::string_view name = choice->sample;
     const std::optional<std::filesystem::path> file = findSample(name);
     if (!file) {
         return;
@@ -157,14 +145,11 @@ void Sondrel::playSample(int index) {
                                     .arg(playing_, QString::fromStdString(why)));
         };
     }
-    // As Update would store the fields and flags into the sound; as it is where one is refused.
-    const EditResult edited = StoreChanges(first, shown_, editView());
-    const SoundDetail& played = edited.stored ? edited.detail : first;
-    const Playback playback = PlaybackOf(played);
+    const Playback& playback = choice->playback;
     playing_ = NameText(name);
     player_->play(*file, playback.Gain, playback.Loop);
     // The volume the field shows, and how it sounds where the gain cannot follow it.
-    const QString volume = QString::fromStdString(ViewOfDetail(played).Texts.Volume);
+    const QString volume = QString::number(choice->volume);
     const int heard = qRound(playback.Gain * 100);
     showStatus(QStringLiteral("Playing %1 at volume %2%3%4")
                    .arg(playing_, volume,

@@ -7,82 +7,22 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QUndoStack>
 
 #include <algorithm>
 
 namespace sondrel {
 
-// One Update, of one sound or several: each detail's eight bytes before and after. Undoing or
-// redoing it puts them back and shows those sounds.
-class Sondrel::UpdateCommand : public QUndoCommand {
-public:
-    UpdateCommand(Sondrel* window, std::vector<DetailChange> changes)
-        : window_(window), changes_(std::move(changes)) {}
-
-    void undo() override { put(&DetailChange::before); }
-    void redo() override {
-        if (done_) {
-            put(&DetailChange::after);
-        }
-        done_ = true; // the first redo is the Update itself, which stored and shows it already
-    }
-
-private:
-    void put(SoundDetail DetailChange::*bytes) {
-        std::vector<int> details;
-        for (const DetailChange& change : changes_) {
-            window_->state_.Table.Details[change.detail] = change.*bytes;
-            details.push_back(static_cast<int>(change.detail));
-        }
-        window_->SndLst->sounds()->refresh();
-        if (const std::vector<int> rows = window_->rowsOf(details); !rows.empty()) {
-            window_->showRows(rows);
-        }
-    }
-
-    Sondrel* window_;
-    std::vector<DetailChange> changes_;
-    bool done_ = false;
-};
-
-namespace {
-
-// What an Update stores, in words: "the volume", "the range, the pitch and the flags".
-QString WhatChanged(const EditView& shown, const EditView& now) {
-    QStringList parts;
-    const std::pair<std::string EditTexts::*, const char*> fields[] = {
-        {&EditTexts::Range, "the range"},
-        {&EditTexts::Volume, "the volume"},
-        {&EditTexts::Pitch, "the pitch"},
-        {&EditTexts::Chance, "the chance"}};
-    for (const auto& [text, name] : fields) {
-        if (shown.Texts.*text != now.Texts.*text) {
-            parts << name;
-        }
-    }
-    if (shown.Colours != now.Colours) {
-        parts << "the flags";
-    }
-    const QString last = parts.isEmpty() ? QString() : parts.takeLast();
-    return parts.isEmpty() ? last : parts.join(", ") + " and " + last;
-}
-
-} // namespace
-
-int Sondrel::detailAt(int listIndex) const {
-    if (listIndex < 0 || static_cast<std::size_t>(listIndex) >= state_.ListToDetail.size()) {
-        return -1;
-    }
-    const std::int32_t detail = state_.ListToDetail[static_cast<std::size_t>(listIndex)] - 1;
-    return detail >= 0 && static_cast<std::size_t>(detail) < state_.Table.Details.size() ? detail
-                                                                                         : -1;
+QLineEdit* Sondrel::fieldOf(EditField field) const {
+    QLineEdit* const fields[] = {SndRAD, SndVOL, SndPIT, SndCH};
+    return fields[static_cast<std::size_t>(field)];
 }
 
 EditView Sondrel::editView() const {
-    return {{SndRAD->text().toStdString(), SndVOL->text().toStdString(),
-             SndPIT->text().toStdString(), SndCH->text().toStdString()},
-            flagColours()};
+    EditView view{{}, flagColours()};
+    for (const FieldInfo& field : kEditFields) {
+        view.Texts.*field.text = fieldOf(field.field)->text().toStdString();
+    }
+    return view;
 }
 
 FlagColours Sondrel::flagColours() const {
@@ -98,11 +38,11 @@ void Sondrel::setFlagColours(const FlagColours& colours) {
 }
 
 void Sondrel::SndLst_Click() {
-    if (!state_.ListLoaded || moving_ || SndLst->staying()) {
+    if (open_.path().empty() || moving_ || SndLst->staying()) {
         return;
     }
     const std::vector<int> rows = SndLst->selectedPositions();
-    if (rows == shownRows_) {
+    if (rows == view_.positions()) {
         return;
     }
     if (!mayLeaveShownSound()) {
@@ -123,32 +63,30 @@ void Sondrel::showRows(const std::vector<int>& rows) {
     display(rows);
 }
 
-std::vector<int> Sondrel::rowsOf(const std::vector<int>& details, const QStringList& texts) const {
-    std::vector<int> rows;
-    for (int row = 0; row < state_.ListEntryCount; ++row) {
-        if (std::find(details.begin(), details.end(), detailAt(row)) != details.end() ||
-            texts.contains(NameText(SndLst->entry(row).Text))) {
-            rows.push_back(row);
-        }
+void Sondrel::showChanged(const std::vector<std::size_t>& details) {
+    SndLst->sounds()->refresh();
+    if (const std::vector<int> rows = open_.positionsOf(details); !rows.empty()) {
+        showRows(rows);
     }
-    return rows;
+    showModified();
 }
 
 bool Sondrel::hasUnappliedEdits() const {
-    return !shownRows_.empty() && editView() != shown_;
+    return !view_.empty() && editView() != view_.shown();
 }
 
 bool Sondrel::mayLeaveShownSound() {
     if (!hasUnappliedEdits()) {
         return true;
     }
+    const std::vector<int>& rows = view_.positions();
     const QString question =
-        shownRows_.size() == 1
+        rows.size() == 1
             ? QStringLiteral("You changed %1 without pressing Update.\n\nApply the changes to it?")
-                  .arg(NameText(SndLst->entry(shownRows_.front()).Text))
+                  .arg(NameText(SndLst->entry(rows.front()).Text))
             : QStringLiteral("You changed %1 sounds without pressing Update.\n\nApply the "
                              "changes to them?")
-                  .arg(shownRows_.size());
+                  .arg(rows.size());
     switch (prompts_.ask(this, question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
                          QMessageBox::Yes)) {
     case QMessageBox::Yes:
@@ -160,49 +98,31 @@ bool Sondrel::mayLeaveShownSound() {
     }
 }
 
-void Sondrel::display(std::vector<int> rows) {
+void Sondrel::display(const std::vector<int>& rows) {
     // The same sounds shown anew keep the sample chosen among theirs; others stop what plays.
-    const int sample = rows == shownRows_ ? Samples->currentIndex() : 0;
-    if (rows != shownRows_ && player_ && player_->playing()) {
+    const bool same = rows == view_.positions();
+    const int sample = same ? Samples->currentIndex() : 0;
+    if (!same && player_ && player_->playing()) {
         stopSound();
         showStatus("Stopped " + playing_);
     }
+    view_ = SoundsInView(open_, rows);
     Samples->clear();
-    shownRows_.clear();
-    std::vector<const SoundDetail*> details;
-    std::vector<EditView> views;
-    std::erase_if(rows, [this](int row) { return detailAt(row) < 0; });
-    for (const int row : rows) {
-        details.push_back(&state_.Table.Details[static_cast<std::size_t>(detailAt(row))]);
-        views.push_back(ViewOfDetail(*details.back()));
-    }
-    if (details.empty()) {
+    if (view_.empty()) {
         return;
     }
-    // The samples, where the sounds all play the same ones.
-    const SoundDetail& first = *details.front();
-    const bool sameSamples = std::all_of(details.begin(), details.end(), [&](const auto* detail) {
-        return detail->Sample == first.Sample && detail->sampleCount() == first.sampleCount();
-    });
-    if (sameSamples) {
-        for (const DetailSample& sample : SamplesOfDetail(first, state_.SampleNames)) {
-            if (sample.Name) { // a damaged table shows what there is
-                Samples->addItem(NameText(*sample.Name));
-            }
-        }
+    for (const std::string_view name : view_.boxNames()) {
+        Samples->addItem(NameText(name));
     }
-    const EditView shared = SharedView(views);
-    SndRAD->setText(QString::fromStdString(shared.Texts.Range));
-    SndVOL->setText(QString::fromStdString(shared.Texts.Volume));
-    SndPIT->setText(QString::fromStdString(shared.Texts.Pitch));
-    SndCH->setText(QString::fromStdString(shared.Texts.Chance));
+    const EditView& shown = view_.shown();
+    for (const FieldInfo& field : kEditFields) {
+        fieldOf(field.field)->setText(QString::fromStdString(shown.Texts.*field.text));
+    }
     if (Samples->count() > 0) {
         Samples->setCurrentIndex(std::clamp(sample, 0, Samples->count() - 1));
         Samples->lineEdit()->setCursorPosition(0); // show a long name from its start
     }
-    setFlagColours(shared.Colours);
-    shown_ = editView();
-    shownRows_ = std::move(rows);
+    setFlagColours(shown.Colours);
     showModified();
     layOut(); // the Samples box as wide as its names need, where the window has room
 }
@@ -239,60 +159,45 @@ void Sondrel::Update_Click() {
 }
 
 bool Sondrel::ApplyEdits() {
-    const EditView now = editView();
-    if (shownRows_.empty() || now == shown_) {
-        shown_ = now; // nothing to store into, or nothing to store
-        return true;
-    }
-    std::vector<std::size_t> details;
-    for (const int row : shownRows_) {
-        details.push_back(static_cast<std::size_t>(detailAt(row)));
-    }
-    BatchResult batch = StoreIntoAll(state_.Table.Details, details, shown_, now);
-    if (batch.failed) {
-        const FieldLimits limits = LimitsOf(*batch.failed);
-        QLineEdit* fields[] = {SndRAD, SndVOL, SndPIT, SndCH};
-        QLineEdit* field = fields[static_cast<int>(*batch.failed)];
+    UpdateOutcome outcome = view_.update(editView());
+    if (const std::optional<EditField> failed = outcome.batch.failed) {
+        const FieldInfo& field = InfoOf(*failed);
         prompts_.tell(this, QStringLiteral("The %1 must be a number from 0 to %2%3.\n\nThe %4 not "
                                            "changed.")
-                                .arg(QString::fromLatin1(limits.name))
-                                .arg(limits.max)
-                                .arg(batch.decimalComma
+                                .arg(QString::fromLatin1(field.name))
+                                .arg(field.max)
+                                .arg(outcome.batch.decimalComma
                                          ? QStringLiteral(", and a fraction is written with a "
                                                           "point: 2.5, not 2,5")
                                          : QString())
-                                .arg(shownRows_.size() == 1 ? "sound was" : "sounds were"));
-        field->setFocus();
-        field->selectAll();
+                                .arg(view_.positions().size() == 1 ? "sound was" : "sounds were"));
+        fieldOf(*failed)->setFocus();
+        fieldOf(*failed)->selectAll();
         return false;
     }
-    const QString stored = WhatChanged(shown_, now);
-    if (!batch.changes.empty()) {
-        for (const DetailChange& change : batch.changes) {
-            state_.Table.Details[change.detail] = change.after;
-        }
-        undo_->push(new UpdateCommand(this, std::move(batch.changes)));
+    if (outcome.words.empty()) {
+        return true; // nothing to store into, or nothing to store
+    }
+    if (!outcome.batch.changes.empty()) {
+        open_.apply(std::move(outcome.batch.changes));
         SndLst->sounds()->refresh();
     }
-    showStatus(shownRows_.size() == 1
-                   ? QStringLiteral("Stored %1 into %2")
-                         .arg(stored, NameText(SndLst->entry(shownRows_.front()).Text))
-                   : QStringLiteral("Stored %1 into %2 sounds").arg(stored).arg(shownRows_.size()));
-    display(shownRows_); // the fields show what was stored, as the display rule shows it
+    showStatus(NameText(outcome.words));
+    display(view_.positions()); // the fields show what was stored, as the display rule shows it
     return true;
 }
 
 void Sondrel::undoUpdate() {
     if (hasUnappliedEdits()) {
-        display(shownRows_); // the latest change is the one not yet stored: it goes first
+        display(view_.positions()); // the latest change is the one not yet stored: it goes first
     } else {
-        undo_->undo();
+        showChanged(open_.undo());
     }
 }
 
 void Sondrel::redoUpdate() {
     if (!hasUnappliedEdits()) {
-        undo_->redo();
+        showChanged(open_.redo());
     }
 }
 

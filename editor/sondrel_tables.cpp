@@ -9,7 +9,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QUndoStack>
 
 #include <algorithm>
 
@@ -47,7 +46,7 @@ Sondrel::LoadResult Sondrel::Form_Load() {
         StartUpFiles files = early_.valid()
                                  ? early_.get()
                                  : ReadStartUpFiles(options_.objectDatabase, options_.table);
-        state_.ObjectNames = std::move(files.objectNames);
+        objectNames_ = std::move(files.objectNames);
 
         if (files.named) {
             FM->setPath(files.table);
@@ -58,12 +57,10 @@ Sondrel::LoadResult Sondrel::Form_Load() {
         }
 
         const std::filesystem::path table = FM->Path();
-        holdRead(table, std::move(*files.named));
-
-        state_.IncludeNative = prompts_.askYesNo(this, "Include KV4 sounds?");
-        NativeSwitch->setChecked(state_.IncludeNative);
-        BuildSoundList(state_.IncludeNative);
-        tablePath_ = table;
+        const bool includeNative = prompts_.askYesNo(this, "Include KV4 sounds?");
+        open_ = OpenTable(table, std::move(*files.named), objectNames_, includeNative);
+        NativeSwitch->setChecked(includeNative);
+        BuildSoundList();
         showTableName();
         rememberRecent(table);
     } catch (const Failure& failure) {
@@ -78,48 +75,32 @@ Sondrel::LoadResult Sondrel::Form_Load() {
     return LoadResult::Ready;
 }
 
-void Sondrel::holdRead(const std::filesystem::path& path, TablePairRead read) {
-    state_.Table = std::move(read.table);
-    state_.SampleNames = std::move(read.names);
-    known_.remember(path, read.tableStamp);
-    known_.remember(SampleListPath(path), read.namesStamp);
-}
-
-void Sondrel::BuildSoundList(bool IncludeNative) {
-    state_.ListLoaded = false;
-    std::vector<SoundListEntry> entries =
-        ComputeSoundList(state_.Table, state_.SampleNames, state_.ObjectNames, IncludeNative,
-                         DisplayPath(SampleListPath(FM->Path())));
-    shownRows_.clear();
-    state_.ListToDetail.clear();
-    state_.ListToDetail.reserve(entries.size());
-    for (const SoundListEntry& entry : entries) {
-        state_.ListToDetail.push_back(entry.ListToDetail);
-    }
-    state_.ListEntryCount = static_cast<std::int32_t>(entries.size());
-    SndLst->setEntries(std::move(entries));
-    state_.ListLoaded = true;
+void Sondrel::BuildSoundList() {
+    moving_ = true; // the selection the list loses is no click
+    view_ = {};
+    SndLst->setEntries();
+    moving_ = false;
 }
 
 void Sondrel::showTableName() {
-    QString name = QStringFromPath(tablePath_.filename());
+    QString name = QStringFromPath(open_.path().filename());
     name.replace("[*]", "[*][*]"); // the caption's unsaved mark stands for the first "[*]"
     setWindowTitle(name + "[*] - OBEL Sondrel");
     showModified();
 }
 
 void Sondrel::showModified() {
-    setWindowModified(!undo_->isClean() || hasUnappliedEdits());
+    setWindowModified(!open_.isClean() || hasUnappliedEdits());
 }
 
 bool Sondrel::mayPutTableAside(const QString& when) {
-    if (!state_.ListLoaded || (undo_->isClean() && !hasUnappliedEdits())) {
+    if (open_.path().empty() || (open_.isClean() && !hasUnappliedEdits())) {
         return true;
     }
     const QMessageBox::StandardButton answer = prompts_.ask(
         this,
         QStringLiteral("The changes to %1 are not saved.\n\nSave them %2?")
-            .arg(QStringFromPath(tablePath_.filename()), when),
+            .arg(QStringFromPath(open_.path().filename()), when),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     return answer == QMessageBox::Discard || (answer == QMessageBox::Save && saveInPlace());
 }
@@ -155,80 +136,64 @@ void Sondrel::openTable(const std::filesystem::path& table) {
 
 void Sondrel::readAgain() {
     if (mayPutTableAside("first")) {
-        takeTable(tablePath_, Keep::SameDetail);
+        takeTable(open_.path(), Keep::SameDetail);
     }
 }
 
 void Sondrel::switchNative() {
     // The table stays as it is; only the sounds' unapplied edits are at stake.
     if (!mayLeaveShownSound()) {
-        NativeSwitch->setChecked(state_.IncludeNative);
+        NativeSwitch->setChecked(open_.includesNative());
         return;
     }
-    const std::vector<int> details = shownDetails();
-    state_.IncludeNative = NativeSwitch->isChecked();
-    BuildSoundList(state_.IncludeNative);
-    reselect(details, {});
-}
-
-std::vector<int> Sondrel::shownDetails() const {
-    std::vector<int> details;
-    for (const int row : shownRows_) {
-        details.push_back(detailAt(row));
-    }
-    return details;
+    const std::vector<std::size_t> details = view_.details();
+    open_.includeNative(NativeSwitch->isChecked(), objectNames_);
+    BuildSoundList();
+    reselect(open_.positionsOf(details));
 }
 
 bool Sondrel::takeTable(const std::filesystem::path& table, Keep keep) {
-    const std::vector<int> details = shownDetails();
-    QStringList texts;
-    for (const int row : shownRows_) {
-        texts << NameText(SndLst->entry(row).Text);
-    }
+    const std::vector<std::size_t> details = view_.details();
+    const std::vector<std::string> texts = view_.texts();
     try {
         RequireTable(table); // read, never created
-        TablePairRead read = ReadTablePair(table);
-        ComputeSoundList(read.table, read.names, state_.ObjectNames, state_.IncludeNative,
-                         DisplayPath(SampleListPath(table))); // refuses before anything changes
-        holdRead(table, std::move(read));
+        // Listed before it replaces anything: a pair that cannot be listed is refused.
+        OpenTable read(table, ReadTablePair(table), objectNames_, open_.includesNative(),
+                       open_.knownFiles());
+        const bool again = table == open_.path();
+        view_ = {};
+        open_ = std::move(read);
+        FM->setPath(table);
+        BuildSoundList();
+        showTableName();
+        reselect(keep == Keep::SameDetail ? open_.positionsOf(details)
+                                          : open_.positionsOf({}, texts));
+        rememberRecent(table);
+        showStatus(QStringLiteral("Read %1 and %2%3")
+                       .arg(QStringFromPath(table.filename()),
+                            QStringFromPath(SampleListPath(table).filename()),
+                            again ? QStringLiteral(" again") : QString()));
+        return true;
     } catch (const Failure& failure) {
         prompts_.reportFailure(this, failure, FailureMoment::WhileATableIsOpen);
-        return false;
     } catch (const std::bad_alloc&) {
         prompts_.reportFailure(this, OutOfMemoryFailure(), FailureMoment::WhileATableIsOpen);
-        return false;
     }
-    undo_->setClean();
-    const bool again = table == tablePath_;
-    tablePath_ = table;
-    FM->setPath(table);
-    undo_->clear(); // the history was the other table's
-    undo_->setClean();
-    shownRows_.clear();
-    BuildSoundList(state_.IncludeNative);
-    showTableName();
-    reselect(keep == Keep::SameDetail ? details : std::vector<int>{},
-             keep == Keep::SameText ? texts : QStringList{});
-    rememberRecent(table);
-    showStatus(QStringLiteral("Read %1 and %2%3")
-                   .arg(QStringFromPath(table.filename()),
-                        QStringFromPath(SampleListPath(table).filename()),
-                        again ? QStringLiteral(" again") : QString()));
-    return true;
+    return false;
 }
 
-void Sondrel::reselect(const std::vector<int>& details, const QStringList& texts) {
-    if (const std::vector<int> rows = rowsOf(details, texts); !rows.empty()) {
+void Sondrel::reselect(const std::vector<int>& rows) {
+    if (!rows.empty()) {
         showRows(rows);
         SndLst->scrollTo(SndLst->currentIndex());
         return;
     }
     // The sounds are not listed any more: nothing is shown, as after start-up.
-    for (QLineEdit* field : {SndRAD, SndVOL, SndPIT, SndCH}) {
-        field->clear();
+    for (const FieldInfo& field : kEditFields) {
+        fieldOf(field.field)->clear();
     }
     Samples->clear();
-    shownRows_.clear();
+    view_ = {};
 }
 
 } // namespace sondrel

@@ -18,11 +18,11 @@ bool IsNumberColumn(SoundColumn column) {
 
 } // namespace
 
-SoundListModel::SoundListModel(const SoundTable& table, const SampleNames& names, QObject* parent)
-    : QAbstractTableModel(parent), table_(table), names_(names) {}
+SoundListModel::SoundListModel(const OpenTable& open, QObject* parent)
+    : QAbstractTableModel(parent), open_(open) {}
 
 const SoundDetail& SoundListModel::detailOf(int position) const {
-    return table_.Details[entries_[static_cast<std::size_t>(position)].detail()];
+    return open_.table().Details[open_.list()[static_cast<std::size_t>(position)].detail()];
 }
 
 int SoundListModel::rowCount(const QModelIndex& parent) const {
@@ -40,8 +40,8 @@ QVariant SoundListModel::data(const QModelIndex& index, int role) const {
     const auto column = static_cast<SoundColumn>(index.column());
     if (role == Qt::DisplayRole) {
         const int position = positionAt(index.row());
-        return NameText(ColumnText(entries_[static_cast<std::size_t>(position)], detailOf(position),
-                                   names_, column));
+        return NameText(ColumnText(open_.list()[static_cast<std::size_t>(position)],
+                                   detailOf(position), open_.sampleNames(), column));
     }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue((IsNumberColumn(column) ? Qt::AlignRight : Qt::AlignLeft) |
@@ -65,9 +65,8 @@ QVariant SoundListModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
-void SoundListModel::setEntries(std::vector<SoundListEntry> entries) {
+void SoundListModel::setEntries() {
     beginResetModel();
-    entries_ = std::move(entries);
     setOrder(ordered());
     endResetModel();
 }
@@ -95,22 +94,23 @@ void SoundListModel::refresh() {
 std::vector<int> SoundListModel::ordered() const {
     std::vector<int> order;
     if (sortColumn_) {
-        order = SortedOrder(entries_, table_, names_, *sortColumn_, descending_);
+        order = SortedOrder(open_.list(), open_.table(), open_.sampleNames(), *sortColumn_,
+                            descending_);
     } else {
-        order.resize(entries_.size());
+        order.resize(open_.list().size());
         std::iota(order.begin(), order.end(), 0);
     }
     if (needle_) {
         std::erase_if(order, [this](int position) {
-            const SoundListEntry& entry = entries_[static_cast<std::size_t>(position)];
-            return !MatchesFilter(entry, detailOf(position), names_, *needle_);
+            const SoundListEntry& entry = open_.list()[static_cast<std::size_t>(position)];
+            return !MatchesFilter(entry, detailOf(position), open_.sampleNames(), *needle_);
         });
     }
     return order;
 }
 
 void SoundListModel::setOrder(std::vector<int> order) {
-    rows_.assign(entries_.size(), -1);
+    rows_.assign(open_.list().size(), -1);
     for (std::size_t row = 0; row < order.size(); ++row) {
         rows_[static_cast<std::size_t>(order[row])] = static_cast<int>(row);
     }
@@ -145,9 +145,8 @@ void SoundListModel::arrange() {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-SoundListBox::SoundListBox(const SoundTable& table, const SampleNames& sampleNames, QWidget* parent)
-    : QTableView(parent), model_(new SoundListModel(table, sampleNames, this)),
-      sampleNames_(sampleNames) {
+SoundListBox::SoundListBox(const OpenTable& open, QWidget* parent)
+    : QTableView(parent), model_(new SoundListModel(open, this)) {
     setModel(model_);
     setShowGrid(false);
     setWordWrap(false);
@@ -183,9 +182,9 @@ SoundListBox::SoundListBox(const SoundTable& table, const SampleNames& sampleNam
     connect(headings, &QHeaderView::sectionClicked, this, &SoundListBox::headingClicked);
 }
 
-void SoundListBox::setEntries(std::vector<SoundListEntry> entries) {
+void SoundListBox::setEntries() {
     hiddenPicked_.clear();
-    model_->setEntries(std::move(entries));
+    model_->setEntries();
     // No entry is current: the first key the designer presses in the list selects one, rather
     // than the focus making the first entry current unselected. Nothing picked, the list
     // shows its top.

@@ -6,8 +6,7 @@
 // sorted.
 #pragma once
 
-#include "formats/sample_names.h"
-#include "formats/sound_table.h"
+#include "document/open_table.h"
 #include "logic/sound_columns.h"
 #include "logic/sound_list.h"
 
@@ -33,10 +32,12 @@ class SoundListModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    SoundListModel(const SoundTable& table, const SampleNames& names, QObject* parent);
+    // The entries of the table open, read again in place.
+    SoundListModel(const OpenTable& open, QObject* parent);
 
-    void setEntries(std::vector<SoundListEntry> entries);
-    const std::vector<SoundListEntry>& entries() const { return entries_; }
+    // The table open has new entries: shows them.
+    void setEntries();
+    const std::vector<SoundListEntry>& entries() const { return open_.list(); }
     int positionAt(int row) const { return order_[static_cast<std::size_t>(row)]; }
     // The row of a position, or -1 where the filter hides it.
     int rowOf(int position) const { return rows_[static_cast<std::size_t>(position)]; }
@@ -63,9 +64,7 @@ private:
     // Sorts the rows again, the selection staying on its sounds.
     void arrange();
 
-    const SoundTable& table_;
-    const SampleNames& names_;
-    std::vector<SoundListEntry> entries_;
+    const OpenTable& open_;
     std::vector<int> order_; // row -> position
     std::vector<int> rows_;  // position -> row, -1 where hidden
     std::optional<SoundColumn> sortColumn_;
@@ -81,15 +80,15 @@ class SoundListBox : public QTableView {
     Q_OBJECT
 
 public:
-    // The table and its sample names are the window's, read again in place.
-    SoundListBox(const SoundTable& table, const SampleNames& sampleNames, QWidget* parent);
+    // The table open is the window's, read again in place.
+    SoundListBox(const OpenTable& open, QWidget* parent);
 
     SoundListModel* sounds() const { return model_; }
     int count() const { return static_cast<int>(model_->entries().size()); }
     const SoundListEntry& entry(int position) const {
         return model_->entries()[static_cast<std::size_t>(position)];
     }
-    void setEntries(std::vector<SoundListEntry> entries);
+    void setEntries();
 
     // The positions picked, in the table's order, those the filter hides included.
     std::vector<int> selectedPositions() const;
@@ -98,7 +97,6 @@ public:
     // Lists only the sounds that match `text` (see MatchesFilter), now and after the entries
     // change; the sounds picked stay picked.
     void setFilter(const QString& text);
-    bool isPositionHidden(int position) const { return model_->rowOf(position) < 0; }
     // Sorts the rows by a column, or puts back the table's order, the heading's arrow saying
     // so.
     void sortBy(std::optional<SoundColumn> column, bool descending);
@@ -134,7 +132,6 @@ private:
     void headingClicked(int section);
 
     SoundListModel* model_;
-    const SampleNames& sampleNames_;
     // Picked, but hidden by the filter; a new pick of the designer's lets them go.
     mutable std::vector<int> hiddenPicked_;
     int laidOutWidth_ = 0;

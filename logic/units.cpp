@@ -7,20 +7,6 @@
 namespace sondrel {
 namespace {
 
-double ScaleOf(EditField field) {
-    switch (field) {
-    case EditField::Range:
-        return kRangeScale;
-    case EditField::Volume:
-        return kVolumeScale;
-    case EditField::Pitch:
-        return kPitchScale;
-    case EditField::Chance:
-        return kChanceScale;
-    }
-    return 1;
-}
-
 // The whole number a field shows for its stored byte.
 int ShownValue(EditField field, std::uint8_t byte) {
     switch (field) {
@@ -28,7 +14,7 @@ int ShownValue(EditField field, std::uint8_t byte) {
         return byte & 0x1F;
     case EditField::Volume:
     case EditField::Chance:
-        return static_cast<int>(std::floor((byte & 0xFE) / ScaleOf(field)));
+        return static_cast<int>(std::floor((byte & 0xFE) / InfoOf(field).scale));
     case EditField::Pitch:
         return static_cast<int>(std::floor(((byte & 0x7F) * 256) / kPitchScale));
     }
@@ -59,7 +45,7 @@ std::int32_t ScaledOfByte(EditField field, std::uint8_t byte) {
 // The byte stored for a number from 0 to the field's largest. A whole number gets the byte
 // that shows as itself, nearest to its scaled value; the others are scaled, rounded and masked.
 std::uint8_t StoredByte(EditField field, double number) {
-    const auto scaled = static_cast<std::int32_t>(std::nearbyint(number * ScaleOf(field)));
+    const auto scaled = static_cast<std::int32_t>(std::nearbyint(number * InfoOf(field).scale));
     if (number != std::floor(number)) {
         return MaskedByte(field, scaled);
     }
@@ -78,39 +64,33 @@ std::uint8_t StoredByte(EditField field, double number) {
     return best >= 0 ? static_cast<std::uint8_t>(best) : MaskedByte(field, scaled);
 }
 
-struct FieldOfTexts {
-    EditField field;
-    std::string EditTexts::*text;
-    std::uint8_t SoundDetail::*byte;
-    std::uint8_t shown; // the bits of the byte the field shows; the others are kept as read
-};
-constexpr FieldOfTexts kFields[] = {
-    {EditField::Range, &EditTexts::Range, &SoundDetail::Radius, 0x1F},
-    {EditField::Volume, &EditTexts::Volume, &SoundDetail::Volume, 0xFE},
-    {EditField::Pitch, &EditTexts::Pitch, &SoundDetail::Pitch, 0x7F},
-    {EditField::Chance, &EditTexts::Chance, &SoundDetail::Chance, 0xFE},
-};
-
 // Stores each field whose text differs from `shown`; the others keep their bytes.
 EditResult StoreFields(const SoundDetail& detail, const EditTexts& texts, const EditTexts& shown) {
     EditResult result;
     SoundDetail stored = detail;
-    for (const FieldOfTexts& field : kFields) {
+    const ShownValues own = ShowDetail(detail);
+    for (const FieldInfo& field : kEditFields) {
         if (texts.*field.text == shown.*field.text) {
             continue;
         }
-        const std::string& text = texts.*field.text;
-        std::size_t end = 0;
-        const std::optional<double> number = NumberFromText(text, &end);
-        // Anything after the number ("12abc", "0x5A") is refused rather than passed over.
-        if (!number || end != text.size() ||
-            !(*number >= 0 && *number <= LimitsOf(field.field).max)) {
+        const std::optional<FieldChange> change =
+            ReadFieldChange(field.field, texts.*field.text, &result.decimalComma);
+        if (!change) {
             result.failed = field.field;
-            result.decimalComma = number && end < text.size() && text[end] == ',';
             return result; // nothing stored, not even the fields before
         }
-        stored.*field.byte = static_cast<std::uint8_t>(
-            (StoredByte(field.field, *number) & field.shown) | (detail.*field.byte & ~field.shown));
+        double number = change->number;
+        if (change->kind != FieldChange::Kind::Set) {
+            const ChangedValue changed = ApplyChange(*change, own.*field.value, field.max);
+            result.held[static_cast<std::size_t>(field.field)] = changed.held;
+            number = changed.value;
+        }
+        if (number == own.*field.value) {
+            continue; // it shows that number already: its byte stays
+        }
+        std::uint8_t& byte = stored.*field.byte;
+        byte = static_cast<std::uint8_t>((StoredByte(field.field, number) & field.shownBits) |
+                                         (byte & ~field.shownBits));
     }
     result.stored = true;
     result.detail = stored;
@@ -119,18 +99,69 @@ EditResult StoreFields(const SoundDetail& detail, const EditTexts& texts, const 
 
 } // namespace
 
-FieldLimits LimitsOf(EditField field) {
-    switch (field) {
-    case EditField::Range:
-        return {"range", 31};
-    case EditField::Volume:
-        return {"volume", 101};
-    case EditField::Pitch:
-        return {"pitch", 100};
-    case EditField::Chance:
-        return {"chance", 101};
+std::optional<FieldChange> ReadFieldChange(EditField field, std::string_view text,
+                                           bool* decimalComma) {
+    std::size_t end = 0;
+    const std::optional<double> number = NumberFromText(text, &end);
+    if (decimalComma != nullptr) {
+        *decimalComma = number && end < text.size() && text[end] == ',';
     }
-    return {"", 0};
+    if (!number || !(*number >= 0)) {
+        return std::nullopt;
+    }
+    // Anything after the number ("12abc", "0x5A") is refused rather than passed over, but for
+    // the sign of a change, which stands after it.
+    if (end == text.size()) {
+        if (*number > InfoOf(field).max) {
+            return std::nullopt;
+        }
+        return FieldChange{FieldChange::Kind::Set, *number};
+    }
+    FieldChange change{FieldChange::Kind::Set, std::min(*number, kMaxChange)};
+    switch (text[end]) {
+    case '%':
+        change.kind = FieldChange::Kind::Percent;
+        break;
+    case '+':
+        change.kind = FieldChange::Kind::Plus;
+        break;
+    case '-':
+        change.kind = FieldChange::Kind::Minus;
+        break;
+    default:
+        return std::nullopt;
+    }
+    const bool wholeNumber = *number == std::floor(*number);
+    const std::size_t after = text.find_first_not_of(" \t\n", end + 1);
+    if (!wholeNumber || after != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return change;
+}
+
+ChangedValue ApplyChange(const FieldChange& change, int own, int max) {
+    double value = own;
+    switch (change.kind) {
+    case FieldChange::Kind::Set:
+        value = change.number;
+        break;
+    case FieldChange::Kind::Percent:
+        value = std::floor(own * change.number / 100 + 0.5);
+        break;
+    case FieldChange::Kind::Plus:
+        value = own + change.number;
+        break;
+    case FieldChange::Kind::Minus:
+        value = own - change.number;
+        break;
+    }
+    if (value < 0) {
+        return {0, Held::AtLeast};
+    }
+    if (value > max) {
+        return {max, Held::AtMost};
+    }
+    return {static_cast<int>(value), Held::No};
 }
 
 ShownValues ShowDetail(const SoundDetail& detail) {
@@ -181,7 +212,11 @@ BatchResult StoreIntoAll(const std::vector<SoundDetail>& details,
     for (const std::size_t d : chosen) {
         const EditResult result = StoreChanges(details[d], shown, now);
         if (!result.stored) {
-            return {result.failed, result.decimalComma, {}};
+            return {result.failed, result.decimalComma, {}, {}};
+        }
+        for (std::size_t field = 0; field < kEditFields.size(); ++field) {
+            batch.held[field].atLeast += result.held[field] == Held::AtLeast;
+            batch.held[field].atMost += result.held[field] == Held::AtMost;
         }
         if (result.detail != details[d]) {
             batch.changes.push_back({d, details[d], result.detail});
@@ -203,10 +238,9 @@ EditView SharedView(const std::vector<EditView>& views) {
     }
     EditView shared = views.front();
     for (const EditView& view : views) {
-        for (auto field :
-             {&EditTexts::Range, &EditTexts::Volume, &EditTexts::Pitch, &EditTexts::Chance}) {
-            if (view.Texts.*field != shared.Texts.*field) {
-                shared.Texts.*field = {};
+        for (const FieldInfo& field : kEditFields) {
+            if (view.Texts.*field.text != shared.Texts.*field.text) {
+                shared.Texts.*field.text = {};
             }
         }
         for (auto label : {&FlagColours::V, &FlagColours::P, &FlagColours::N, &FlagColours::L,

@@ -186,7 +186,7 @@ public:
         EXPECT_TRUE(script->finished()) << QKeySequence(combination).toString().toStdString();
     }
     QString caption() { return window->windowHandle()->title(); }
-    const SoundTable& shownTable() { return window->state().Table; }
+    const SoundTable& shownTable() { return window->table().table(); }
 
     bool named_;
     TempDir dir;
