@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -51,6 +52,12 @@ EditResult Typed(EditField field, const std::string& text) {
     shown.Texts.*kTextOf[at] = "\x01"; // so that any text counts as typed
     now.Texts.*kTextOf[at] = text;
     return StoreChanges(kBefore, shown, now);
+}
+
+// The view with a volume typed.
+EditView With(EditView view, const std::string& volume) {
+    view.Texts.Volume = volume;
+    return view;
 }
 
 } // namespace
@@ -144,6 +151,70 @@ TEST(StoreChanges, refusesTextThatIsNotANumberWithinTheField) {
     EditView now = shown;
     now.Texts = {"3", "1", "x", "-2"};
     EXPECT_EQ(StoreChanges(kBefore, shown, now).failed, EditField::Pitch);
+}
+
+TEST(ReadFieldChange, readsANumberOrAChangeOfEachSoundsOwnValue) {
+    using Kind = FieldChange::Kind;
+    const std::optional<std::pair<Kind, double>> none;
+    const std::pair<const char*, std::optional<std::pair<Kind, double>>> cases[] = {
+        {"80%", {{Kind::Percent, 80}}}, {" 8 0 % ", {{Kind::Percent, 80}}},
+        {"10+", {{Kind::Plus, 10}}},    {"10 -", {{Kind::Minus, 10}}},
+        {"+5", {{Kind::Set, 5}}},       {"+5+", {{Kind::Plus, 5}}},
+        {"&H10-", {{Kind::Minus, 16}}}, {"1E1%", {{Kind::Percent, 10}}},
+        {"0%", {{Kind::Percent, 0}}},   {"250%", {{Kind::Percent, 250}}},
+        {"1E9+", {{Kind::Plus, kMaxChange}}},
+        {"2.5", {{Kind::Set, 2.5}}},    {"10.5%", none},
+        {"%", none},                    {"+", none},
+        {"-", none},                    {"10+5", none},
+        {"10%%", none},                 {"-10%", none},
+        {"10% x", none},                {"10*", none},
+        {"102", none},                  {"2,5%", none},
+    };
+    for (const auto& [text, expected] : cases) {
+        const std::optional<FieldChange> change = ReadFieldChange(EditField::Volume, text);
+        ASSERT_EQ(change.has_value(), expected.has_value()) << '"' << text << '"';
+        if (change) {
+            EXPECT_EQ(change->kind, expected->first) << text;
+            EXPECT_EQ(change->number, expected->second) << text;
+        }
+    }
+}
+
+TEST(StoreChanges, aChangeOfEachSoundsOwnValueIsHeldWithinTheFieldAndKeepsAnUnchangedByte) {
+    constexpr int kMax[] = {31, 101, 100, 101};
+    for (const EditField field : kAllFields) {
+        const auto at = static_cast<std::size_t>(field);
+        for (int own = 0; own <= kMax[at]; ++own) {
+            const SoundDetail detail = Typed(field, std::to_string(own)).detail;
+            for (const long long n : {0LL, 1LL, 7LL, 10LL, 50LL, 80LL, 150LL, 1000000000LL}) {
+                for (const char sign : {'%', '+', '-'}) {
+                    const long long wanted = sign == '%'   ? (own * n + 50) / 100
+                                             : sign == '+' ? own + n
+                                                           : own - n;
+                    const long long value = std::clamp<long long>(wanted, 0, kMax[at]);
+                    EditView now = ViewOfDetail(detail);
+                    now.Texts.*kTextOf[at] = std::to_string(n) + sign;
+                    const EditResult result = StoreChanges(detail, ViewOfDetail(detail), now);
+                    ASSERT_TRUE(result.stored) << now.Texts.*kTextOf[at];
+                    const std::string what = InfoOf(field).name + (" " + std::to_string(own)) +
+                                             " " + now.Texts.*kTextOf[at];
+                    ASSERT_EQ(ShowDetail(result.detail).*kShownOf[at], value) << what;
+                    EXPECT_EQ(result.held[at], wanted < 0           ? Held::AtLeast
+                                               : wanted > kMax[at] ? Held::AtMost
+                                                                   : Held::No)
+                        << what;
+                    if (value == own) {
+                        EXPECT_EQ(result.detail, detail) << what;
+                    }
+                }
+            }
+        }
+    }
+    // A whole number typed keeps the byte of a sound that shows it already: 60 is 0x96, but a
+    // sound of 0x98 shows 60 too.
+    const SoundDetail sixty{0, 0x98, 0, 0, 0, 0};
+    EXPECT_EQ(StoreChanges(sixty, {}, With(ViewOfDetail(sixty), "60")).detail, sixty);
+    EXPECT_EQ(StoreChanges(sixty, {}, With(ViewOfDetail(sixty), "61")).detail.Volume, 0x98 + 2);
 }
 
 TEST(StoreChanges, anUnchangedViewChangesNoByteHoweverOftenItIsStored) {
