@@ -35,7 +35,7 @@ std::vector<int> OpenTable::positionsOf(const std::vector<std::size_t>& details,
     return positions;
 }
 
-void OpenTable::apply(std::vector<DetailChange> changes) {
+void OpenTable::apply(std::vector<DetailChange> changes, std::vector<std::size_t> into) {
     if (changes.empty()) {
         return;
     }
@@ -46,17 +46,15 @@ void OpenTable::apply(std::vector<DetailChange> changes) {
     if (cleanAt_ && *cleanAt_ > done_) {
         cleanAt_.reset(); // the state saved was among the steps undone, now gone
     }
-    history_.push_back(std::move(changes));
+    history_.push_back({std::move(changes), std::move(into)});
     ++done_;
 }
 
 std::vector<std::size_t> OpenTable::put(SoundDetail DetailChange::*bytes, std::size_t step) {
-    std::vector<std::size_t> details;
-    for (const DetailChange& change : history_[step]) {
+    for (const DetailChange& change : history_[step].changes) {
         table_.Details[change.detail] = change.*bytes;
-        details.push_back(change.detail);
     }
-    return details;
+    return history_[step].into;
 }
 
 std::vector<std::size_t> OpenTable::undo() {

@@ -56,12 +56,12 @@ public:
     std::vector<int> positionsOf(const std::vector<std::size_t>& details,
                                  const std::vector<std::string>& texts = {}) const;
 
-    // An edit: each detail's bytes become `after`. One edit is one step of the history; a new
-    // one lets the steps undone go.
-    void apply(std::vector<DetailChange> changes);
+    // An edit into the details `into`: each changed detail's bytes become `after`. One edit
+    // is one step of the history; a new one lets the steps undone go.
+    void apply(std::vector<DetailChange> changes, std::vector<std::size_t> into);
     bool canUndo() const { return done_ > 0; }
     bool canRedo() const { return done_ < history_.size(); }
-    // Undoes or redoes the last step, giving the details it changed: none where there is none.
+    // Undoes or redoes the last step, giving the details it was into: none where there is none.
     std::vector<std::size_t> undo();
     std::vector<std::size_t> redo();
     // True while the table holds what was last read or saved.
@@ -81,7 +81,11 @@ private:
     KnownFiles known_;
     bool includeNative_ = false;
     std::vector<SoundListEntry> list_;
-    std::vector<std::vector<DetailChange>> history_;
+    struct Step {
+        std::vector<DetailChange> changes;
+        std::vector<std::size_t> into;
+    };
+    std::vector<Step> history_;
     std::size_t done_ = 0; // the steps of the history done, the others undone
     // The steps done when it was last read or saved; nothing once those steps are gone.
     std::optional<std::size_t> cleanAt_ = 0;

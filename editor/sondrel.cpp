@@ -19,6 +19,8 @@
 #include <QShortcut>
 #include <QTimer>
 
+#include <cctype>
+
 namespace sondrel {
 namespace {
 
@@ -134,6 +136,12 @@ void Sondrel::createControls() {
                                                       {SndPIT, "Pitch"},  {SndCH, "Chance"}};
     for (const auto& [widget, name] : names) {
         widget->setAccessibleName(name);
+    }
+    for (const FieldInfo& field : kEditFields) {
+        std::string takes = WhatFieldTakes(field);
+        takes.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(takes.front())));
+        fieldOf(field.field)
+            ->setAccessibleDescription(QString::fromStdString(takes + ". Update stores it."));
     }
     Label1->setBuddy(SndRAD);
     Label2->setBuddy(SndVOL);

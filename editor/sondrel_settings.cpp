@@ -90,9 +90,13 @@ constexpr char kHelp[] =
     "looping where L or R is set; Ctrl+P again or Escape stops it. Alt+P, Alt+V, Alt+R, Alt+L and "
     "Alt+N switch the flags. A right click on the list offers the same, and the tables opened "
     "last.\n\n"
-    "The fields: RAD is the range, 0 to 31; VOL the volume and CH the chance, 0 to 101; PIT "
-    "the pitch, 0 to 100. The table keeps them in fewer bits, so a fraction is stored as near "
-    "as those allow; a whole number reads back as typed.\n\n"
+    "The fields: RAD is the range, VOL the volume, PIT the pitch and CH the chance. In that "
+    "order, they take %1."
+    "\n\nThe table keeps them in fewer bits, so a fraction is stored as near as those "
+    "allow; a whole number reads back as typed, and a sound that shows it already keeps its "
+    "bytes. A change of each sound's own value (80%, 10+, 10-) suits several sounds at once: "
+    "each keeps its relation to the others, and the status line says how many were held at "
+    "an end.\n\n"
     "The flags, red when set and black when clear, are bits of the sound's flags in the "
     "table: P is bit 13, V bit 14 and N bit 12; L and R are its loop mode, R mode 2 and L "
     "mode 3 (a mode 1 read from the table shows as L too). The table does not say what P, V "
@@ -262,7 +266,11 @@ void Sondrel::dropEvent(QDropEvent* event) {
 }
 
 void Sondrel::showHelp() {
-    prompts_.tell(this, QString::fromLatin1(kHelp));
+    QStringList fields;
+    for (const FieldInfo& field : kEditFields) {
+        fields << QString::fromStdString(WhatFieldTakes(field));
+    }
+    prompts_.tell(this, QString::fromLatin1(kHelp).arg(fields.join("; ")));
 }
 
 void Sondrel::showAbout() {

@@ -179,7 +179,7 @@ bool Sondrel::ApplyEdits() {
         return true; // nothing to store into, or nothing to store
     }
     if (!outcome.batch.changes.empty()) {
-        open_.apply(std::move(outcome.batch.changes));
+        open_.apply(std::move(outcome.batch.changes), view_.details());
         SndLst->sounds()->refresh();
     }
     showStatus(NameText(outcome.words));

@@ -139,6 +139,12 @@ std::optional<FieldChange> ReadFieldChange(EditField field, std::string_view tex
     return change;
 }
 
+std::string WhatFieldTakes(const FieldInfo& field) {
+    const std::string limits = "0 to " + std::to_string(field.max);
+    return "a number from " + limits + ", or a change of each sound's own " + field.name +
+           ": 80% for 80% of it, 10+ for 10 more, 10- for 10 less, held within " + limits;
+}
+
 ChangedValue ApplyChange(const FieldChange& change, int own, int max) {
     double value = own;
     switch (change.kind) {

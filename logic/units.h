@@ -94,6 +94,10 @@ inline constexpr double kMaxChange = 1e6; // a larger one changes nothing more
 std::optional<FieldChange> ReadFieldChange(EditField field, std::string_view text,
                                            bool* decimalComma = nullptr);
 
+// What a field takes, in words: "a number from 0 to 31, or a change of each sound's own range:
+// 80% for 80% of it, 10+ for 10 more, 10- for 10 less, held within 0 to 31".
+std::string WhatFieldTakes(const FieldInfo& field);
+
 // Whether a change came out beyond what the field shows, and so was held at an end.
 enum class Held : std::uint8_t { No, AtLeast, AtMost };
 // A change applied to the value a field shows of one sound.

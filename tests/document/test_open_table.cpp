@@ -16,12 +16,11 @@ const SampleNames kNames = {"KV5 Sound 12.wav", "Door.wav", "KV3 Sound 4.wav"};
 
 // A series sound on slot 45, a native one on slot 120, another series sound on 12 and 13.
 void WritePair(const fs::path& table) {
-    WriteTableAndSampleList(table,
-                            TableOf({{45, 0}, {120, 1}, {12, 2}, {13, 2}},
-                                    {{0, 250, 5, 10, 126, 4}, {1, 20, 6, 0, 0, 4},
-                                     {2, 40, 7, 0, 0, 4}},
-                                    3),
-                            kNames);
+    WriteTableAndSampleList(
+        table,
+        TableOf({{45, 0}, {120, 1}, {12, 2}, {13, 2}},
+                {{0, 250, 5, 10, 126, 4}, {1, 20, 6, 0, 0, 4}, {2, 40, 7, 0, 0, 4}}, 3),
+        kNames);
 }
 
 OpenTable Opened(const fs::path& table, bool includeNative = true) {
@@ -66,23 +65,29 @@ TEST(OpenTable, undoAndRedoStepThroughTheEditsAndTheCleanStateIsTheOneLastSaved)
     const auto edit = [&](std::uint8_t volume) {
         SoundDetail after = open.table().Details[0];
         after.Volume = volume;
-        open.apply({{0, open.table().Details[0], after}});
+        open.apply({{0, open.table().Details[0], after}}, {0, 2});
     };
     Answers answers;
     // Each step, then the first sound's volume and whether the table is as saved.
     const std::vector<std::tuple<std::function<void()>, int, bool>> steps = {
         {[&] { edit(1); }, 1, false},
         {[&] { edit(2); }, 2, false},
-        {[&] { EXPECT_EQ(open.undo(), std::vector<std::size_t>{0}); }, 1, false},
+        {[&] {
+             EXPECT_EQ(open.undo(), (std::vector<std::size_t>{0, 2}));
+         },
+         1, false},
         {[&] { open.undo(); }, original.Volume, true},
         {[&] { EXPECT_EQ(open.undo(), std::vector<std::size_t>{}); }, original.Volume, true},
-        {[&] { EXPECT_EQ(open.redo(), std::vector<std::size_t>{0}); }, 1, false},
+        {[&] {
+             EXPECT_EQ(open.redo(), (std::vector<std::size_t>{0, 2}));
+         },
+         1, false},
         {[&] { EXPECT_TRUE(open.save(dir / "b.sfx", answers)); }, 1, true},
         {[&] { open.undo(); }, original.Volume, false},
         {[&] { edit(3); }, 3, false}, // the step saved is gone
         {[&] { EXPECT_EQ(open.redo(), std::vector<std::size_t>{}); }, 3, false},
         {[&] { open.undo(); }, original.Volume, false},
-        {[&] { open.apply({}); }, original.Volume, false}, // no change, no step
+        {[&] { open.apply({}, {0}); }, original.Volume, false}, // no change, no step
         {[&] { open.redo(); }, 3, false},
     };
     for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -108,13 +113,23 @@ TEST(OpenTable, aSaveAsksWhatItMustAndWritesNothingWhereAnAnswerStopsIt) {
     const Case cases[] = {
         {"in place, unchanged on the disk", [](const fs::path&) {}, "a.sfx", {}, {}, true},
         {"over a sample list never read, kept",
-         [](const fs::path& dir) { WriteText(dir / "b.sam", "other\n"); }, "b.sfx",
-         {{"unknown list", false}}, {"unknown list"}, false},
+         [](const fs::path& dir) { WriteText(dir / "b.sam", "other\n"); },
+         "b.sfx",
+         {{"unknown list", false}},
+         {"unknown list"},
+         false},
         {"over a sample list never read, replaced",
-         [](const fs::path& dir) { WriteText(dir / "b.sam", "other\n"); }, "b.sfx",
-         {{"unknown list", true}}, {"unknown list"}, true},
-        {"over a table changed since", [](const fs::path& dir) { WriteText(dir / "a.sfx", "x"); },
-         "a.sfx", {{"changed", false}}, {"changed"}, false},
+         [](const fs::path& dir) { WriteText(dir / "b.sam", "other\n"); },
+         "b.sfx",
+         {{"unknown list", true}},
+         {"unknown list"},
+         true},
+        {"over a table changed since",
+         [](const fs::path& dir) { WriteText(dir / "a.sfx", "x"); },
+         "a.sfx",
+         {{"changed", false}},
+         {"changed"},
+         false},
         {"as its own sample list", [](const fs::path&) {}, "a.sam", {}, {"own list"}, false},
     };
     for (const Case& c : cases) {
@@ -123,7 +138,7 @@ TEST(OpenTable, aSaveAsksWhatItMustAndWritesNothingWhereAnAnswerStopsIt) {
         OpenTable open = Opened(dir / "a.sfx");
         SoundDetail after = open.table().Details[0];
         after.Volume = 2;
-        open.apply({{0, open.table().Details[0], after}});
+        open.apply({{0, open.table().Details[0], after}}, {0});
         c.before(dir.path());
         const std::vector<std::string> files = dir.entries();
         const Bytes before = ReadAll(dir / "a.sfx");

@@ -46,7 +46,7 @@ TEST_F(SoundsInViewTest, showsOneSoundsValuesOrWhatSeveralShareAndTheirSamples) 
     EXPECT_EQ(of({0}).boxNames(), (Names{"KV1 Sound 1.wav", "KV1 Sound 2.wav"}));
     EXPECT_EQ(of({0, 1}).shown().Texts, (EditTexts{"", "", "", "4"}));
     EXPECT_EQ(of({0, 1}).boxNames(), (Names{"KV1 Sound 1.wav", "KV1 Sound 2.wav"}));
-    EXPECT_EQ(of({0, 2}).boxNames(), Names{}); // they play different samples
+    EXPECT_EQ(of({0, 2}).boxNames(), Names{});               // they play different samples
     EXPECT_EQ(of({2}).boxNames(), Names{"KV1 Sound 3.wav"}); // as far as the list names them
     EXPECT_EQ(of({1, 2}).details(), (std::vector<std::size_t>{1, 2}));
 }
@@ -81,15 +81,29 @@ TEST_F(SoundsInViewTest, anUpdateStoresIntoEachSoundAndSaysWhatItDidAndWhatWasHe
         cases[] = {
             {{0}, &EditTexts::Volume, "20", {0}, "Stored the volume into KV1 Sound 1 - 1"},
             {{0, 1, 2}, &EditTexts::Volume, "60", {0, 1}, "Stored the volume into 3 sounds"},
-            {{0, 1, 2}, &EditTexts::Volume, "80%", {0, 2}, // 2 stays 2
+            {{0, 1, 2},
+             &EditTexts::Volume,
+             "80%",
+             {0, 2}, // 2 stays 2
              "Stored 80% of each volume into 3 sounds"},
             {{0, 1, 2}, &EditTexts::Volume, "100%", {}, "Stored 100% of each volume into 3 sounds"},
-            {{0, 1, 2}, &EditTexts::Range, "5-", {0, 1, 2},
+            {{0, 1, 2},
+             &EditTexts::Range,
+             "5-",
+             {0, 1, 2},
              "Stored each range minus 5 into 3 sounds; 1 held at 0"},
-            {{0, 1, 2}, &EditTexts::Range, "30+", {0, 1}, "Stored each range plus 30 into 3 "
-                                                          "sounds; 2 held at 31"},
-            {{1}, &EditTexts::Volume, " 3 -", {1}, "Stored the volume minus 3 into KV1 Sound 1 - "
-                                                   "2; held at 0"},
+            {{0, 1, 2},
+             &EditTexts::Range,
+             "30+",
+             {0, 1},
+             "Stored each range plus 30 into 3 "
+             "sounds; 2 held at 31"},
+            {{1},
+             &EditTexts::Volume,
+             " 3 -",
+             {1},
+             "Stored the volume minus 3 into KV1 Sound 1 - "
+             "2; held at 0"},
             {{0, 1}, &EditTexts::Chance, "+5", {0, 1}, "Stored the chance into 2 sounds"},
         };
     for (const auto& [positions, field, text, changed, words] : cases) {

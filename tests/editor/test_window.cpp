@@ -869,7 +869,7 @@ TEST(WindowBatch, oneUpdateStoresIntoEverySelectedSoundOnlyWhatChangedAndOneUndo
     EXPECT_TRUE(v->text(QAccessible::Description).startsWith("Mixed."));
 
     // The volume typed goes into all three; every other byte stays, the loop modes 2, 1
-    // and 3 too.
+    // and 3 too. Then half of each one's own volume (100, 101 and 1), and 60 more on each.
     t.type("SndVOL", "20");
     t.press("Update");
     SoundTable expected = MakeTable();
@@ -877,12 +877,32 @@ TEST(WindowBatch, oneUpdateStoresIntoEverySelectedSoundOnlyWhatChangedAndOneUndo
         expected.Details[detail].Volume = 50 | (expected.Details[detail].Volume & 1);
     }
     EXPECT_EQ(t.shownTable(), expected);
+    t.key(Qt::CTRL | Qt::Key_Z);
+    t.type("SndVOL", "50%");
+    t.press("Update");
+    EXPECT_EQ(t.child<QLabel>("SndStatus")->text(), "Stored 50% of each volume into 3 sounds");
+    t.type("SndVOL", "60+");
+    t.press("Update");
+    EXPECT_EQ(t.child<QLabel>("SndStatus")->text(),
+              "Stored each volume plus 60 into 3 sounds; 2 held at 101");
+    for (const auto& [detail, volume] : {std::pair{0, 101}, {1, 101}, {2, 61}}) {
+        EXPECT_EQ(ShowDetail(t.shownTable().Details[detail]).Volume, volume) << detail;
+    }
+    t.key(Qt::CTRL | Qt::Key_Z);
+    t.key(Qt::CTRL | Qt::Key_Z);
+    EXPECT_EQ(t.shownTable(), MakeTable());
+    t.key(Qt::CTRL | Qt::Key_Y);
+    t.key(Qt::CTRL | Qt::Key_Y);
+    t.key(Qt::CTRL | Qt::Key_Z);
+    t.key(Qt::CTRL | Qt::Key_Z);
+    t.key(Qt::CTRL | Qt::Key_Y);
     // Moving away with an edit asks about the three.
     t.type("SndCH", "7");
     t.key(Qt::Key_Down, {Script::press(QMessageBox::Cancel)});
     EXPECT_TRUE(t.script->messages().at(0).startsWith("You changed 3 sounds without"));
 
-    // One undo step for the batch, after the chance typed; the three stay selected.
+    // One undo step for each Update of the three, after the chance typed; the three stay
+    // selected.
     t.key(Qt::CTRL | Qt::Key_Z);
     t.key(Qt::CTRL | Qt::Key_Z);
     EXPECT_EQ(t.shownTable(), MakeTable());

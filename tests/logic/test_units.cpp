@@ -157,18 +157,29 @@ TEST(ReadFieldChange, readsANumberOrAChangeOfEachSoundsOwnValue) {
     using Kind = FieldChange::Kind;
     const std::optional<std::pair<Kind, double>> none;
     const std::pair<const char*, std::optional<std::pair<Kind, double>>> cases[] = {
-        {"80%", {{Kind::Percent, 80}}}, {" 8 0 % ", {{Kind::Percent, 80}}},
-        {"10+", {{Kind::Plus, 10}}},    {"10 -", {{Kind::Minus, 10}}},
-        {"+5", {{Kind::Set, 5}}},       {"+5+", {{Kind::Plus, 5}}},
-        {"&H10-", {{Kind::Minus, 16}}}, {"1E1%", {{Kind::Percent, 10}}},
-        {"0%", {{Kind::Percent, 0}}},   {"250%", {{Kind::Percent, 250}}},
+        {"80%", {{Kind::Percent, 80}}},
+        {" 8 0 % ", {{Kind::Percent, 80}}},
+        {"10+", {{Kind::Plus, 10}}},
+        {"10 -", {{Kind::Minus, 10}}},
+        {"+5", {{Kind::Set, 5}}},
+        {"+5+", {{Kind::Plus, 5}}},
+        {"&H10-", {{Kind::Minus, 16}}},
+        {"1E1%", {{Kind::Percent, 10}}},
+        {"0%", {{Kind::Percent, 0}}},
+        {"250%", {{Kind::Percent, 250}}},
         {"1E9+", {{Kind::Plus, kMaxChange}}},
-        {"2.5", {{Kind::Set, 2.5}}},    {"10.5%", none},
-        {"%", none},                    {"+", none},
-        {"-", none},                    {"10+5", none},
-        {"10%%", none},                 {"-10%", none},
-        {"10% x", none},                {"10*", none},
-        {"102", none},                  {"2,5%", none},
+        {"2.5", {{Kind::Set, 2.5}}},
+        {"10.5%", none},
+        {"%", none},
+        {"+", none},
+        {"-", none},
+        {"10+5", none},
+        {"10%%", none},
+        {"-10%", none},
+        {"10% x", none},
+        {"10*", none},
+        {"102", none},
+        {"2,5%", none},
     };
     for (const auto& [text, expected] : cases) {
         const std::optional<FieldChange> change = ReadFieldChange(EditField::Volume, text);
@@ -199,7 +210,7 @@ TEST(StoreChanges, aChangeOfEachSoundsOwnValueIsHeldWithinTheFieldAndKeepsAnUnch
                     const std::string what = InfoOf(field).name + (" " + std::to_string(own)) +
                                              " " + now.Texts.*kTextOf[at];
                     ASSERT_EQ(ShowDetail(result.detail).*kShownOf[at], value) << what;
-                    EXPECT_EQ(result.held[at], wanted < 0           ? Held::AtLeast
+                    EXPECT_EQ(result.held[at], wanted < 0          ? Held::AtLeast
                                                : wanted > kMax[at] ? Held::AtMost
                                                                    : Held::No)
                         << what;
