@@ -1,6 +1,5 @@
 #include "editor/accessibility.h"
 
-#include "editor/sondrel.h"
 #include "editor/sound_list_box.h"
 
 #include <QAccessibleWidget>
@@ -225,11 +224,13 @@ QList<QAccessibleInterface*> SoundCell::columnHeaderCells() const {
                                             : QList<QAccessibleInterface*>{};
 }
 
+const char* windowClass = nullptr; // the window's class name, given once before any is made
+
 QAccessibleInterface* Factory(const QString& className, QObject* object) {
     if (className == QLatin1String(SoundListBox::staticMetaObject.className())) {
         return new SoundListAccessible(static_cast<SoundListBox*>(object));
     }
-    if (className == QLatin1String(Sondrel::staticMetaObject.className())) {
+    if (className == QLatin1String(windowClass)) {
         return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
     }
     return nullptr;
@@ -237,9 +238,12 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
 
 } // namespace
 
-void InstallAccessibility() {
+void InstallAccessibility(const QMetaObject& window) {
     static std::once_flag installed;
-    std::call_once(installed, [] { QAccessible::installFactory(Factory); });
+    std::call_once(installed, [&window] {
+        windowClass = window.className();
+        QAccessible::installFactory(Factory);
+    });
 }
 
 } // namespace sondrel

@@ -4,9 +4,12 @@
 // table of one selection at a time.)
 #pragma once
 
+struct QMetaObject;
+
 namespace sondrel {
 
-// Makes Qt ask Sondrel's own accessible interfaces for these two; once is enough.
-void InstallAccessibility();
+// Makes Qt ask Sondrel's own accessible interfaces for these two, the window being of the
+// class `window`; once is enough.
+void InstallAccessibility(const QMetaObject& window);
 
 } // namespace sondrel

@@ -51,7 +51,7 @@ Sondrel::Sondrel(StartOptions options, EarlyRead early)
     setAutoFillBackground(true);
     setFont(DialogFont(kDialogFontPoints, false));
     setAcceptDrops(true); // a table dropped onto the window opens
-    InstallAccessibility();
+    InstallAccessibility(staticMetaObject);
     createControls();
 }
 

@@ -3,21 +3,15 @@
 // safe_save.h's.
 #pragma once
 
+#include "formats/file_error.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 namespace sondrel {
-
-// Why a file operation failed, in plain words naming the file. Callers turn it into the
-// `Failure` of their format.
-class FileError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // An existing regular file (after following links), open for reading. A folder, a named pipe
 // or a device is refused with FileError, and opening never waits.

@@ -4,7 +4,7 @@
 // otherwise.
 #pragma once
 
-#include "formats/file_io.h"
+#include "formats/file_error.h"
 
 #include <cstddef>
 #include <cstdint>

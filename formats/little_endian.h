@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
-#include <string_view>
 #include <vector>
 
 // The files' numbers are little-endian, as the machines the level editor runs on; the readers
@@ -39,13 +38,6 @@ public:
     // How many of the next `count` bytes the file holds.
     std::size_t held(std::size_t count) const {
         return pos_ >= size() ? 0 : std::min(count, bytes_.size() - static_cast<std::size_t>(pos_));
-    }
-    // The next `count` bytes, as far as the file holds them, without moving.
-    std::string_view view(std::size_t count) const {
-        return pos_ >= size()
-                   ? std::string_view()
-                   : std::string_view(reinterpret_cast<const char*>(bytes_.data()) + pos_,
-                                      held(count));
     }
     // Copies the next `count` bytes, as far as the file holds them, and moves past all of them.
     void read(void* out, std::size_t count) {
