@@ -235,7 +235,7 @@ private:
     ObjectNameTable objectNames_;
     OpenTable open_;      // the table open for editing, none before the start-up has read one
     SoundsInView view_;   // the sounds the fields show
-    bool moving_ = false; // the program itself moves the selection, or gives the list entries
+    bool moving_ = false; // the program itself moves the selection
     std::vector<std::pair<QWidget*, QRect>> laidOut_; // each control at the laid-out size
     std::unique_ptr<QSettings> settings_;             // made on first use
     std::filesystem::path settingsFile_;              // where they are; empty: the registry

@@ -76,10 +76,8 @@ Sondrel::LoadResult Sondrel::Form_Load() {
 }
 
 void Sondrel::BuildSoundList() {
-    moving_ = true; // the selection the list loses is no click
-    view_ = {};
+    view_ = {}; // so the selection the list loses shows nothing anew
     SndLst->setEntries();
-    moving_ = false;
 }
 
 void Sondrel::showTableName() {
