@@ -325,6 +325,22 @@ TEST_F(WindowTest, aScreenReaderNamesEveryControlAndWorksTheFlags) {
                   ->text(QAccessible::Name),
               "Samples");
 
+    // The list as a table: its headings first, then each row's cells, each numbered as Qt
+    // numbers the cells of its item views.
+    QAccessibleInterface* sounds = QAccessible::queryAccessibleInterface(child<QWidget>("SndLst"));
+    const int columns = sounds->tableInterface()->columnCount() + 1;
+    for (const auto& [number, role, text] :
+         {std::tuple{1, QAccessible::ColumnHeader, QString("Sound")},
+          {2, QAccessible::ColumnHeader, QString("Range")},
+          {columns + 1, QAccessible::Cell, QString("KV5 Sound 12 - 45")},
+          {2 * columns + 1, QAccessible::Cell, QString("Object 120")}}) {
+        QAccessibleInterface* cell = sounds->child(number);
+        ASSERT_NE(cell, nullptr) << number;
+        EXPECT_EQ(cell->role(), role) << number;
+        EXPECT_EQ(cell->text(QAccessible::Name), text) << number;
+        EXPECT_EQ(sounds->indexOfChild(cell), number);
+    }
+
     select(0); // V and R lit; its one sample shown
     EXPECT_EQ(child<QComboBox>("Samples")->currentText(), "KV5 Sound 12.wav");
     EXPECT_EQ(fields(), (QStringList{"5", "100", "100", "4"}));
@@ -971,8 +987,14 @@ TEST(WindowSettings, theWindowKeepsItsSizeAndColumnsAndTheRecentTablesAndOpensOn
         EditorSession t({}, home / "settings.ini");
         t.open();
         first = Q(t.table());
+        EXPECT_EQ(t.window->findChild<QPushButton*>("Play"), nullptr); // not at the first size
         t.window->resize(enlarged);
-        EXPECT_TRUE(t.child<QPushButton>("Play")->isVisible());
+        const auto* play = t.child<QPushButton>("Play");
+        EXPECT_TRUE(play->isVisible());
+        EXPECT_FALSE(play->geometry().intersects(t.child<QPushButton>("Save")->geometry()));
+        t.window->resize(t.window->minimumSize());
+        EXPECT_FALSE(play->isVisible());
+        t.window->resize(enlarged);
         t.child<SoundListBox>("SndLst")->horizontalHeader()->resizeSection(1, 77);
         EXPECT_TRUE(t.window->close());
     }

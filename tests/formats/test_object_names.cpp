@@ -129,6 +129,9 @@ TEST(ObjectNames, theDatabaseIsLookedForBesideTheProgramThenInTheDataFolders) {
     std::vector<fs::path> folders = ObjectDatabaseFolders();
     EXPECT_EQ(folders, (std::vector<fs::path>{ProgramFolder(), user / "sondrel",
                                               system1 / "sondrel", system2 / "sondrel"}));
+    // The first folder, absolute; an empty one and a relative one last.
+    setenv("XDG_DATA_DIRS", (system1.string() + "::" + system2.string() + ":relative").c_str(), 1);
+    EXPECT_EQ(ObjectDatabaseFolders(), folders);
     EXPECT_TRUE(fs::exists(ProgramFolder() / "test_object_names"));
     folders.erase(folders.begin()); // this program's folder holds the example database
     EXPECT_EQ(FindObjectDatabase(folders), fs::path());

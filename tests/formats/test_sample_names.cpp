@@ -63,11 +63,13 @@ TEST(SampleListGrammar, readsTheNamesItShould) {
         {"\"a,b\r\nc\r\n", 2, {"a,b", "c"}}, // an open quote runs to the line end
         {"a\"b\r\n", 1, {"a\"b"}},           // a quote inside a name is kept
         {"\r\n\r\nx\r\n", 3, {"", "", "x"}}, // empty lines are empty names
-        {"a,\r\nb\r\n", 3, {"a", "", "b"}},  // a trailing comma ends with an empty name
-        {"a\nb\n", 2, {"a", "b"}},           // LF alone ends a line
-        {"a\rb\r", 2, {"a", "b"}},           // CR alone too
-        {"a\rb\nc", 3, {"a", "b", "c"}},     // a LF after a CR and a name is a line end
-        {"a\r\r\nb", 3, {"a", "", "b"}},     // CR CR LF is two line ends
+        {"\nb\n", 2, {"", "b"}},             // the first line too, however it ends
+        {"\rb", 2, {"", "b"}},
+        {"a,\r\nb\r\n", 3, {"a", "", "b"}}, // a trailing comma ends with an empty name
+        {"a\nb\n", 2, {"a", "b"}},          // LF alone ends a line
+        {"a\rb\r", 2, {"a", "b"}},          // CR alone too
+        {"a\rb\nc", 3, {"a", "b", "c"}},    // a LF after a CR and a name is a line end
+        {"a\r\r\nb", 3, {"a", "", "b"}},    // CR CR LF is two line ends
         {"a" + std::string(100000, ',') + "\r\nb", 3, {"a", "", ""}}, // a long line of names
         {std::string("\xE9t\xE9\0.wav\r\n", 10), 1, {std::string("\xE9t\xE9\0.wav", 8)}},
         {"\xEF\xBB\xBF\r\nb\r\n", 2, {"", "b"}},           // a byte-order mark is no name

@@ -119,6 +119,8 @@ TEST(TableText, aTextThatIsNotATablesIsRefusedNamingTheLine) {
         {with("details 3", "details 3 " + std::string(50, 'x')), lineOf("details 3"),
          "unexpected \"" + std::string(40, 'x') + "\""}, // what follows, up to 40 bytes
         {with("detail 1:", "detail 0:"), lineOf("detail 1:"), "twice (also on line"},
+        {with("details 3", "detials 3"), lineOf("details 3"), "not a line of a table's text"},
+        {with("slot 4:", std::string("\0slot 4:", 8)), lineOf("slot 4:"), "not a line of a"},
         {with("detail 2:", "detail 3:"), lineOf("detail 2:"), "from 0 to 2"},
         {with("slot 4: detail 2", "slot 370: detail 2"), lineOf("slot 4:"), "from 0 to 369"},
         {with("index 1: 1\n", ""), lineOf("samples 3"), "sample index 1 is missing"},
@@ -176,6 +178,10 @@ TEST(TableMerge, changesToDifferentPartsMergeAndTheSamePartChangedTwiceConflicts
         t.NumDetails = 4;
     });
     const TableFile reindexed = changed([](SoundTable& t) { t.SampleIndices[1] = 77; });
+    const TableFile removed = changed([](SoundTable& t) {
+        t.Details.pop_back();
+        t.NumDetails = 2;
+    });
 
     // Clean: each side's change is kept.
     const MergeResult both = MergeTables(base, louder, farther);
@@ -186,6 +192,10 @@ TEST(TableMerge, changesToDifferentPartsMergeAndTheSamePartChangedTwiceConflicts
     EXPECT_EQ(MergeTables(base, reindexed, added).merged.table.Details.size(), 4u);
     EXPECT_EQ(MergeTables(base, louder, louder).merged, louder);
     EXPECT_TRUE(MergeTables(base, louder, louder).conflicts.empty());
+    const MergeResult shorter = MergeTables(base, louder, removed); // the last detail gone
+    EXPECT_TRUE(shorter.conflicts.empty());
+    EXPECT_EQ(shorter.merged.table.Details,
+              (std::vector<SoundDetail>{louder.table.Details[0], base.table.Details[1]}));
 
     using Kind = MergeConflict::Kind;
     const struct {
@@ -205,4 +215,9 @@ TEST(TableMerge, changesToDifferentPartsMergeAndTheSamePartChangedTwiceConflicts
         EXPECT_EQ(result.conflicts[0].kind, c.kind) << c.what;
         EXPECT_EQ(result.conflicts[0].index, c.index) << c.what;
     }
+    // A detail changed on one side and removed on the other: that detail, then the count.
+    const MergeResult gone = MergeTables(base, farther, removed);
+    ASSERT_EQ(gone.conflicts.size(), 2u);
+    EXPECT_EQ(gone.conflicts[0].kind, Kind::Detail);
+    EXPECT_EQ(gone.conflicts[0].index, 2u);
 }
