@@ -3,7 +3,7 @@
 #pragma once
 
 #include "formats/object_names.h"
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "formats/sound_table.h"
 
 #include <filesystem>

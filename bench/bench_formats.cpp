@@ -4,9 +4,9 @@
 // a ratio to its limit.
 #include "bench/bench_data.h"
 #include "formats/object_names.h"
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "formats/sound_table.h"
-#include "logic/sample_name.h"
+#include "logic/series_names.h"
 #include "logic/sound_list.h"
 #include "logic/units.h"
 

@@ -8,7 +8,7 @@
 #include "bench/bench_data.h"
 #include "editor/sondrel.h"
 #include "editor/sound_list_box.h"
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "logic/sound_columns.h"
 
 #include <QAbstractButton>

@@ -6,7 +6,7 @@ namespace fs = std::filesystem;
 
 namespace sondrel {
 
-OpenTable::OpenTable(fs::path path, TablePairRead read, const ObjectNameTable& objectNames,
+OpenTable::OpenTable(fs::path path, PairAsRead read, const ObjectNameTable& objectNames,
                      bool includeNative, KnownFiles known)
     : path_(std::move(path)), table_(std::move(read.table)), names_(std::move(read.names)),
       known_(std::move(known)), includeNative_(includeNative) {
@@ -95,7 +95,7 @@ bool OpenTable::save(const fs::path& table, SaveAsker& asker) {
     }
     // What the two files hold now that the designer has decided: a file another program
     // changes while the save goes on stops it before that file is replaced.
-    const PairStamps decided{StampFile(table), StampFile(sampleList)};
+    const StampsWhenDecided decided{StampFile(table), StampFile(sampleList)};
     WriteTableAndSampleList(table, table_, names_, {}, &decided,
                             questions.linksOutside.empty() ? OutsideLinks::Refuse
                                                            : OutsideLinks::Follow);

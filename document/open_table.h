@@ -5,7 +5,7 @@
 
 #include "formats/known_files.h"
 #include "formats/object_names.h"
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "formats/sound_table.h"
 #include "formats/table_pair.h"
 #include "logic/sound_list.h"
@@ -39,7 +39,7 @@ public:
     OpenTable() = default;
     // The pair read from `path`, listed as ComputeSoundList lists it. `known` holds the files
     // read or saved before, this pair's two added. Throws Failure as ComputeSoundList does.
-    OpenTable(std::filesystem::path path, TablePairRead read, const ObjectNameTable& objectNames,
+    OpenTable(std::filesystem::path path, PairAsRead read, const ObjectNameTable& objectNames,
               bool includeNative, KnownFiles known = {});
 
     const std::filesystem::path& path() const { return path_; } // opened, or last saved

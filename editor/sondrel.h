@@ -57,7 +57,7 @@ class Prompts;
 struct StartUpFiles {
     ObjectNameTable objectNames;
     std::filesystem::path table; // the table named, made absolute
-    std::optional<TablePairRead> named;
+    std::optional<PairAsRead> named;
 };
 
 // How the window starts.

@@ -5,7 +5,7 @@
 #include "editor/sondrel.h"
 #include "editor/sound_list_box.h"
 #include "formats/object_names.h"
-#include "formats/sample_files.h"
+#include "formats/sample_search.h"
 #include "logic/sound_list.h"
 #include "player/sample_player.h"
 

@@ -2,7 +2,7 @@
 #include "editor/prompts.h"
 #include "editor/sondrel.h"
 #include "editor/sound_list_box.h"
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "logic/sound_list.h"
 
 #include <QAction>

@@ -173,8 +173,8 @@ void SaveSafely(const fs::path& target, std::span<const std::uint8_t> bytes) {
 }
 
 void SavePair(const fs::path& first, const ByteSource& firstBytes, const fs::path& second,
-              const ByteSource& secondBytes, const SaveStepHook& hook, const PairStamps* expected,
-              OutsideLinks outside) {
+              const ByteSource& secondBytes, const SaveStepHook& hook,
+              const StampsWhenDecided* expected, OutsideLinks outside) {
     const auto step = [&hook](SaveStep reached) {
         if (hook) {
             hook(reached);

@@ -79,7 +79,7 @@ private:
 
 // What the two targets of SavePair held when the designer decided to save: StampFile of
 // each, nothing where there was no file.
-struct PairStamps {
+struct StampsWhenDecided {
     std::optional<FileStamp> first;
     std::optional<FileStamp> second;
 };
@@ -93,7 +93,7 @@ struct PairStamps {
 // meanwhile) stops the save the same way. `outside` is each StagedFile's. Throws PairError.
 void SavePair(const std::filesystem::path& first, const ByteSource& firstBytes,
               const std::filesystem::path& second, const ByteSource& secondBytes,
-              const SaveStepHook& hook = {}, const PairStamps* expected = nullptr,
+              const SaveStepHook& hook = {}, const StampsWhenDecided* expected = nullptr,
               OutsideLinks outside = OutsideLinks::Refuse);
 
 } // namespace sondrel

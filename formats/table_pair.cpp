@@ -4,8 +4,8 @@ namespace fs = std::filesystem;
 
 namespace sondrel {
 
-TablePairRead ReadTablePair(const fs::path& path) {
-    TablePairRead read;
+PairAsRead ReadTablePair(const fs::path& path) {
+    PairAsRead read;
     read.table = ReadSFX(path);
     read.names = ReadSampleNames(SampleListPath(path), read.table.NumSamples);
     read.tableStamp = StampFile(path);
@@ -15,7 +15,7 @@ TablePairRead ReadTablePair(const fs::path& path) {
 
 void WriteTableAndSampleList(const fs::path& path, const SoundTable& table,
                              const SampleNames& names, const SaveStepHook& hook,
-                             const PairStamps* expected, OutsideLinks outside) {
+                             const StampsWhenDecided* expected, OutsideLinks outside) {
     try {
         const std::vector<std::uint8_t> tableBytes = SerializeSFX(table);
         SavePair(path, AllOf(tableBytes), SampleListPath(path),

@@ -3,7 +3,7 @@
 
 #include "formats/file_io.h"
 #include "formats/safe_save.h"
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "formats/sound_table.h"
 
 #include <filesystem>
@@ -14,7 +14,7 @@
 namespace sondrel {
 
 // A table and the sample list beside it as read, with what each file held then.
-struct TablePairRead {
+struct PairAsRead {
     SoundTable table;
     SampleNames names;
     std::optional<FileStamp> tableStamp;
@@ -23,7 +23,7 @@ struct TablePairRead {
 
 // Reads the table at `path` as ReadSFX does and the sample list beside it, and stamps both
 // files. Throws as those readers do.
-TablePairRead ReadTablePair(const std::filesystem::path& path);
+PairAsRead ReadTablePair(const std::filesystem::path& path);
 
 // Saves a table and, beside it, its sample list as a pair (SavePair): both are written in
 // full first, then the sample list replaces its old file, then the table; a failure leaves
@@ -34,7 +34,7 @@ TablePairRead ReadTablePair(const std::filesystem::path& path);
 // whether a link leading out of the table's folder may be written through.
 void WriteTableAndSampleList(const std::filesystem::path& path, const SoundTable& table,
                              const SampleNames& names, const SaveStepHook& hook = {},
-                             const PairStamps* expected = nullptr,
+                             const StampsWhenDecided* expected = nullptr,
                              OutsideLinks outside = OutsideLinks::Refuse);
 
 } // namespace sondrel

@@ -7,14 +7,14 @@
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    sondrel::TablePair pair;
+    sondrel::TableWithList pair;
     try {
         pair = sondrel::ReadTableText(std::string_view(reinterpret_cast<const char*>(data), size));
     } catch (const sondrel::TextError&) {
         return 0;
     }
     const std::string text = sondrel::TableText(pair);
-    const sondrel::TablePair again = sondrel::ReadTableText(text); // throws: a finding
+    const sondrel::TableWithList again = sondrel::ReadTableText(text); // throws: a finding
     if (!(again == pair) || sondrel::TableText(again) != text) {
         __builtin_trap();
     }

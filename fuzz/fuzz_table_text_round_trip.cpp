@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // none when the length's top bit is set.
     const std::size_t length = std::min<std::size_t>((data[0] | (data[1] << 8)) & 0x7FFF, size - 2);
     const std::span<const std::uint8_t> table(data + 2, length);
-    sondrel::TablePair pair;
+    sondrel::TableWithList pair;
     try {
         pair.table = sondrel::ParseTableFile(table);
     } catch (const sondrel::Failure&) {
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                 size - 2 - length);
     }
     const std::string text = sondrel::TableText(pair);
-    const sondrel::TablePair read = sondrel::ReadTableText(text); // throws: a finding
+    const sondrel::TableWithList read = sondrel::ReadTableText(text); // throws: a finding
     const std::vector<std::uint8_t> bytes = sondrel::SerializeTableFile(read.table);
     if (!std::equal(bytes.begin(), bytes.end(), table.begin(), table.end()) ||
         read.sampleList != pair.sampleList || sondrel::TableText(read) != text) {

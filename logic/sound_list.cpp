@@ -1,7 +1,7 @@
 #include "logic/sound_list.h"
 
-#include "formats/sample_names.h"
-#include "logic/sample_name.h"
+#include "formats/sample_list.h"
+#include "logic/series_names.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "logic/table_merge.h"
 
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "logic/sound_list.h"
 
 #include <algorithm>

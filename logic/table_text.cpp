@@ -1,7 +1,7 @@
 #include "logic/table_text.h"
 
 #include "formats/object_names.h"
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "logic/sound_columns.h"
 #include "logic/sound_list.h"
 #include "logic/units.h"
@@ -89,7 +89,7 @@ std::string DetailLine(std::size_t index, const SoundDetail& detail, const std::
     return line;
 }
 
-std::vector<std::string> DetailNames(const TablePair& pair) {
+std::vector<std::string> DetailNames(const TableWithList& pair) {
     const SoundTable& table = pair.table.table;
     std::vector<std::string> names(table.Details.size());
     if (!pair.sampleList) {
@@ -113,7 +113,7 @@ std::vector<std::string> DetailNames(const TablePair& pair) {
     return names;
 }
 
-void WriteTableText(const TablePair& pair, std::ostream& out) {
+void WriteTableText(const TableWithList& pair, std::ostream& out) {
     const SoundTable& table = pair.table.table;
     out << kTextFormHeader << "\n"
         << "# A sound table and the sample list beside it, every byte of both. A detail's bytes\n"
@@ -161,7 +161,7 @@ void WriteTableText(const TablePair& pair, std::ostream& out) {
     }
 }
 
-std::string TableText(const TablePair& pair) {
+std::string TableText(const TableWithList& pair) {
     std::ostringstream text;
     WriteTableText(pair, text);
     return std::move(text).str();

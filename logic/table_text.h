@@ -41,19 +41,19 @@ inline constexpr std::string_view kTextFormHeader = "sondrel-text 1";
 inline constexpr std::uint64_t kMaxTableTextBytes = std::uint64_t{4} << 30;
 
 // A table file and, where there is one, the bytes of the sample list beside it.
-struct TablePair {
+struct TableWithList {
     TableFile table;
     std::optional<std::string> sampleList;
 
-    friend bool operator==(const TablePair&, const TablePair&) = default;
+    friend bool operator==(const TableWithList&, const TableWithList&) = default;
 };
 
 // The text of a pair. The names of the sounds come from its sample list as the window lists
 // them, the native ones by their slot; with no sample list, or one the table does not fit,
 // the details have no names. The same pair always gives the same text. WriteTableText writes
 // it out line by line, holding no more than a line.
-std::string TableText(const TablePair& pair);
-void WriteTableText(const TablePair& pair, std::ostream& out);
+std::string TableText(const TableWithList& pair);
+void WriteTableText(const TableWithList& pair, std::ostream& out);
 
 // One detail's line, as TableText writes it; `name` empty for none.
 std::string DetailLine(std::size_t index, const SoundDetail& detail, const std::string& name);
@@ -61,7 +61,7 @@ std::string DetailLine(std::size_t index, const SoundDetail& detail, const std::
 std::string DetailValues(const SoundDetail& detail);
 
 // The names TableText gives the details, in their order ("" where none).
-std::vector<std::string> DetailNames(const TablePair& pair);
+std::vector<std::string> DetailNames(const TableWithList& pair);
 
 // A text that is not a table's: the line (from 1) and what is wrong there.
 class TextError : public std::runtime_error {
@@ -93,7 +93,7 @@ struct TextPlaces {
 // Read from a stream, it is taken a piece at a time: the memory taken is the pair's, bounded
 // by the counts' limits and the sample list's, and a piece. `places`, where given, receives
 // where the text gave what.
-TablePair ReadTableText(std::string_view text, TextPlaces* places = nullptr);
-TablePair ReadTableText(std::istream& in, TextPlaces* places = nullptr);
+TableWithList ReadTableText(std::string_view text, TextPlaces* places = nullptr);
+TableWithList ReadTableText(std::istream& in, TextPlaces* places = nullptr);
 
 } // namespace sondrel

@@ -1,4 +1,4 @@
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "logic/table_text.h"
 #include "logic/text_lines.h"
 #include "logic/units.h"
@@ -94,9 +94,9 @@ std::string WrongValues(const SoundDetail& detail, const EditView& written) {
            " store the values written; change the bytes to those, or delete the values";
 }
 
-TablePair Read(TextSource& source, TextPlaces* places) {
+TableWithList Read(TextSource& source, TextPlaces* places) {
     LineReader in(source);
-    TablePair pair;
+    TableWithList pair;
     SoundTable& table = pair.table.table;
     table.SoundMap.fill(-1);
     GivenOnce slots;
@@ -318,12 +318,12 @@ std::size_t TextPlaces::lineOfListByte(std::size_t byte) const {
     return after == list.begin() ? samples : std::prev(after)->second;
 }
 
-TablePair ReadTableText(std::string_view text, TextPlaces* places) {
+TableWithList ReadTableText(std::string_view text, TextPlaces* places) {
     TextSource source(text);
     return Read(source, places);
 }
 
-TablePair ReadTableText(std::istream& in, TextPlaces* places) {
+TableWithList ReadTableText(std::istream& in, TextPlaces* places) {
     TextSource source(in);
     return Read(source, places);
 }

@@ -1,7 +1,7 @@
 // The files git tracks, for a diff's textconv: asked of git itself, in the current folder.
 #include "formats/failure.h"
 #include "formats/file_io.h"
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "text/commands.h"
 #include "text/git_command.h"
 

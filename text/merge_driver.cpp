@@ -1,6 +1,6 @@
 // merge: git's merge driver for tables, and the account of its conflicts.
 #include "formats/safe_save.h"
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "logic/table_merge.h"
 #include "logic/table_text.h"
 #include "text/commands.h"

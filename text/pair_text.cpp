@@ -1,6 +1,6 @@
 // export and import: a table and its sample list as one text, and back.
 #include "formats/safe_save.h"
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "logic/sound_list.h"
 #include "logic/table_text.h"
 #include "text/commands.h"
@@ -19,7 +19,7 @@ namespace {
 // Refuses, naming the line of the text that causes it, a pair the editor would not open: its
 // start-up reads the table as the file written would hold it (one that ends early reads its
 // missing bytes as zero), the sample list beside it, and lists the sounds; so does this.
-void RequireOpens(const TablePair& pair, const TextPlaces& places, const std::string& text,
+void RequireOpens(const TableWithList& pair, const TextPlaces& places, const std::string& text,
                   const fs::path& sampleList) {
     const auto refuse = [&](std::size_t line, const std::string& why) {
         throw ToolError{text + ", line " + std::to_string(line) + ": " + why +
@@ -80,7 +80,7 @@ std::optional<std::string> ReadSampleListText(const fs::path& path) {
 
 int ExportTable(const fs::path& table, bool fromGit, std::ostream& out, std::ostream& err) {
     RequireTable(table); // a viewer creates nothing
-    TablePair pair{ReadTableForTool(table), std::nullopt};
+    TableWithList pair{ReadTableForTool(table), std::nullopt};
     if (fromGit) {
         if (const std::optional<fs::path> list = SampleListInRepository(table)) {
             pair.sampleList = ReadSampleListText(*list);
@@ -116,7 +116,7 @@ int ImportText(const fs::path& textFile, const fs::path& table) {
         }
     }
     std::istream& in = standardInput ? std::cin : file;
-    TablePair pair;
+    TableWithList pair;
     TextPlaces places;
     try {
         errno = 0;

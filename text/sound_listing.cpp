@@ -1,6 +1,6 @@
 // list: the sound list the editor shows for a table, as text.
 #include "formats/object_names.h"
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "logic/sound_columns.h"
 #include "logic/sound_list.h"
 #include "logic/units.h"

@@ -9,7 +9,7 @@
 //   make_examples EXAMPLES_FOLDER PROGRAM_FOLDER
 #include "formats/object_names.h"
 #include "formats/safe_save.h"
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "formats/sound_table.h"
 #include "tools/object_database.h"
 #include "tools/wave_file.h"

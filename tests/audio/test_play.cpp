@@ -3,7 +3,7 @@
 // in other capitals than the sample list's; every question the window asks fails the test.
 #include "editor/sondrel.h"
 #include "editor/sound_list_box.h"
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "player/sample_player.h"
 #include "tests/editor/answer_script.h"
 #include "tests/support/test_files.h"

@@ -22,7 +22,7 @@ protected:
                                          {2, 0x98, 31, 10, 0, 4 * 2}},
                                         3),
                                 {"KV1 Sound 1.wav", "KV1 Sound 2.wav", "KV1 Sound 3.wav"});
-        TablePairRead read = ReadTablePair(dir / "a.sfx");
+        PairAsRead read = ReadTablePair(dir / "a.sfx");
         open = OpenTable(dir / "a.sfx", std::move(read), {}, false);
     }
     SoundsInView of(std::vector<int> positions) { return SoundsInView(open, std::move(positions)); }

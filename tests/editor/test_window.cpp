@@ -8,7 +8,7 @@
 #include "editor/prompts.h"
 #include "editor/sondrel.h"
 #include "editor/sound_list_box.h"
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "tests/editor/answer_script.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/test_files.h"

@@ -1,7 +1,7 @@
 #include "formats/known_files.h"
 #include "formats/object_names.h"
 #include "formats/safe_save.h"
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/test_files.h"
 

@@ -1,6 +1,6 @@
 // What the largest pair costs in memory, read in the editor start-up's order and saved as the
 // editor saves it, then exported and imported as sondrel-text does it.
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "formats/table_pair.h"
 #include "tests/support/allocation_tracker.h"
 #include "tests/support/test_files.h"

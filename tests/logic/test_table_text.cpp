@@ -1,7 +1,7 @@
 #include "logic/table_merge.h"
 #include "logic/table_text.h"
 
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@ using namespace sondrel::testing;
 namespace {
 
 // A pair from a table's bytes and, where given, its sample list's.
-TablePair PairOf(const Bytes& table, std::optional<std::string> sampleList) {
+TableWithList PairOf(const Bytes& table, std::optional<std::string> sampleList) {
     return {ParseTableFile(table), std::move(sampleList)};
 }
 
@@ -49,7 +49,7 @@ TEST(TableText, aPairReadsBackByteForByteAndItsTextTheSame) {
     Bytes odd = example;
     odd[0] = 0x34; // slot 0 names detail 0x1234, past the table's end
     odd[1] = 0x12;
-    const std::pair<const char*, TablePair> cases[] = {
+    const std::pair<const char*, TableWithList> cases[] = {
         {"the example", PairOf(example, kExampleList)},
         {"awkward sample list bytes", PairOf(example, AwkwardList())},
         {"an empty sample list", PairOf(example, "")},
@@ -63,7 +63,7 @@ TEST(TableText, aPairReadsBackByteForByteAndItsTextTheSame) {
     };
     for (const auto& [what, pair] : cases) {
         const std::string text = TableText(pair);
-        const TablePair read = ReadTableText(text);
+        const TableWithList read = ReadTableText(text);
         EXPECT_EQ(SerializeTableFile(read.table), SerializeTableFile(pair.table)) << what;
         EXPECT_EQ(read.sampleList, pair.sampleList) << what;
         EXPECT_EQ(TableText(read), text) << what;
@@ -86,8 +86,8 @@ TEST(TableText, aPairReadsBackByteForByteAndItsTextTheSame) {
                 std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(at) + 1, 3, 0);
             }
         }
-        const TablePair pair = PairOf(bytes, std::string(bytes.begin() + 700, bytes.end()));
-        const TablePair read = ReadTableText(TableText(pair));
+        const TableWithList pair = PairOf(bytes, std::string(bytes.begin() + 700, bytes.end()));
+        const TableWithList read = ReadTableText(TableText(pair));
         ASSERT_EQ(SerializeTableFile(read.table), bytes) << round;
         ASSERT_EQ(read.sampleList, pair.sampleList) << round;
     }

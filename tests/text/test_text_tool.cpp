@@ -1,6 +1,6 @@
 // sondrel-text on real files: what it writes, refuses and leaves, and which sample list it
 // takes (the diff and the merge in a real repository are test_git.sh's).
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "formats/sound_table.h"
 #include "formats/table_pair.h"
 #include "logic/sound_list.h"
@@ -122,7 +122,7 @@ TEST(SondrelText, importWritesOnlyAPairTheEditorOpensAndNamesTheLineOfWhatIsNot)
                        "the file ends at byte " + std::to_string(end) + "\nsample list\n", cut));
         const TextRun run = Text({"import", S(dir / "cut.txt"), S(dir / "cut.sfx")});
         if (run.status == 0) {
-            const TablePairRead read = ReadTablePair(dir / "cut.sfx");
+            const PairAsRead read = ReadTablePair(dir / "cut.sfx");
             EXPECT_EQ(ReadAll(dir / "cut.sfx").size(), end);
             EXPECT_NO_THROW(ComputeSoundList(read.table, read.names, {}, true, {}));
         } else {

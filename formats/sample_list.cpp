@@ -1,4 +1,4 @@
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 
 #include "formats/safe_save.h"
 

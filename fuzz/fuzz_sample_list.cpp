@@ -1,6 +1,6 @@
 // The sample-list reader on any text and count, and the writer's promise: every list of names
 // the reader produces, with what followed them, is written so that it reads back the same.
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "formats/sample_names.h"
+#include "formats/sample_list.h"
 #include "formats/table_pair.h"
 #include "tests/support/test_files.h"
 
@@ -221,7 +221,7 @@ TEST(TableAndSampleList, aFileChangedOrInTheWayDuringTheSaveLeavesBothFilesAsThe
         const Bytes oldTable = SerializeSFX(TableOf({}, {}, 1));
         WriteAll(table, oldTable);
         WriteText(dir / "city.sam", "old.wav\n");
-        const PairStamps decided{StampFile(table), StampFile(dir / "city.sam")};
+        const StampsWhenDecided decided{StampFile(table), StampFile(dir / "city.sam")};
         const fs::path changed = c.list ? dir / "city.sam" : table;
         const Bytes theirs = {'t', 'h', 'e', 'i', 'r', 's'};
         const std::string reported = FailureOf([&] {

@@ -1,4 +1,4 @@
-#include "formats/sample_files.h"
+#include "formats/sample_search.h"
 
 #include "formats/failure.h"
 #include "formats/file_io.h"

@@ -1,4 +1,4 @@
-#include "logic/sample_name.h"
+#include "logic/series_names.h"
 
 #include "logic/decimal.h"
 #include "logic/digits.h"

@@ -1,6 +1,6 @@
 // A sample's file: found beside the table or in the samples folder as Windows would find it,
 // never outside them; and read as the player hands it on, or refused with why.
-#include "formats/sample_files.h"
+#include "formats/sample_search.h"
 #include "formats/wave.h"
 #include "tests/support/test_files.h"
 #include "tools/wave_file.h"
