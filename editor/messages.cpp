@@ -39,6 +39,7 @@ QString WhatToDo(FailureCode code) {
         return "Close other programs and start Sondrel again.";
     case FailureCode::TableWrite:
     case FailureCode::SampleListWrite:
+    case FailureCode::SampleNotPlayed: // said with the sample's name, the table staying open
         return {};
     }
     return {};

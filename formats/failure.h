@@ -37,6 +37,8 @@ enum class FailureCode : int {
     SampleIndexOutOfRange = 30, // a listed sound names a sample the sample list lacks
     // Anywhere.
     OutOfMemory = 40,
+
+    SampleNotPlayed = 50, // a sample's file is not a WAV file Sondrel plays, or cannot be read
 };
 
 class Failure : public std::runtime_error {

@@ -1,5 +1,6 @@
 #include "formats/wave.h"
 
+#include "formats/failure.h"
 #include "formats/file_io.h"
 #include "formats/little_endian.h"
 
@@ -13,12 +14,15 @@ std::string_view Id(std::span<const std::uint8_t> bytes, std::size_t at) {
     return {reinterpret_cast<const char*>(bytes.data() + at), 4};
 }
 
+[[noreturn]] void Refuse(const std::string& why) {
+    throw Failure(FailureCode::SampleNotPlayed, why);
+}
+
 } // namespace
 
-std::optional<PcmWave> ParsePcmWave(std::span<const std::uint8_t> bytes, std::string& problem) {
+PcmWave ParsePcmWave(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < 12 || Id(bytes, 0) != "RIFF" || Id(bytes, 8) != "WAVE") {
-        problem = "it is not a WAV file";
-        return std::nullopt;
+        Refuse("it is not a WAV file");
     }
     std::optional<PcmWave> wave;
     // The chunks, each an id, a size and that many bytes, padded to an even length.
@@ -29,8 +33,7 @@ std::optional<PcmWave> ParsePcmWave(std::span<const std::uint8_t> bytes, std::st
         const std::size_t held = std::min(size, bytes.size() - start);
         if (id == "fmt ") {
             if (held < 16) {
-                problem = "its format is damaged";
-                return std::nullopt;
+                Refuse("its format is damaged");
             }
             const std::uint8_t* format = bytes.data() + start;
             std::uint16_t tag = Le16(format);
@@ -42,57 +45,53 @@ std::optional<PcmWave> ParsePcmWave(std::span<const std::uint8_t> bytes, std::st
             wave->Rate = static_cast<int>(Le32(format + 4));
             wave->Bits = Le16(format + 14);
             if (tag != 1) {
-                problem = "it is compressed (format " + std::to_string(tag) +
-                          "); Sondrel plays uncompressed (PCM) samples";
-            } else if (wave->Bits != 8 && wave->Bits != 16) {
-                problem = "it has " + std::to_string(wave->Bits) +
-                          "-bit samples; Sondrel plays 8 and 16 bit";
-            } else if (wave->Channels != 1 && wave->Channels != 2) {
-                problem = "it has " + std::to_string(wave->Channels) +
-                          " channels; Sondrel plays mono and stereo";
-            } else if (Le32(format + 4) < 1000 || Le32(format + 4) > 192000) {
-                problem = "its rate of " + std::to_string(Le32(format + 4)) +
-                          " Hz is not one a sound system plays";
+                Refuse("it is compressed (format " + std::to_string(tag) +
+                       "); Sondrel plays uncompressed (PCM) samples");
             }
-            if (!problem.empty()) {
-                return std::nullopt;
+            if (wave->Bits != 8 && wave->Bits != 16) {
+                Refuse("it has " + std::to_string(wave->Bits) +
+                       "-bit samples; Sondrel plays 8 and 16 bit");
+            }
+            if (wave->Channels != 1 && wave->Channels != 2) {
+                Refuse("it has " + std::to_string(wave->Channels) +
+                       " channels; Sondrel plays mono and stereo");
+            }
+            if (Le32(format + 4) < 1000 || Le32(format + 4) > 192000) {
+                Refuse("its rate of " + std::to_string(Le32(format + 4)) +
+                       " Hz is not one a sound system plays");
             }
         } else if (id == "data") {
             if (!wave) {
-                problem = "its sound comes before its format";
-                return std::nullopt;
+                Refuse("its sound comes before its format");
             }
             const std::size_t frame = static_cast<std::size_t>(wave->Channels * wave->Bits / 8);
             wave->Samples.assign(bytes.begin() + static_cast<std::ptrdiff_t>(start),
                                  bytes.begin() +
                                      static_cast<std::ptrdiff_t>(start + held / frame * frame));
             if (wave->Samples.empty()) {
-                problem = "it holds no sound";
-                return std::nullopt;
+                Refuse("it holds no sound");
             }
-            return wave;
+            return std::move(*wave);
         }
         at = start + size + (size & 1);
         if (at < start) { // a size that wraps around
             break;
         }
     }
-    problem = wave ? "it holds no sound" : "it is a WAV file without a format";
-    return std::nullopt;
+    Refuse(wave ? "it holds no sound" : "it is a WAV file without a format");
 }
 
-std::optional<PcmWave> ReadPcmWave(const std::filesystem::path& file, std::string& problem) {
+PcmWave ReadPcmWave(const std::filesystem::path& file) {
+    std::vector<std::uint8_t> bytes;
     try {
-        const std::vector<std::uint8_t> bytes = ReadFileHead(file, kMaxWaveBytes + 1);
-        if (bytes.size() > kMaxWaveBytes) {
-            problem = "it is larger than 64 MiB";
-            return std::nullopt;
-        }
-        return ParsePcmWave(bytes, problem);
+        bytes = ReadFileHead(file, kMaxWaveBytes + 1);
     } catch (const FileError& error) {
-        problem = error.what();
-        return std::nullopt;
+        Refuse(error.what());
     }
+    if (bytes.size() > kMaxWaveBytes) {
+        Refuse("it is larger than 64 MiB");
+    }
+    return ParsePcmWave(bytes);
 }
 
 } // namespace sondrel

@@ -1,12 +1,11 @@
 // A sample's WAV file, as the player hands it to the sound system: PCM as a level's samples
 // are, 8-bit (unsigned) or 16-bit samples, mono or stereo, at any rate from 1,000 to
-// 192,000 Hz. Anything else is refused with why, in words.
+// 192,000 Hz. Anything else is refused with Failure(SampleNotPlayed), which says why in words.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -23,11 +22,11 @@ struct PcmWave {
     std::vector<std::uint8_t> Samples; // whole frames, as the file holds them
 };
 
-// The sound in a WAV file's bytes; nothing where it is not one of the kind above, with why
-// ("it is compressed (format 85)") in `problem`. A data chunk cut short by the file's end
-// gives what there is of it.
-std::optional<PcmWave> ParsePcmWave(std::span<const std::uint8_t> bytes, std::string& problem);
-// The same for a file, also nothing (with why) where it cannot be read or is too large.
-std::optional<PcmWave> ReadPcmWave(const std::filesystem::path& file, std::string& problem);
+// The sound in a WAV file's bytes; a failure where it is not one of the kind above, saying why
+// ("it is compressed (format 85)..."). A data chunk cut short by the file's end gives what
+// there is of it.
+PcmWave ParsePcmWave(std::span<const std::uint8_t> bytes);
+// The same for a file, also refused where it cannot be read or is too large.
+PcmWave ReadPcmWave(const std::filesystem::path& file);
 
 } // namespace sondrel

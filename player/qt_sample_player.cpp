@@ -4,6 +4,7 @@
 // sound's last sample out of its buffer, so that no end is cut off, as stopping at once would.
 #include "player/sample_player.h"
 
+#include "formats/failure.h"
 #include "formats/wave.h"
 
 #include <QAudioSink>
@@ -67,10 +68,11 @@ public:
 
     void play(const std::filesystem::path& file, double gain, bool loop) override {
         stop();
-        std::string problem;
-        std::optional<PcmWave> wave = ReadPcmWave(file, problem);
-        if (!wave) {
-            fail(problem);
+        std::optional<PcmWave> wave;
+        try {
+            wave = ReadPcmWave(file);
+        } catch (const Failure& failure) {
+            fail(failure.what());
             return;
         }
         QAudioFormat format;
