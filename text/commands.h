@@ -11,7 +11,11 @@
 
 namespace sondrel {
 
-// A failure of the tool, said in one sentence naming the file.
+// A refusal of the tool's own, said in one sentence naming the file and, for a text, its line:
+// a command used wrongly, a text that is no table's, a git that failed. It is not a numbered
+// Failure: those are what reading or writing a level's files can come to, the same in the
+// window and here, and this tool prints them with their numbers ("failure N: ..."); a ToolError
+// has no counterpart in the window and nothing to look up.
 struct ToolError {
     std::string what;
 };
