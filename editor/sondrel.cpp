@@ -147,27 +147,17 @@ void Sondrel::createControls() {
     Label2->setBuddy(SndVOL);
     Label3->setBuddy(SndPIT);
     Label4->setBuddy(SndCH);
-    const struct {
-        FlagLabel* label;
-        const char* name;
-        const char* meaning;
-    } flags[] = {
-        {SndP, "P flag", "flag bit 13 of the sound"},
-        {SndV, "V flag", "flag bit 14 of the sound"},
-        {SndR, "Loop mode R", "loop mode 2; excludes loop mode L"},
-        {SndL, "Loop mode L", "loop mode 3; excludes loop mode R"},
-        {SndN, "N flag", "flag bit 12 of the sound"},
-    };
-    for (const auto& flag : flags) {
-        flag.label->setAccessibleName(flag.name);
-        flag.label->setAccessibleDescription(
+    for (const FlagInfo& flag : kFlagLabels) {
+        FlagLabel* label = labelOf(flag);
+        label->setAccessibleName(flag.name);
+        label->setAccessibleDescription(
             QStringLiteral("%1. Red when set. Click it, or press Alt+%2, to switch it; Update "
                            "stores it.")
-                .arg(QString::fromLatin1(flag.meaning), flag.label->text()));
+                .arg(QString::fromLatin1(flag.meaning), label->text()));
         // Alt and the flag's letter switch it as a click does.
-        auto* shortcut = new QShortcut(
-            QKeySequence("Alt+" + flag.label->text(), QKeySequence::PortableText), this);
-        connect(shortcut, &QShortcut::activated, flag.label, &FlagLabel::click);
+        auto* shortcut =
+            new QShortcut(QKeySequence("Alt+" + label->text(), QKeySequence::PortableText), this);
+        connect(shortcut, &QShortcut::activated, label, &FlagLabel::click);
     }
     // Ctrl+Return presses Update; neither button is the window's default.
     for (const QKeyCombination key : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}) {

@@ -156,6 +156,8 @@ private:
     EditView editView() const;
     // The field of each value: SndRAD, SndVOL, SndPIT, SndCH.
     QLineEdit* fieldOf(EditField field) const;
+    // The label of each flag of kFlagLabels: SndP, SndV, SndR, SndL, SndN.
+    FlagLabel* labelOf(const FlagInfo& flag) const;
     void setFlagColours(const FlagColours& colours);
     // Shows the sounds of list entries in the fields, the samples and the flags: one sound's
     // values, or what several share.

@@ -25,16 +25,27 @@ EditView Sondrel::editView() const {
     return view;
 }
 
+FlagLabel* Sondrel::labelOf(const FlagInfo& flag) const {
+    for (FlagLabel* label : {SndP, SndV, SndR, SndL, SndN}) {
+        if (label->text() == QChar(flag.letter)) {
+            return label;
+        }
+    }
+    return nullptr; // every flag has its label
+}
+
 FlagColours Sondrel::flagColours() const {
-    return {SndV->colour(), SndP->colour(), SndN->colour(), SndL->colour(), SndR->colour()};
+    FlagColours colours;
+    for (const FlagInfo& flag : kFlagLabels) {
+        colours.*flag.colour = labelOf(flag)->colour();
+    }
+    return colours;
 }
 
 void Sondrel::setFlagColours(const FlagColours& colours) {
-    SndV->setColour(colours.V);
-    SndP->setColour(colours.P);
-    SndN->setColour(colours.N);
-    SndL->setColour(colours.L);
-    SndR->setColour(colours.R);
+    for (const FlagInfo& flag : kFlagLabels) {
+        labelOf(flag)->setColour(colours.*flag.colour);
+    }
 }
 
 void Sondrel::SndLst_Click() {

@@ -4,6 +4,7 @@
 // turns it black.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace sondrel {
@@ -32,6 +33,22 @@ struct FlagColours {
 
     friend bool operator==(const FlagColours&, const FlagColours&) = default;
 };
+
+// Each label, left to right as the window shows them: its letter, its colour, its name for a
+// screen reader and what the table says of it.
+struct FlagInfo {
+    char letter;
+    ColourValue FlagColours::*colour;
+    const char* name;
+    const char* meaning;
+};
+inline constexpr std::array<FlagInfo, 5> kFlagLabels{{
+    {'P', &FlagColours::P, "P flag", "flag bit 13 of the sound"},
+    {'V', &FlagColours::V, "V flag", "flag bit 14 of the sound"},
+    {'R', &FlagColours::R, "Loop mode R", "loop mode 2; excludes loop mode L"},
+    {'L', &FlagColours::L, "Loop mode L", "loop mode 3; excludes loop mode R"},
+    {'N', &FlagColours::N, "N flag", "flag bit 12 of the sound"},
+}};
 
 // The click of V, P or N: black turns red, any other colour black.
 inline void ClickFlag(ColourValue& label) {

@@ -85,13 +85,9 @@ const char* HeadingOf(SoundColumn column) {
 std::string FlagLetters(std::uint16_t flags, char clear) {
     const FlagColours colours = ColoursForFlags(flags);
     std::string letters;
-    for (const auto& [colour, letter] : {std::pair{colours.P, 'P'},
-                                         {colours.V, 'V'},
-                                         {colours.R, 'R'},
-                                         {colours.L, 'L'},
-                                         {colours.N, 'N'}}) {
-        if (colour == kRed) {
-            letters += letter;
+    for (const FlagInfo& label : kFlagLabels) {
+        if (colours.*label.colour == kRed) {
+            letters += label.letter;
         } else if (clear != '\0') {
             letters += clear;
         }

@@ -62,10 +62,12 @@ std::string Quoted(std::string_view bytes) {
 
 std::string DetailValues(const SoundDetail& detail) {
     const ShownValues shown = ShowDetail(detail);
+    std::string values;
+    for (const FieldInfo& field : kEditFields) {
+        values += field.name + (" " + std::to_string(shown.*field.value)) + ", ";
+    }
     const std::string flags = FlagLetters(detail.Flags);
-    return "range " + std::to_string(shown.Range) + ", volume " + std::to_string(shown.Volume) +
-           ", pitch " + std::to_string(shown.Pitch) + ", chance " + std::to_string(shown.Chance) +
-           ", flags " + (flags.empty() ? std::string(kNoFlags) : flags);
+    return values + "flags " + (flags.empty() ? std::string(kNoFlags) : flags);
 }
 
 std::string DetailLine(std::size_t index, const SoundDetail& detail, const std::string& name) {
@@ -73,20 +75,20 @@ std::string DetailLine(std::size_t index, const SoundDetail& detail, const std::
     if (!name.empty()) {
         line += Quoted(name) + ", ";
     }
-    line += DetailValues(detail) + "; bytes";
-    const std::uint8_t bytes[] = {static_cast<std::uint8_t>(detail.Sample & 0xFF),
-                                  static_cast<std::uint8_t>((detail.Sample >> 8) & 0xFF),
-                                  detail.Volume,
-                                  detail.Radius,
-                                  detail.Chance,
-                                  detail.Pitch,
-                                  static_cast<std::uint8_t>(detail.Flags & 0xFF),
-                                  static_cast<std::uint8_t>(detail.Flags >> 8)};
-    for (const std::uint8_t byte : bytes) {
-        line += ' ';
-        AppendHex(line, byte);
+    return line + DetailValues(detail) + "; bytes " + DetailBytes(detail);
+}
+
+std::string DetailBytes(const SoundDetail& detail) {
+    std::string text;
+    for (int word = 0; word < 4; ++word) {
+        for (const int byte : {detail.word(word) & 0xFF, detail.word(word) >> 8}) {
+            if (!text.empty()) {
+                text += ' ';
+            }
+            AppendHex(text, static_cast<std::uint8_t>(byte));
+        }
     }
-    return line;
+    return text;
 }
 
 std::vector<std::string> DetailNames(const TableWithList& pair) {

@@ -59,6 +59,8 @@ void WriteTableText(const TableWithList& pair, std::ostream& out);
 std::string DetailLine(std::size_t index, const SoundDetail& detail, const std::string& name);
 // What its line says of a detail's values: "range 5, volume 100, pitch 100, chance 4, flags VR".
 std::string DetailValues(const SoundDetail& detail);
+// A detail's eight bytes as the text writes them: "00 00 96 0C 00 7E 04 00".
+std::string DetailBytes(const SoundDetail& detail);
 
 // The names TableText gives the details, in their order ("" where none).
 std::vector<std::string> DetailNames(const TableWithList& pair);

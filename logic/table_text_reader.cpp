@@ -64,31 +64,19 @@ std::string WrongValues(const SoundDetail& detail, const EditView& written) {
         return why + ": change the bytes, and the values to match, or delete the values";
     }
     const SoundDetail& as = stored.detail;
-    const auto hex = [](int byte) {
-        static constexpr char kDigits[] = "0123456789ABCDEF";
-        return std::string{kDigits[(byte >> 4) & 0xF], kDigits[byte & 0xF]};
-    };
+    // The detail's bytes as the text writes them, two hexadecimal digits and a blank each.
+    const std::string bytes = DetailBytes(as);
+    const auto hex = [&bytes](std::size_t at) { return bytes.substr(at * 3, 2); };
     std::string parts;
-    const std::tuple<const char*, std::string EditTexts::*, std::uint8_t SoundDetail::*> fields[] =
-        {{"range", &EditTexts::Range, &SoundDetail::Radius},
-         {"volume", &EditTexts::Volume, &SoundDetail::Volume},
-         {"pitch", &EditTexts::Pitch, &SoundDetail::Pitch},
-         {"chance", &EditTexts::Chance, &SoundDetail::Chance}};
-    for (const auto& [name, text, byte] : fields) {
-        if (as.*byte != detail.*byte) {
-            parts += std::string(parts.empty() ? "" : ", ") + name + " " + written.Texts.*text +
-                     " is byte " + hex(as.*byte);
+    for (const FieldInfo& field : kEditFields) {
+        if (as.*field.byte != detail.*field.byte) {
+            parts += std::string(parts.empty() ? "" : ", ") + field.name + " " +
+                     written.Texts.*field.text + " is byte " + hex(field.offset);
         }
     }
     if (as.Flags != detail.Flags) {
-        parts += std::string(parts.empty() ? "" : ", ") + "those flags are bytes " +
-                 hex(as.Flags & 0xFF) + " " + hex(as.Flags >> 8);
-    }
-    std::string bytes;
-    for (const int byte :
-         {as.Sample & 0xFF, (as.Sample >> 8) & 0xFF, int{as.Volume}, int{as.Radius}, int{as.Chance},
-          int{as.Pitch}, as.Flags & 0xFF, as.Flags >> 8}) {
-        bytes += (bytes.empty() ? "" : " ") + hex(byte);
+        parts += std::string(parts.empty() ? "" : ", ") + "those flags are bytes " + hex(6) + " " +
+                 hex(7);
     }
     return why + ": " + parts + ", so bytes " + bytes +
            " store the values written; change the bytes to those, or delete the values";
@@ -175,30 +163,25 @@ TableWithList Read(TextSource& source, TextPlaces* places) {
             }
             std::optional<EditView> values; // as the fields and the labels would show them
             std::string said;               // as the text says them
-            if (in.take("range")) {
+            if (in.take(kEditFields.front().name)) {
                 values.emplace();
-                values->Texts.Range = std::to_string(in.number(0, 31, "the range"));
-                said = "range " + values->Texts.Range;
-                for (const auto& [name, largest, text] :
-                     {std::tuple{"volume", 101, &EditTexts::Volume},
-                      {"pitch", 100, &EditTexts::Pitch},
-                      {"chance", 101, &EditTexts::Chance}}) {
-                    in.expect(",");
-                    in.expect(name);
-                    values->Texts.*text = std::to_string(in.number(0, largest, name));
-                    said += std::string(", ") + name + " " + values->Texts.*text;
+                for (const FieldInfo& field : kEditFields) {
+                    if (field.field != kEditFields.front().field) {
+                        in.expect(",");
+                        in.expect(field.name);
+                        said += ", ";
+                    }
+                    values->Texts.*field.text = std::to_string(
+                        in.number(0, field.max, ("the " + std::string(field.name)).c_str()));
+                    said += std::string(field.name) + " " + values->Texts.*field.text;
                 }
                 in.expect(",");
                 in.expect("flags");
                 const std::string letters = in.letters();
                 said += ", flags " + letters;
-                for (const auto& [letter, label] : {std::pair{'P', &FlagColours::P},
-                                                    {'V', &FlagColours::V},
-                                                    {'R', &FlagColours::R},
-                                                    {'L', &FlagColours::L},
-                                                    {'N', &FlagColours::N}}) {
-                    values->Colours.*label =
-                        letters.find(letter) != std::string::npos ? kRed : kBlack;
+                for (const FlagInfo& label : kFlagLabels) {
+                    values->Colours.*label.colour =
+                        letters.find(label.letter) != std::string::npos ? kRed : kBlack;
                 }
                 in.expect(";");
             }

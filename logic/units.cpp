@@ -171,9 +171,11 @@ ChangedValue ApplyChange(const FieldChange& change, int own, int max) {
 }
 
 ShownValues ShowDetail(const SoundDetail& detail) {
-    return {
-        ShownValue(EditField::Range, detail.Radius), ShownValue(EditField::Volume, detail.Volume),
-        ShownValue(EditField::Pitch, detail.Pitch), ShownValue(EditField::Chance, detail.Chance)};
+    ShownValues shown;
+    for (const FieldInfo& field : kEditFields) {
+        shown.*field.value = ShownValue(field.field, detail.*field.byte);
+    }
+    return shown;
 }
 
 Playback PlaybackOf(const SoundDetail& detail) {
@@ -189,10 +191,9 @@ EditResult StoreChanges(const SoundDetail& detail, const EditView& shown, const 
     // its bits exactly (the loop mode 1 and 3 both light L).
     const FlagColours own = ColoursForFlags(detail.Flags);
     FlagColours colours = now.Colours;
-    for (auto label :
-         {&FlagColours::V, &FlagColours::P, &FlagColours::N, &FlagColours::L, &FlagColours::R}) {
-        if (colours.*label == kMixed) {
-            colours.*label = own.*label;
+    for (const FlagInfo& label : kFlagLabels) {
+        if (colours.*label.colour == kMixed) {
+            colours.*label.colour = own.*label.colour;
         }
     }
     std::uint16_t kept = kUnshownFlags;
@@ -233,9 +234,11 @@ BatchResult StoreIntoAll(const std::vector<SoundDetail>& details,
 
 EditView ViewOfDetail(const SoundDetail& detail) {
     const ShownValues shown = ShowDetail(detail);
-    return {{std::to_string(shown.Range), std::to_string(shown.Volume), std::to_string(shown.Pitch),
-             std::to_string(shown.Chance)},
-            ColoursForFlags(detail.Flags)};
+    EditView view{{}, ColoursForFlags(detail.Flags)};
+    for (const FieldInfo& field : kEditFields) {
+        view.Texts.*field.text = std::to_string(shown.*field.value);
+    }
+    return view;
 }
 
 EditView SharedView(const std::vector<EditView>& views) {
@@ -249,10 +252,9 @@ EditView SharedView(const std::vector<EditView>& views) {
                 shared.Texts.*field.text = {};
             }
         }
-        for (auto label : {&FlagColours::V, &FlagColours::P, &FlagColours::N, &FlagColours::L,
-                           &FlagColours::R}) {
-            if (view.Colours.*label != shared.Colours.*label) {
-                shared.Colours.*label = kMixed;
+        for (const FlagInfo& label : kFlagLabels) {
+            if (view.Colours.*label.colour != shared.Colours.*label.colour) {
+                shared.Colours.*label.colour = kMixed;
             }
         }
     }

@@ -54,8 +54,8 @@ struct EditTexts {
 };
 
 // Each field: its name as a designer reads it in a message, the largest number it shows, its
-// scale, its text, the detail's byte it stands for and the bits of that byte it shows (the
-// others are kept as read), and its value as shown.
+// scale, its text, the detail's byte it stands for, that byte's place among the detail's eight
+// and the bits of it the field shows (the others are kept as read), and its value as shown.
 struct FieldInfo {
     EditField field;
     const char* name; // "range", "volume", "pitch", "chance"
@@ -63,18 +63,19 @@ struct FieldInfo {
     double scale;
     std::string EditTexts::*text;
     std::uint8_t SoundDetail::*byte;
+    std::size_t offset;
     std::uint8_t shownBits;
     int ShownValues::*value;
 };
 inline constexpr std::array<FieldInfo, 4> kEditFields{{
-    {EditField::Range, "range", 31, kRangeScale, &EditTexts::Range, &SoundDetail::Radius, 0x1F,
+    {EditField::Range, "range", 31, kRangeScale, &EditTexts::Range, &SoundDetail::Radius, 3, 0x1F,
      &ShownValues::Range},
-    {EditField::Volume, "volume", 101, kVolumeScale, &EditTexts::Volume, &SoundDetail::Volume, 0xFE,
-     &ShownValues::Volume},
-    {EditField::Pitch, "pitch", 100, kPitchScale, &EditTexts::Pitch, &SoundDetail::Pitch, 0x7F,
+    {EditField::Volume, "volume", 101, kVolumeScale, &EditTexts::Volume, &SoundDetail::Volume, 2,
+     0xFE, &ShownValues::Volume},
+    {EditField::Pitch, "pitch", 100, kPitchScale, &EditTexts::Pitch, &SoundDetail::Pitch, 5, 0x7F,
      &ShownValues::Pitch},
-    {EditField::Chance, "chance", 101, kChanceScale, &EditTexts::Chance, &SoundDetail::Chance, 0xFE,
-     &ShownValues::Chance},
+    {EditField::Chance, "chance", 101, kChanceScale, &EditTexts::Chance, &SoundDetail::Chance, 4,
+     0xFE, &ShownValues::Chance},
 }};
 constexpr const FieldInfo& InfoOf(EditField field) {
     return kEditFields[static_cast<std::size_t>(field)];

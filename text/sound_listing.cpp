@@ -3,6 +3,7 @@
 #include "formats/sample_list.h"
 #include "logic/sound_columns.h"
 #include "logic/sound_list.h"
+#include "logic/table_text.h"
 #include "logic/units.h"
 #include "text/commands.h"
 
@@ -13,23 +14,11 @@ namespace fs = std::filesystem;
 namespace sondrel {
 namespace {
 
-std::string Hex(const SoundDetail& detail) {
-    std::string text;
-    for (int word = 0; word < 4; ++word) {
-        const std::uint16_t value = detail.word(word);
-        char bytes[8];
-        std::snprintf(bytes, sizeof bytes, "%s%02X %02X", word == 0 ? "" : " ", value & 0xFF,
-                      value >> 8);
-        text += bytes;
-    }
-    return text;
-}
-
 std::string Parameters(std::size_t index, const SoundDetail& detail) {
     const ShownValues shown = ShowDetail(detail);
     return "detail " + std::to_string(index) + "\tRAD " + std::to_string(shown.Range) + "\tVOL " +
            std::to_string(shown.Volume) + "\tPIT " + std::to_string(shown.Pitch) + "\tCH " +
-           std::to_string(shown.Chance) + "\tbytes " + Hex(detail) + "\tflags " +
+           std::to_string(shown.Chance) + "\tbytes " + DetailBytes(detail) + "\tflags " +
            FlagLetters(detail.Flags, '-'); // left to right as the labels: P V R L N
 }
 
