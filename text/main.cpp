@@ -1,4 +1,4 @@
-#include "cli/tool_main.h"
+#include "text/tool_main.h"
 #include "text/text_tool.h"
 
 #if defined(_WIN32)
