@@ -1,0 +1,140 @@
+// What the window keeps between runs, and a table dropped on it.
+#include "tests/editor/editor_session.h"
+
+TEST(WindowSettings, theWindowKeepsItsSizeAndColumnsAndTheRecentTablesAndOpensOneDropped) {
+    TempDir home;
+    const QSize enlarged(640, 480);
+    QString first;
+    {
+        EditorSession t({}, home / "settings.ini");
+        t.open();
+        first = Q(t.table());
+        EXPECT_EQ(t.window->findChild<QPushButton*>("Play"), nullptr); // not at the first size
+        t.window->resize(enlarged);
+        const auto* play = t.child<QPushButton>("Play");
+        EXPECT_TRUE(play->isVisible());
+        EXPECT_FALSE(play->geometry().intersects(t.child<QPushButton>("Save")->geometry()));
+        t.window->resize(t.window->minimumSize());
+        EXPECT_FALSE(play->isVisible());
+        t.window->resize(enlarged);
+        t.child<SoundListBox>("SndLst")->horizontalHeader()->resizeSection(1, 77);
+        EXPECT_TRUE(t.window->close());
+    }
+    EditorSession t({}, home / "settings.ini");
+    t.open();
+    EXPECT_EQ(t.window->size(), enlarged);
+    EXPECT_EQ(t.child<SoundListBox>("SndLst")->horizontalHeader()->sectionSize(1), 77);
+    // A table dropped onto the window opens, once the changes not saved are settled.
+    t.select(0);
+    t.type("SndVOL", "20");
+    WriteAll(t.dir / "drop.sfx", SerializeSFX(MakeTable()));
+    WriteText(t.dir / "drop.sam", SerializeSampleNames(kSampleNames, 8));
+    QMimeData dragged;
+    dragged.setUrls({QUrl::fromLocalFile(Q(t.dir / "drop.sfx"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+    QApplication::sendEvent(t.window.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+    t.script->play({Script::press(QMessageBox::Discard)});
+    QApplication::sendEvent(t.window.get(), &drop);
+    EXPECT_TRUE(t.script->finished());
+    EXPECT_EQ(t.caption(), "drop.sfx - OBEL Sondrel");
+    // F1 tells what the keys and the flags are, as far as the table says.
+    t.key(Qt::Key_F1, {Script::press(QMessageBox::Ok)});
+    EXPECT_TRUE(t.script->messages().at(0).contains("P is bit 13, V bit 14 and N bit 12"));
+    // Nothing is written until the window closes.
+    QSettings kept(Q(home / "settings.ini"), QSettings::IniFormat);
+    EXPECT_EQ(kept.value("recent").toStringList(), QStringList{first});
+    EXPECT_TRUE(t.window->close());
+    kept.sync();
+    EXPECT_EQ(kept.value("recent").toStringList(),
+              (QStringList{Q(t.dir / "drop.sfx"), Q(t.table()), first}));
+}
+
+TEST(WindowSettings, whatIsKeptIsCheckedAndOnlyAPlainFileOfTheDesignersIsUsed) {
+    TempDir home;
+    const fs::path ini = home / "settings.ini";
+    const QString garbage = QString::fromLatin1(QByteArray(64, '\xff'));
+    // Places past any screen's numbers, off the screen, larger than it: the first size.
+    for (const char* place :
+         {"2000000000 0 2000000000 2000000000", "90000 0 400 300", "0 0 99999 99999", "1 2 3"}) {
+        {
+            QSettings kept(Q(ini), QSettings::IniFormat);
+            kept.setValue("place", place);
+            kept.setValue("list", "order 0 0 1 2 3 4 5 6 7; widths 1 1 1 1 1 1 1 1 1; sort none");
+            kept.setValue("columns", garbage); // an earlier version's blob, no longer read
+        }
+        EditorSession t({}, ini);
+        t.open();
+        EXPECT_EQ(t.window->size(), t.window->minimumSize()) << place;
+        EXPECT_EQ(t.child<SoundListBox>("SndLst")->horizontalHeader()->visualIndex(1), 1);
+    }
+    {
+        EditorSession t({}, ini);
+        t.open();
+        // A sort is brought back with its rows in that order.
+        t.child<SoundListBox>("SndLst")->sortBy(SoundColumn::Volume, true);
+        EXPECT_TRUE(t.window->close());
+    }
+    {
+        EditorSession t({}, ini);
+        t.open();
+        const QStringList sorted = t.listTexts();
+        EXPECT_EQ(sorted.front(), "Object 120"); // the loudest first
+        EXPECT_EQ(t.child<SoundListBox>("SndLst")->horizontalHeader()->sortIndicatorOrder(),
+                  Qt::DescendingOrder);
+        EXPECT_TRUE(t.window->close());
+    }
+    EXPECT_FALSE(QSettings(Q(ini), QSettings::IniFormat).contains("columns"));
+#if !defined(_WIN32) // links and named pipes
+    // A settings file that is a link, or a named pipe: started as the first time, said once,
+    // and nothing written through it at the end.
+    WriteText(home / "profile", "keep me\n");
+    fs::create_symlink(home / "profile", home / "linked.ini");
+    ASSERT_EQ(mkfifo((home / "pipe.ini").c_str(), 0600), 0);
+    for (const char* name : {"linked.ini", "pipe.ini"}) {
+        EditorSession t({}, home / name);
+        t.open();
+        EXPECT_TRUE(t.child<QLabel>("SndStatus")
+                        ->text()
+                        .endsWith("is not a settings file of yours: Sondrel starts as it does the "
+                                  "first time and keeps "
+                                  "nothing for the next run"));
+        EXPECT_TRUE(t.window->close());
+    }
+    EXPECT_EQ(ReadText(home / "profile"), "keep me\n");
+    EXPECT_TRUE(fs::is_symlink(home / "linked.ini"));
+    EXPECT_EQ(fs::status(home / "pipe.ini").type(), fs::file_type::fifo);
+
+    // A dropped table in a folder whose name is no UTF-8 opens, and is kept among the recent;
+    // one on another machine is refused.
+    EditorSession t({}, ini);
+    t.open();
+    const fs::path folder = t.dir / "Kl\xE4nge";
+    fs::create_directory(folder);
+    WriteAll(folder / "drop.sfx", SerializeSFX(MakeTable()));
+    WriteText(folder / "drop.sam", SerializeSampleNames(kSampleNames, 8));
+    const auto dropped = [&](const QByteArray& url) {
+        QMimeData dragged;
+        dragged.setUrls({QUrl::fromEncoded(url)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+        QApplication::sendEvent(t.window.get(), &enter);
+        return enter.isAccepted();
+    };
+    EXPECT_FALSE(
+        dropped("file://otherhost" + QUrl::toPercentEncoding(Q(folder / "drop.sfx"), "/")));
+    const QByteArray url =
+        "file://" +
+        QByteArray::fromStdString((folder / "drop.sfx").string()).toPercentEncoding("/");
+    EXPECT_TRUE(dropped(url));
+    QMimeData dragged;
+    dragged.setUrls({QUrl::fromEncoded(url)});
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+    QApplication::sendEvent(t.window.get(), &drop);
+    EXPECT_EQ(t.caption(), "drop.sfx - OBEL Sondrel");
+    EXPECT_TRUE(t.window->close());
+    const QVariantList recent = QSettings(Q(ini), QSettings::IniFormat).value("recent").toList();
+    ASSERT_FALSE(recent.isEmpty());
+    EXPECT_EQ(recent.front().toByteArray().toStdString(), (folder / "drop.sfx").string());
+#endif
+}

@@ -1,0 +1,97 @@
+// The sound list: its columns, sorting, filter, and where it opens.
+#include "tests/editor/editor_session.h"
+
+TEST(WindowList, columnsShowEverySoundsValuesAndSortAndTheFilterFindsIt) {
+    EditorSession t;
+    t.open();
+    auto* list = t.child<SoundListBox>("SndLst");
+    const QRect laidOut = list->geometry();
+    EXPECT_EQ(list->model()->index(2, static_cast<int>(SoundColumn::Slots)).data(), "4, 12, 200");
+    // At the laid-out width the names fill the list, a scroll bar says more is to their right;
+    // wider, the values come into view.
+    EXPECT_EQ(list->horizontalHeader()->sectionSize(0), list->viewport()->width());
+    EXPECT_TRUE(list->horizontalScrollBar()->isVisible());
+    t.window->resize(t.window->size() + QSize(400, 0));
+    EXPECT_EQ(list->horizontalHeader()->sectionSize(0), list->viewport()->width() - 400);
+
+    // A click on a heading sorts up, the next one down, the third back to the table's order;
+    // the sound selected stays selected and shown.
+    t.select(1);
+    const auto clickHeading = [&](SoundColumn column) {
+        const int section = static_cast<int>(column);
+        QTest::mouseClick(
+            list->horizontalHeader()->viewport(), Qt::LeftButton, {},
+            QPoint(list->horizontalHeader()->sectionViewportPosition(section) + 5, 5));
+    };
+    const QStringList tableOrder = t.listTexts();
+    clickHeading(SoundColumn::Volume);
+    EXPECT_EQ(t.listTexts(), (QStringList{"KV2 Sound 45 - 300", "KV3 Sound 45 - 4",
+                                          "KV5 Sound 12 - 45", "Object 120"}));
+    EXPECT_EQ(list->currentIndex().row(), 3);
+    EXPECT_EQ(list->selectedPositions(), std::vector<int>{1});
+    clickHeading(SoundColumn::Volume);
+    EXPECT_EQ(t.listTexts().front(), "Object 120");
+    clickHeading(SoundColumn::Volume);
+    EXPECT_EQ(t.listTexts(), tableOrder);
+    EXPECT_EQ(list->horizontalHeader()->sortIndicatorSection(), -1);
+    EXPECT_EQ(t.fields().at(0), "31");
+
+    // Ctrl+F shows the filter over the list; what is typed keeps the matching sounds, Escape
+    // clears and hides it. The sound shown stays shown while the filter hides it.
+    t.window->resize(t.window->minimumSize());
+    EXPECT_EQ(t.window->findChild<QLineEdit*>("SndFilter"), nullptr); // made on first use
+    t.key(Qt::CTRL | Qt::Key_F);
+    auto* filter = t.child<QLineEdit>("SndFilter");
+    EXPECT_TRUE(filter->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), filter);
+    EXPECT_EQ(list->geometry().top(), filter->geometry().bottom() + 1);
+    const std::pair<QString, QStringList> finds[] = {
+        {"door", {"Object 120"}},       // a sample's name
+        {"BELL", {"KV3 Sound 45 - 4"}}, // regardless of case
+        {"sound 4", {"KV3 Sound 45 - 4", "KV2 Sound 45 - 300"}},
+    };
+    for (const auto& [typed, found] : finds) {
+        t.type("SndFilter", typed);
+        EXPECT_EQ(t.listTexts(), found) << typed.toStdString();
+        EXPECT_EQ(t.fields().at(0), "31");
+        EXPECT_EQ(list->selectedPositions(), std::vector<int>{1}); // picked, listed or not
+    }
+    // With the sound picked hidden, the first key that moves in the list picks the first
+    // match, also where it is the only one.
+    for (const auto& [typed, key, first] :
+         {std::tuple{"sound 4", Qt::Key_Down, 2}, std::tuple{"door", Qt::Key_Home, 1},
+          std::tuple{"bell", Qt::Key_Up, 2}}) {
+        t.type("SndFilter", typed);
+        QTest::keyClick(filter, Qt::Key_Tab);
+        QTest::keyClick(list, key);
+        EXPECT_EQ(list->selectedPositions(), std::vector<int>{first}) << typed;
+        EXPECT_EQ(list->currentIndex().row(), 0) << typed;
+        filter->setFocus();
+    }
+    t.type("SndFilter", "sound 4");
+    QTest::keyClick(filter, Qt::Key_Tab);
+    QTest::keyClick(list, Qt::Key_Down); // picked and listed: on to the next
+    EXPECT_EQ(list->selectedPositions(), std::vector<int>{3});
+    filter->setFocus();
+    QTest::keyClick(filter, Qt::Key_Escape);
+    EXPECT_FALSE(filter->isVisible());
+    EXPECT_TRUE(filter->text().isEmpty());
+    EXPECT_EQ(list->geometry(), laidOut);
+    EXPECT_EQ(t.listTexts(), tableOrder);
+    EXPECT_EQ(QApplication::focusWidget(), list);
+}
+
+TEST(WindowList, opensAtItsTopWithNothingPicked) {
+    EditorSession t;
+    std::vector<std::pair<int, std::int16_t>> used;
+    std::vector<SoundDetail> details;
+    for (std::int16_t i = 0; i < 40; ++i) {
+        used.emplace_back(i, i);
+        details.push_back({static_cast<std::int16_t>(i % 8), 100, 3, 2, 5, 4});
+    }
+    WriteAll(t.table(), SerializeSFX(TableOf(used, details, 8)));
+    t.open();
+    const QScrollBar* scroll = t.child<SoundListBox>("SndLst")->verticalScrollBar();
+    EXPECT_GT(scroll->maximum(), 0);
+    EXPECT_EQ(scroll->value(), 0);
+}
