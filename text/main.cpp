@@ -1,5 +1,5 @@
-#include "text/tool_main.h"
 #include "text/text_tool.h"
+#include "text/tool_main.h"
 
 #if defined(_WIN32)
 int wmain(int argc, wchar_t* argv[]) {
