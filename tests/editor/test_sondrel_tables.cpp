@@ -134,7 +134,11 @@ TEST(WindowTables, openReadAgainAndTheNativeSwitchShowTheSameSoundAndAskAboutCha
     t.key(Qt::CTRL | Qt::Key_I);
     EXPECT_EQ(list->count(), 4);
     EXPECT_EQ(list->currentIndex().row(), 2);
-    // Ctrl+O opens another table, where the same entry is shown again.
+    // Ctrl+O cancelled reads nothing; then it opens another table, where the same entry is
+    // shown again.
+    WriteAll(t.table(), SerializeSFX(MakeTable()));
+    t.key(Qt::CTRL | Qt::Key_O, {Script::cancel()});
+    EXPECT_EQ(t.shownTable(), theirs);
     WriteAll(t.dir / "other.sfx", SerializeSFX(MakeTable()));
     WriteText(t.dir / "other.sam", SerializeSampleNames(kSampleNames, 8));
     t.key(Qt::CTRL | Qt::Key_O, {Script::chooseFile(Q(t.dir / "other.sfx"))});

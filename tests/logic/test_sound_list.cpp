@@ -202,6 +202,7 @@ TEST(ExtractSampleNumber, followsEveryRuleOfTheNameGrammar) {
         {"KV5 Sound 123.wav", 123},
         {"KV3 Sound 45-bell.wav", 45},
         {"KV5 Sound 7 .wav", 7},
+        {"KV5 Sound +7.wav", 7},
         {"KV2 Sound ab.wav", none},
         {"KV5 Sound.wav", none},     // 13 characters: too short
         {"KV5 Sound .wav", none},    // 14 characters: the empty text

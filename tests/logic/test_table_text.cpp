@@ -115,6 +115,7 @@ TEST(TableText, aTextThatIsNotATablesIsRefusedNamingTheLine) {
          "(range 5, volume 100, pitch 100, chance 4, flags VR): volume 60 is byte 96, so bytes "
          "00 00 96 E5 0A 7E 06 40 store the values written"},
         {with("flags VR", "flags V"), lineOf("detail 0:"), "do not say what"},
+        {with("range 5,", "range 32,"), lineOf("detail 0:"), "from 0 to 31"},
         {with("FA E5", "FA"), lineOf("detail 0:"), "hexadecimal"},
         {with("details 3", "details 3 " + std::string(50, 'x')), lineOf("details 3"),
          "unexpected \"" + std::string(40, 'x') + "\""}, // what follows, up to 40 bytes

@@ -95,6 +95,7 @@ TEST(SondrelText, importWritesOnlyAPairTheEditorOpensAndNamesTheLineOfWhatIsNot)
         // Pairs Sondrel would not open: a sound starting past the list, a name too long, fewer
         // names than samples, no samples, no sample list at all.
         {with("bytes 00 00 FA", "bytes 40 00 FA"), lineOf("detail 0:"), "failure 30: "},
+        {with("bytes 01 00 04", "bytes 40 00 04"), lineOf("detail 1:"), "failure 30: "},
         {with("KV5 Sound 12.wav\"", std::string(5000, 'n') + "\""), lineOf("KV5 Sound 12.wav\""),
          "failure 14: line 1 of the sample list"},
         {with("samples 2", "samples 3") + "index 2: 9\n", lineOf("samples 2"),
