@@ -1,6 +1,7 @@
 #include "document/sounds_in_view.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace sondrel {
 namespace {
@@ -69,6 +70,14 @@ std::string HeldWords(const BatchResult& batch, bool many) {
 }
 
 } // namespace
+
+std::string PlayChoice::words() const {
+    const int heard = static_cast<int>(std::lround(playback.Gain * 100));
+    return "Playing " + std::string(sample) + " at volume " + std::to_string(volume) +
+           (heard == volume ? ""
+                            : ", heard as " + std::to_string(heard) + ", the sample's own level") +
+           (playback.Loop ? ", looping until stopped" : "");
+}
 
 SoundsInView::SoundsInView(const OpenTable& open, std::vector<int> positions)
     : open_(&open), positions_(std::move(positions)) {

@@ -25,6 +25,10 @@ struct PlayChoice {
     std::string_view sample; // as the sample list names it
     Playback playback;
     int volume = 0; // the volume the field shows, which the gain follows up to 100
+
+    // The status line's words, in the names' 8-bit text: "Playing Door.wav at volume 101,
+    // heard as 100, the sample's own level, looping until stopped".
+    std::string words() const;
 };
 
 class SoundsInView {

@@ -148,15 +148,7 @@ void Sondrel::playSample(int index) {
     const Playback& playback = choice->playback;
     playing_ = NameText(name);
     player_->play(*file, playback.Gain, playback.Loop);
-    // The volume the field shows, and how it sounds where the gain cannot follow it.
-    const QString volume = QString::number(choice->volume);
-    const int heard = qRound(playback.Gain * 100);
-    showStatus(QStringLiteral("Playing %1 at volume %2%3%4")
-                   .arg(playing_, volume,
-                        volume == QString::number(heard)
-                            ? QString()
-                            : QStringLiteral(", heard as %1, the sample's own level").arg(heard),
-                        playback.Loop ? ", looping until stopped" : ""));
+    showStatus(NameText(choice->words()));
 }
 
 void Sondrel::stopSound() {

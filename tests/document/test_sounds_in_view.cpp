@@ -71,6 +71,12 @@ TEST_F(SoundsInViewTest, aPlayTakesTheSampleChosenOfTheFirstSoundAsAnUpdateWould
         EXPECT_EQ(play->playback.Loop, loop) << sample;
     }
     EXPECT_FALSE(of({}).play(0, {}));
+    // What the status line says of it: the volume shown, and how it sounds where the gain
+    // cannot follow it.
+    const PlayChoice loud{"a.wav", {1.0, true}, 101};
+    EXPECT_EQ(loud.words(), "Playing a.wav at volume 101, heard as 100, the sample's own level, "
+                            "looping until stopped");
+    EXPECT_EQ((PlayChoice{"a.wav", {0.5, false}, 50}).words(), "Playing a.wav at volume 50");
 }
 
 TEST_F(SoundsInViewTest, anUpdateStoresIntoEachSoundAndSaysWhatItDidAndWhatWasHeld) {
