@@ -12,6 +12,11 @@ TEST_F(WindowTest, aScreenReaderNamesEveryControlAndWorksTheFlags) {
         ASSERT_NE(seen, nullptr) << control;
         EXPECT_EQ(seen->text(QAccessible::Name), name) << control;
     }
+    // Each field says what it takes, relative changes too.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(child<QWidget>("SndRAD"))
+                  ->text(QAccessible::Description),
+              "A number from 0 to 31, or a change of each sound's own range: 80% for 80% of it, "
+              "10+ for 10 more, 10- for 10 less, held within 0 to 31. Update stores it.");
     // The Samples box by its name, not its text ("None" until a sound is picked).
     EXPECT_EQ(QAccessible::queryAccessibleInterface(child<QComboBox>("Samples")->lineEdit())
                   ->text(QAccessible::Name),

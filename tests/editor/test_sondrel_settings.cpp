@@ -42,6 +42,8 @@ TEST(WindowSettings, theWindowKeepsItsSizeAndColumnsAndTheRecentTablesAndOpensOn
     // F1 tells what the keys and the flags are, as far as the table says.
     t.key(Qt::Key_F1, {Script::press(QMessageBox::Ok)});
     EXPECT_TRUE(t.script->messages().at(0).contains("P is bit 13, V bit 14 and N bit 12"));
+    EXPECT_TRUE(t.script->messages().at(0).contains(
+        "a number from 0 to 101, or a change of each sound's own volume: 80% for 80% of it"));
     // Nothing is written until the window closes.
     QSettings kept(Q(home / "settings.ini"), QSettings::IniFormat);
     EXPECT_EQ(kept.value("recent").toStringList(), QStringList{first});
