@@ -140,10 +140,9 @@ QSettings* Sondrel::settingsToWrite() {
 }
 
 void Sondrel::rememberRecent(const std::filesystem::path& table) {
-    const std::string name = PathBytes(std::filesystem::absolute(table)).toStdString();
-    std::erase(openedThisRun_, name);
-    openedThisRun_.insert(openedThisRun_.begin(), name);
-    openedThisRun_.resize(std::min(openedThisRun_.size(), kRecentTables));
+    // The newest first, each once, as the recent list takes them.
+    openedThisRun_ =
+        RecentTables({PathBytes(std::filesystem::absolute(table)).toStdString()}, openedThisRun_);
 }
 
 std::vector<std::filesystem::path> Sondrel::recentTables() {
