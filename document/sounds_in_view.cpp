@@ -124,7 +124,9 @@ std::optional<PlayChoice> SoundsInView::play(int index, const EditView& now) con
         return std::nullopt;
     }
     const SoundDetail& first = open_->table().Details[details().front()];
-    const std::vector<std::string_view> names = NamedSamples(first, open_->sampleNames());
+    // The box lists the first sound's samples where it lists any.
+    const std::vector<std::string_view> names =
+        boxNames_.empty() ? NamedSamples(first, open_->sampleNames()) : boxNames_;
     if (names.empty()) {
         return std::nullopt;
     }

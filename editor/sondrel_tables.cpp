@@ -10,8 +10,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include <algorithm>
-
 namespace sondrel {
 
 namespace {

@@ -7,8 +7,6 @@
 #include "logic/units.h"
 #include "text/commands.h"
 
-#include <cstdio>
-
 namespace fs = std::filesystem;
 
 namespace sondrel {
