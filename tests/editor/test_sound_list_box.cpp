@@ -1,10 +1,14 @@
 // The sound list: its columns, sorting, filter, and where it opens.
 #include "tests/editor/editor_session.h"
 
+#include <QAbstractItemModelTester>
+
 TEST(WindowList, columnsShowEverySoundsValuesAndSortAndTheFilterFindsIt) {
     EditorSession t;
     t.open();
     auto* list = t.child<SoundListBox>("SndLst");
+    const QAbstractItemModelTester checked(list->model(),
+                                           QAbstractItemModelTester::FailureReportingMode::Fatal);
     const QRect laidOut = list->geometry();
     EXPECT_EQ(list->model()->index(2, static_cast<int>(SoundColumn::Slots)).data(), "4, 12, 200");
     // At the laid-out width the names fill the list, a scroll bar says more is to their right;

@@ -1,3 +1,4 @@
+#include "formats/file_system.h"
 #include "formats/known_files.h"
 #include "formats/object_names.h"
 #include "formats/safe_save.h"
@@ -260,6 +261,13 @@ TEST(SaveSafely, aTargetAnotherProgramHoldsOpenFailsAndStaysIntact) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"held.sfx"});
 }
 #endif
+
+// Whose stale temporary files a save may remove: only those of a process no longer running.
+TEST(ProcessIsGone, onlyWhereNoProcessHasTheNumber) {
+    errno = ESRCH; // as an earlier stale file leaves it: this process still runs
+    EXPECT_FALSE(sys::ProcessIsGone(sys::ProcessId()));
+    EXPECT_TRUE(sys::ProcessIsGone(999999999));
+}
 
 TEST(SameFile, tellsOneFileFromTwo) {
     TempDir dir;

@@ -127,6 +127,7 @@ TEST(SampleListWrite, everyNameTheReaderProducesReadsBackTheSameFromCrLfLines) {
     // A first name that begins with a mark's bytes, with no mark before it, stays a name.
     const SampleNames marksBytes = ParseSampleNames(" \357\273\277a\"", 1, "t");
     EXPECT_EQ(ParseSampleNames(SerializeSampleNames(marksBytes, 1), 1, "t"), marksBytes);
+    EXPECT_NE(SampleNames({"x.wav", "b.wav"}), SampleNames({"a.wav", "b.wav"}));
     // "\"quoted" cannot come from the reader (a leading quote always opens a field).
     const Names names = {"plain.wav",
                          "a,b.wav",
