@@ -2,8 +2,6 @@
 #include "tests/editor/editor_session.h"
 
 TEST_F(WindowTest, savingUnchangedIsByteIdenticalAndAnEditIsSavedUnderANewNameAndReadsBack) {
-    const std::string spare = "spare.wav\r\n; a note\n"; // lines after the names in use
-    WriteText(sampleList(), SerializeSampleNames(kSampleNames, 8) + spare);
     open();
     const Bytes table = ReadAll(this->table());
     const std::string list = ReadText(sampleList());
