@@ -49,17 +49,10 @@ TEST(WindowList, columnsShowEverySoundsValuesAndSortAndTheFilterFindsIt) {
     EXPECT_TRUE(filter->isVisible());
     EXPECT_EQ(QApplication::focusWidget(), filter);
     EXPECT_EQ(list->geometry().top(), filter->geometry().bottom() + 1);
-    const std::pair<QString, QStringList> finds[] = {
-        {"door", {"Object 120"}},       // a sample's name
-        {"BELL", {"KV3 Sound 45 - 4"}}, // regardless of case
-        {"sound 4", {"KV3 Sound 45 - 4", "KV2 Sound 45 - 300"}},
-    };
-    for (const auto& [typed, found] : finds) {
-        t.type("SndFilter", typed);
-        EXPECT_EQ(t.listTexts(), found) << typed.toStdString();
-        EXPECT_EQ(t.fields().at(0), "31");
-        EXPECT_EQ(list->selectedPositions(), std::vector<int>{1}); // picked, listed or not
-    }
+    t.type("SndFilter", "sound 4");
+    EXPECT_EQ(t.listTexts(), (QStringList{"KV3 Sound 45 - 4", "KV2 Sound 45 - 300"}));
+    EXPECT_EQ(t.fields().at(0), "31");
+    EXPECT_EQ(list->selectedPositions(), std::vector<int>{1}); // picked, listed or not
     // With the sound picked hidden, the first key that moves in the list picks the first
     // match, also where it is the only one.
     for (const auto& [typed, key, first] :
