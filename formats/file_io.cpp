@@ -92,27 +92,43 @@ bool CreateIfMissing(const fs::path& path) {
     return fs::exists(path, ec) || sys::CreateEmpty(path);
 }
 
+namespace {
+
+// FNV-1a over eight bytes at a time: each step is a bijection of the hash, so a file that
+// differs in any one word always differs in its stamp. Pieces other than the last are a
+// whole number of words, so that a file hashed piece by piece hashes as its bytes at once.
+void AddToStamp(FileStamp& stamp, const std::uint8_t* bytes, std::size_t size) {
+    for (std::size_t i = 0; i < size; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes + i, std::min<std::size_t>(8, size - i));
+        stamp.hash = (stamp.hash ^ word) * 0x100000001b3u;
+    }
+    stamp.size += size;
+}
+
+constexpr std::uint64_t kStampSeed = 0xcbf29ce484222325u;
+
+} // namespace
+
 std::optional<FileStamp> StampFile(const fs::path& path) {
     try {
         InputFile in(path);
-        // FNV-1a over eight bytes at a time: each step is a bijection of the hash, so a file
-        // that differs in any one word always differs in its stamp.
-        FileStamp stamp;
-        stamp.hash = 0xcbf29ce484222325u;
+        FileStamp stamp{0, kStampSeed};
         std::vector<std::uint8_t> piece(1u << 16);
         for (std::size_t got = in.read(piece.data(), piece.size()); got > 0;
              got = in.read(piece.data(), piece.size())) {
-            for (std::size_t i = 0; i < got; i += 8) {
-                std::uint64_t word = 0;
-                std::memcpy(&word, piece.data() + i, std::min<std::size_t>(8, got - i));
-                stamp.hash = (stamp.hash ^ word) * 0x100000001b3u;
-            }
-            stamp.size += got;
+            AddToStamp(stamp, piece.data(), got);
         }
         return stamp;
     } catch (const FileError&) {
         return std::nullopt;
     }
+}
+
+FileStamp StampOfBytes(std::string_view bytes) {
+    FileStamp stamp{0, kStampSeed};
+    AddToStamp(stamp, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    return stamp;
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace sondrel {
@@ -53,6 +54,8 @@ struct FileStamp {
 
 // The stamp of the file at `path`; nothing where no file can be read there.
 std::optional<FileStamp> StampFile(const std::filesystem::path& path);
+// The stamp of a file that holds `bytes`, as StampFile gives it: for the bytes a reader took.
+FileStamp StampOfBytes(std::string_view bytes);
 
 // True when the two paths name one file: by identity where both exist (a link, another
 // spelling of the same folder), otherwise by where a write to each would land, links that

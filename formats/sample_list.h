@@ -71,6 +71,8 @@ public:
     bool byteOrderMark() const { return byteOrderMark_; }
     // What follows the names: spare names, notes.
     std::string_view rest() const { return text_.substr(restAt_); }
+    // The whole text the names were read from.
+    std::string_view text() const { return text_; }
 
     // The same names, mark and rest.
     friend bool operator==(const SampleNames& a, const SampleNames& b);

@@ -5,11 +5,17 @@ namespace fs = std::filesystem;
 namespace sondrel {
 
 PairAsRead ReadTablePair(const fs::path& path) {
+    // The table is stamped before it is read (but after a read creates it), so that a change
+    // another program makes meanwhile is asked about at the save rather than replaced unseen;
+    // the sample list is stamped from the very bytes its names were read from.
     PairAsRead read;
-    read.table = ReadSFX(path);
-    read.names = ReadSampleNames(SampleListPath(path), read.table.NumSamples);
     read.tableStamp = StampFile(path);
-    read.namesStamp = StampFile(SampleListPath(path));
+    read.table = ReadSFX(path);
+    if (!read.tableStamp) {
+        read.tableStamp = StampFile(path);
+    }
+    read.names = ReadSampleNames(SampleListPath(path), read.table.NumSamples);
+    read.namesStamp = StampOfBytes(read.names.text());
     return read;
 }
 

@@ -310,6 +310,14 @@ TEST(StampFile, changesWithAnyOneByte) {
         WriteAll(dir / "t.sfx", changed);
         EXPECT_NE(StampFile(dir / "t.sfx"), before) << at;
     }
+    // The stamp of the bytes a reader took is the file's, across the pieces it is read in.
+    for (const std::size_t size : {std::size_t{0}, std::size_t{13}, std::size_t{65536 + 3}}) {
+        const Bytes some = Pattern(size, 9);
+        WriteAll(dir / "s.sam", some);
+        EXPECT_EQ(StampFile(dir / "s.sam"),
+                  StampOfBytes({reinterpret_cast<const char*>(some.data()), some.size()}))
+            << size;
+    }
 }
 
 TEST(KnownFiles, aSaveAsksAboutFilesChangedByAnotherProgramOrNeverReadAndRefusesItsOwnList) {
