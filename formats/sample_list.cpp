@@ -46,6 +46,15 @@ std::optional<std::size_t> LastThreeCharacters(const std::basic_string<Char>& te
     return end;
 }
 
+// The bytes that end a run of a name's bytes: its own ender and the line ends.
+constexpr std::array<bool, 256> EndsOf(char ender) {
+    std::array<bool, 256> ends{};
+    ends[static_cast<unsigned char>(ender)] = ends['\r'] = ends['\n'] = true;
+    return ends;
+}
+constexpr std::array<bool, 256> kBareEnds = EndsOf(',');
+constexpr std::array<bool, 256> kQuotedEnds = EndsOf('"');
+
 } // namespace
 
 fs::path SampleListPath(const fs::path& table) {
@@ -209,9 +218,9 @@ private:
         lineOpen_ = true;
         if (state_ == State::Bare || state_ == State::Quoted) {
             // The bytes of a name up to whatever may end it, taken at once.
-            const char ender = state_ == State::Bare ? ',' : '"';
+            const std::array<bool, 256>& ends = state_ == State::Bare ? kBareEnds : kQuotedEnds;
             std::size_t end = at;
-            while (end < all.size() && all[end] != ender && all[end] != '\r' && all[end] != '\n') {
+            while (end < all.size() && !ends[static_cast<unsigned char>(all[end])]) {
                 ++end;
             }
             countLineBytes(end - at, at);
