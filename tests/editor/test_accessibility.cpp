@@ -38,8 +38,10 @@ TEST_F(WindowTest, aScreenReaderNamesEveryControlAndWorksTheFlags) {
         EXPECT_EQ(sounds->indexOfChild(cell), number);
     }
 
-    select(0); // V and R lit; its one sample shown
+    select(0); // V and R lit; its one sample shown; its row picked, also for a screen reader
     EXPECT_EQ(child<QComboBox>("Samples")->currentText(), "KV5 Sound 12.wav");
+    EXPECT_TRUE(sounds->child(columns + 1)->tableCellInterface()->isSelected());
+    EXPECT_FALSE(sounds->child(2 * columns + 1)->tableCellInterface()->isSelected());
     EXPECT_EQ(fields(), (QStringList{"5", "100", "100", "4"}));
     QAccessibleInterface* v = QAccessible::queryAccessibleInterface(child<FlagLabel>("SndV"));
     QAccessibleInterface* l = QAccessible::queryAccessibleInterface(child<FlagLabel>("SndL"));

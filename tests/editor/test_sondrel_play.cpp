@@ -21,6 +21,7 @@ TEST_F(WindowTest, playLooksBesideTheTableThenOffersOnceToChooseTheSamplesFolder
               Q(samples.path()));
     // Asked once: now only told, here for a double click on the sample chosen in the box.
     select(static_cast<int>(listTexts().indexOf("KV3 Sound 45 - 4")));
+    EXPECT_EQ(child<QComboBox>("Samples")->currentText(), "KV3 Sound 45-bell.wav"); // its first
     child<QComboBox>("Samples")->setCurrentIndex(2);
     script->play({Script::press(QMessageBox::Ok)});
     QTest::mouseDClick(child<QComboBox>("Samples")->lineEdit(), Qt::LeftButton);

@@ -17,8 +17,8 @@ TEST(NumberFromText, readsTheNumberAtTheStartOfTheText) {
         {"2.5E-1", 0.25}, {"1E", 1},       {"1E+", 1},         {"&H1F", 31},   {"&hff", 255},
         {"&O17", 15},     {"&O8", none},   {"&o70", 56},       {"&H", none},   {"&", none},
         {"&X1", none},    {"&H 1 F", 31},  {"1.2.3", 1.2},     {"--1", none},  {"\r1", none},
-        {"1\r2", 1},      {"007", 7},      {"\xC2\xBD", none}, {"1E-400", 0},  {".", none},
-        {"-", none},      {"&H0", 0},      {"&H1_", 1},        {"&o7a", 7},
+        {"1\r2", 1},      {"007", 7},      {"\xC2\xBD", none}, {"1E-400", 0},  {"1E-999", 0},
+        {".", none},      {"-", none},     {"&H0", 0},         {"&H1_", 1},    {"&o7a", 7},
     };
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(NumberFromText(text), value) << '"' << text << '"';
