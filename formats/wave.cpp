@@ -5,6 +5,7 @@
 #include "formats/little_endian.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string_view>
 
 namespace sondrel {
@@ -92,6 +93,26 @@ PcmWave ReadPcmWave(const std::filesystem::path& file) {
         Refuse("it is larger than 64 MiB");
     }
     return ParsePcmWave(bytes);
+}
+
+void ApplyGain(PcmWave& wave, double gain) {
+    gain = std::clamp(gain, 0.0, 1.0);
+    if (gain == 1.0) {
+        return;
+    }
+    std::vector<std::uint8_t>& bytes = wave.Samples;
+    if (wave.Bits == 8) { // unsigned, silence at 128
+        for (std::uint8_t& sample : bytes) {
+            sample = static_cast<std::uint8_t>(128 + std::lround((sample - 128) * gain));
+        }
+        return;
+    }
+    for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) { // little-endian
+        const auto sample = static_cast<std::int16_t>(bytes[at] | bytes[at + 1] << 8);
+        const auto scaled = static_cast<std::uint16_t>(std::lround(sample * gain));
+        bytes[at] = static_cast<std::uint8_t>(scaled);
+        bytes[at + 1] = static_cast<std::uint8_t>(scaled >> 8);
+    }
 }
 
 } // namespace sondrel

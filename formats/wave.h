@@ -29,4 +29,8 @@ PcmWave ParsePcmWave(std::span<const std::uint8_t> bytes);
 // The same for a file, also refused where it cannot be read or is too large.
 PcmWave ReadPcmWave(const std::filesystem::path& file);
 
+// Scales every sample by `gain` (0 silent, 1 as it is), to the nearest value, halves away from
+// silence: for a sound system whose output has no volume of the sound's own.
+void ApplyGain(PcmWave& wave, double gain);
+
 } // namespace sondrel

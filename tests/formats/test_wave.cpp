@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace sondrel;
 using namespace sondrel::testing;
 namespace fs = std::filesystem;
@@ -72,4 +74,29 @@ TEST(ParsePcmWave, takesWhatALevelUsesAndSaysWhyOfAnythingElse) {
     EXPECT_EQ(FailureNumberOf([&] { ReadPcmWave(dir / "none.wav"); }), "failure 50");
     WriteAll(dir / "good.wav", good);
     EXPECT_EQ(ReadPcmWave(dir / "good.wav").Samples, wave.Samples);
+}
+
+TEST(ApplyGain, scalesEverySampleAboutItsSilence) {
+    for (const double gain : {0.0, 0.25, 0.5, 1.0}) {
+        PcmWave eight{8000, 8, 1, Bytes(256)};
+        PcmWave sixteen{8000, 16, 2, Bytes(2 * 65536)};
+        for (int value = 0; value < 65536; ++value) {
+            eight.Samples[static_cast<std::size_t>(value % 256)] = static_cast<std::uint8_t>(value);
+            sixteen.Samples[2 * static_cast<std::size_t>(value)] = static_cast<std::uint8_t>(value);
+            sixteen.Samples[2 * static_cast<std::size_t>(value) + 1] =
+                static_cast<std::uint8_t>(value >> 8);
+        }
+        ApplyGain(eight, gain);
+        ApplyGain(sixteen, gain);
+        for (int value = 0; value < 65536; ++value) {
+            const auto at = static_cast<std::size_t>(value);
+            const auto signedValue = static_cast<std::int16_t>(value);
+            const int heard = static_cast<std::int16_t>(sixteen.Samples[2 * at] |
+                                                        sixteen.Samples[2 * at + 1] << 8);
+            ASSERT_EQ(heard, std::lround(signedValue * gain)) << gain << " " << signedValue;
+            if (value < 256) {
+                ASSERT_EQ(eight.Samples[at], 128 + std::lround((value - 128) * gain)) << value;
+            }
+        }
+    }
 }
