@@ -21,10 +21,4 @@ if(SONDREL_WINDOWS_QT)
     list(APPEND CMAKE_PREFIX_PATH ${SONDREL_WINDOWS_QT})
     set(QT_HOST_PATH /usr)
     set(QT_HOST_PATH_CMAKE_DIR /usr/lib/${CMAKE_HOST_SYSTEM_PROCESSOR}-linux-gnu/cmake)
-    # Qt Multimedia's search for Media Foundation spells MinGW's lower-case libraries with
-    # capitals, which a Linux file system does not find.
-    foreach(library mf mfuuid mfplat mfcore propsys)
-        string(TOUPPER ${library} name)
-        set(WMF_${name}_LIBRARY ${library} CACHE STRING "")
-    endforeach()
 endif()

@@ -1,6 +1,6 @@
-// The player over Qt Multimedia's QAudioSink: the WAV file read by formats/wave.cpp, its PCM
-// handed to the system's sound output as it is (PulseAudio, or Qt on Windows, converts the
-// rate), at a linear volume. After the sound comes silence until the output has played the
+// The player over Qt Multimedia's QAudioSink, on Linux: the WAV file read by formats/wave.cpp,
+// its PCM handed to the system's sound output as it is (PulseAudio converts the rate), at a
+// linear volume. After the sound comes silence until the output has played the
 // sound's last sample out of its buffer, so that no end is cut off, as stopping at once would.
 #include "player/sample_player.h"
 
@@ -146,11 +146,7 @@ private:
 } // namespace
 } // namespace sondrel
 
-// Exported from the module; inside the Windows program, an ordinary function.
-#if defined(_WIN32)
-extern "C" sondrel::SamplePlayer* SondrelMakeSamplePlayer() {
-#else
+// Exported from the module.
 extern "C" Q_DECL_EXPORT sondrel::SamplePlayer* SondrelMakeSamplePlayer() {
-#endif
     return new sondrel::QtSamplePlayer;
 }

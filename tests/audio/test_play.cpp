@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 using namespace sondrel;
@@ -54,19 +53,13 @@ TEST(Play, aToneAtVolume100Then50ThenLoopingUntilEscape) {
         QTest::keyClick(list, Qt::Key_P, Qt::ControlModifier);
         return window.player() != nullptr && window.player()->playing();
     };
-    // Wine 8's Media Foundation resampler, which Qt's Windows sink converts through, refuses
-    // the conversion: then the sample was found and read, handed to Windows' audio, and its
-    // refusal said in words; test_audio.sh hears nothing and says so.
+    // Under Wine a process's first sound loses its first few tenths of a second (0.2 to 0.4 s
+    // measured, also with the server's output kept running): Wine's audio starting, not
+    // Sondrel's. A silent Play first there, so that the three heard are whole.
     if (std::getenv("SONDREL_UNDER_WINE") != nullptr) {
-        script.play({AnswerScript::press(QMessageBox::Ok)});
-        if (!play("100")) {
-            EXPECT_EQ(script.messages(), QStringList{"Sondrel cannot play KV5 Sound 12.wav: the "
-                                                     "sound system would not take it."});
-            std::printf("refused under Wine\n");
-            return;
-        }
-        window.stopSound();
-        script.play({});
+        ASSERT_TRUE(play("0")) << script.messages().join('\n').toStdString();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.player()->playing(), 5000);
+        QTest::qWait(400);
     }
     for (const char* volume : {"100", "50"}) {
         ASSERT_TRUE(play(volume)) << script.messages().join('\n').toStdString();
