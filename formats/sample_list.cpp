@@ -368,14 +368,8 @@ ByteSource SampleNamesText(const SampleNames& names, std::int32_t count) {
             if (k == 0 && piece.empty() && name.starts_with(kByteOrderMark)) {
                 piece += ' '; // else its first bytes would read as a byte-order mark
             }
-            if (NeedsQuotes(name)) {
-                piece += '"';
-                piece += name;
-                piece += '"';
-            } else {
-                piece += name;
-            }
-            piece += "\r\n";
+            const std::string_view quote = NeedsQuotes(name) ? "\"" : "";
+            piece.append(quote).append(name).append(quote).append("\r\n");
             if (piece.size() >= kSampleListPieceBytes) {
                 sink(Bytes(piece));
                 piece.clear();
