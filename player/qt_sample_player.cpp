@@ -109,13 +109,6 @@ public:
     bool playing() const override { return playing_; }
 
 private:
-    void fail(const std::string& why) {
-        stop();
-        if (failed) {
-            failed(why);
-        }
-    }
-
     // The sound is over once the sink has taken it and a buffer of silence after it.
     void checkEnd() {
         if (!sink_) {

@@ -26,6 +26,15 @@ public:
     // cannot play the file (`failed`, with why in words).
     std::function<void()> finished;
     std::function<void(const std::string& why)> failed;
+
+protected:
+    // Stops, and says why through `failed`.
+    void fail(const std::string& why) {
+        stop();
+        if (failed) {
+            failed(why);
+        }
+    }
 };
 
 } // namespace sondrel

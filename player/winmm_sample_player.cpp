@@ -106,17 +106,9 @@ public:
     bool playing() const override { return playing_; }
 
 private:
-    void fail(const std::string& why) {
-        stop();
-        if (failed) {
-            failed(why);
-        }
-    }
-
     // A loop queues each buffer that came back again; a sound played once is over when its
     // one buffer is back, played to its last sample. The output stays open until the next
-    // sound or stop(): the system's mixer may still hold the sound's end, which closing it
-    // now would cut off (under Wine, a first sound's whole length).
+    // sound or stop(), so that what the system's mixer still holds of the end is heard.
     void checkEnd() {
         if (out_ == nullptr || !playing_) {
             return;
