@@ -78,6 +78,7 @@ TEST(ObjectNames, holdsUpTo541NamesOfUpTo4096Bytes) {
 
 TEST(ObjectNames, hostilePositionsFailAndLoopsEndQuickly) {
     EXPECT_EQ(ParseFailure(I32s({1, -100})), "failure 21");          // before the start
+    EXPECT_NE(ParseFailure(I32s({1, -8})), "failure 21");            // back to the start
     EXPECT_EQ(ParseFailure(I32s({1, 2147483647})), "failure 21");    // past the 32-bit range
     EXPECT_EQ(ParseFailure(I32s({0, 0, 2147483647})), "failure 21"); // 2^31 - 1 entries of 8
     // Section 1 holds 2^31 - 1 entries whose lengths lead back to themselves: one of length

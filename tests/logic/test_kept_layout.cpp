@@ -28,6 +28,8 @@ TEST(ColumnLayout, readsBackWhatItWritesAndNothingElse) {
         EXPECT_EQ(ParseColumnLayout(damaged, 3), std::nullopt) << damaged;
     }
     EXPECT_EQ(ParseColumnLayout("order; widths; sort none", 0), std::nullopt);
+    EXPECT_EQ(ParseColumnLayout("order 0; widths 7; sort none", 1),
+              (ColumnLayout{{0}, {7}, -1, false}));
     // Every byte of a good text changed to every other: refused, or a layout within bounds.
     for (std::size_t at = 0; at < text.size(); ++at) {
         for (int byte = 0; byte < 256; ++byte) {
