@@ -4,6 +4,7 @@
 #include "formats/file_io.h"
 #include "formats/file_system.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -150,6 +151,12 @@ SampleFile FindSampleFile(std::string_view name, const std::vector<fs::path>& fo
         }
     }
     return {SampleFile::Search::Missing, {}, {}};
+}
+
+std::u32string SampleNameKey(std::string_view name) {
+    std::u32string key = FoldedLatin1(name);
+    std::replace(key.begin(), key.end(), U'/', U'\\');
+    return key;
 }
 
 } // namespace sondrel

@@ -31,4 +31,8 @@ struct SampleFile {
 // is looked for in, and never another user's in a shared folder.
 SampleFile FindSampleFile(std::string_view name, const std::vector<std::filesystem::path>& folders);
 
+// A sample's name as the level editor's file system compares it: capitals as small letters,
+// "/" as a backslash. Two names that name the same file give the same key.
+std::u32string SampleNameKey(std::string_view name);
+
 } // namespace sondrel
