@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace sondrel {
 
@@ -18,6 +19,7 @@ namespace sondrel {
 // has no counterpart in the window and nothing to look up.
 struct ToolError {
     std::string what;
+    int status = 1; // 2 for a command line the tool does not take
 };
 
 // Reads a table file as it is, or throws ToolError naming it.
@@ -53,5 +55,12 @@ struct ListRequest {
 };
 // Returns 0, or 3 for a table shorter than its counts say (listed all the same).
 int ListSounds(const ListRequest& request, std::ostream& out, std::ostream& err);
+
+// set, take and loudness, each from its whole command line (its name first); a command line
+// they do not take throws ToolError with status 2. set and take save each table as the editor
+// saves it, saying a line per table and one for all; 0 once every table is done.
+int SetValues(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+int TakeValues(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+int ListLoudness(const std::vector<std::string>& arguments, std::ostream& out);
 
 } // namespace sondrel

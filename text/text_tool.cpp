@@ -18,6 +18,11 @@ constexpr char kUsage[] =
     "       sondrel-text import TEXT TABLE.sfx\n"
     "       sondrel-text merge BASE OURS THEIRS [PATH]\n"
     "       sondrel-text list [--native] [--objects FILE] TABLE.sfx\n"
+    "       sondrel-text set [--native] [--objects FILE] [--match TEXT] [--samples DIR]\n"
+    "                        [--dry-run] FIELD=VALUE... TABLE.sfx...\n"
+    "       sondrel-text take FROM.sfx [--fields range,volume,pitch,chance,flags] [--native]\n"
+    "                         [--dry-run] TABLE.sfx...\n"
+    "       sondrel-text loudness [--samples DIR] TABLE.sfx\n"
     "\n"
     "A sound table and the sample list beside it as one text that holds every byte of both:\n"
     "one line per slot that has a sound, one per detail (its sound's name as Sondrel lists it,\n"
@@ -51,13 +56,35 @@ constexpr char kUsage[] =
     "          --native        the native sounds too, under the names of the object name\n"
     "                          database (as answering Yes to \"Include KV4 sounds?\")\n"
     "          --objects FILE  the object names from FILE (implies --native)\n"
+    "  set     stores values into every sound each table lists, as Update stores what the\n"
+    "          window's fields hold, and saves each table as Sondrel saves it. FIELD is\n"
+    "          range, volume, pitch or chance, and VALUE as the field takes it: 60, or a\n"
+    "          change of each sound's own value, 80% (of it), 10+ (10 more) or 10- (10\n"
+    "          less), held within the field's range; for the volume also a loudness,\n"
+    "          -23LUFS: each sound's volume so that its first sample plays that loud. The\n"
+    "          flags are P, V, N, L and R, each =on or =off (L and R exclude each other).\n"
+    "          --match TEXT   only the sounds the window's filter keeps for TEXT\n"
+    "          --samples DIR  where the samples are, after the table's folder\n"
+    "          --native, --objects FILE  as for list\n"
+    "          --dry-run      say what would change and write nothing\n"
+    "  take    each listed sound of each TABLE takes the values of the sound of FROM whose\n"
+    "          first sample has the same name, capitals or not: the stored bits of the\n"
+    "          fields named (all five by default), every other bit kept. A sound matching\n"
+    "          several there whose values differ is left as it is, and named.\n"
+    "  loudness  prints each listed sound's loudness as it plays at its volume (EBU R128,\n"
+    "          its first sample's, found as Play finds it): the LUFS with one decimal, or -\n"
+    "          and why at the end of the line; the sound's name; its first sample's name.\n"
+    "          Separated by tabs, so that sort -n orders them. A sample shorter than\n"
+    "          400 ms is measured as heard once in 400 ms, silence after it.\n"
     "  --help     print this and end\n"
     "  --version  print the version and end\n"
     "\n"
     "Exit status: 0 when done; 1 for a merge with conflicts or a failure (nothing is written);\n"
     "2 for a command line it does not understand; 3 when list finds the table shorter than\n"
     "its counts say (it is listed all the same, what is missing read as zero, as Sondrel\n"
-    "reads it).\n";
+    "reads it). set and take say a line per table and one for all, and end with 1 where a\n"
+    "table could not be opened or saved, or a sound's loudness could not be measured (it\n"
+    "keeps its volume; the other tables and sounds are done all the same).\n";
 
 // The table of `export [--from-git] TABLE`, and whether the option is given.
 std::optional<std::pair<fs::path, bool>>
@@ -96,7 +123,8 @@ bool Understood(const std::vector<std::string>& arguments) {
     return (command == "export" && ExportArguments(arguments)) ||
            (command == "import" && files == 2) ||
            (command == "merge" && (files == 3 || files == 4)) ||
-           (command == "list" && ListArguments(arguments));
+           (command == "list" && ListArguments(arguments)) || command == "set" ||
+           command == "take" || command == "loudness";
 }
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -115,6 +143,15 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     if (command == "merge") {
         return MergeTableFiles(files[0], files[1], files[2],
                                files.size() == 4 ? files[3] : fs::path(), err);
+    }
+    if (command == "set") {
+        return SetValues(arguments, out, err);
+    }
+    if (command == "take") {
+        return TakeValues(arguments, out, err);
+    }
+    if (command == "loudness") {
+        return ListLoudness(arguments, out);
     }
     return ListSounds(*ListArguments(arguments), out, err);
 }
@@ -152,6 +189,10 @@ int RunText(const std::vector<std::string>& arguments, std::ostream& out, std::o
         return Delivered(out, err) ? status : 1;
     } catch (const ToolError& error) {
         err << "sondrel-text: " << error.what << "\n";
+        if (error.status == 2) {
+            err << kUsage;
+            return 2;
+        }
     } catch (const Failure& failure) {
         err << "sondrel-text: failure " << failure.number() << ": " << failure.what() << "\n";
     } catch (const std::bad_alloc&) {

@@ -4,14 +4,18 @@
 #include "formats/sound_table.h"
 #include "formats/table_pair.h"
 #include "logic/sound_list.h"
+#include "logic/units.h"
 #include "tests/support/test_files.h"
 #include "text/git_command.h"
 #include "text/text_tool.h"
+#include "tools/wave_file.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <iostream>
+#include <numbers>
 #include <sstream>
 
 #if !defined(_WIN32)
@@ -294,3 +298,68 @@ TEST(GitOutput, runsOnlyTheGitOfAnAbsoluteFolderOfPathAndTakesOnlyWhatSucceeds) 
     fs::current_path(before);
 }
 #endif
+
+TEST(SondrelText, setAndTakeSaveEachTableAsTheEditorDoesAndDryRunWritesNothing) {
+    TempDir dir;
+    // Two tables of the same two sounds: city's at volumes 100 and 1, the first's sample a
+    // full-scale tone reading -3 LUFS, the second's missing; the level's at volume 80.
+    const auto write = [&](const char* name, std::uint8_t volume, std::uint8_t radius,
+                           const char* names) {
+        WriteSFX(dir / name, TableOf({{45, 0}, {46, 1}},
+                                     {{0, volume, radius, 10, 126, 0x4006},
+                                      {1, volume == 250 ? std::uint8_t{4} : volume, 3, 0, 63, 4}},
+                                     2));
+        WriteText(SampleListPath(dir / name), names);
+    };
+    write("city.sfx", 250, 5, "KV5 Sound 12.wav\r\nKV3 Sound 4.wav\r\n");
+    write("level.sfx", 200, 12, "KV5 Sound 12.WAV\r\nKV3 Sound 4.wav\r\n");
+    WriteAll(dir / "KV5 Sound 12.wav", MakePcmWave(22050, 16, 1, 1, [](double t) {
+                 return std::sin(2 * std::numbers::pi * 1000 * t);
+             }));
+    const std::string city = S(dir / "city.sfx");
+    const std::string level = S(dir / "level.sfx");
+    const auto volumes = [&](const std::string& table) {
+        const SoundTable read = ReadSFX(PathFromUtf8(table));
+        return std::pair{ShowDetail(read.Details[0]).Volume, ShowDetail(read.Details[1]).Volume};
+    };
+    const TextRun dry = Text({"set", "--dry-run", "volume=50%", city, level});
+    EXPECT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(dry.out, city + ": would change 1 sound; volume=50% in 2 of 2 sounds listed\n" +
+                           level + ": would change 2 sounds; volume=50% in 2 of 2 sounds listed\n" +
+                           "2 tables: 2 would change, 0 were not done in full; nothing was "
+                           "written\n");
+    EXPECT_EQ(volumes(city), std::pair(100, 1));
+    EXPECT_EQ(volumes(level), std::pair(80, 80));
+    const TextRun set = Text({"set", "volume=10-", "--match", "sound 12", "P=on", city});
+    EXPECT_EQ(set.status, 0) << set.err;
+    EXPECT_EQ(volumes(city), std::pair(90, 1));
+    EXPECT_EQ(ReadSFX(dir / "city.sfx").Details[0].Flags, 0x6006);
+    // A loudness: the sound heard at -9.03 LUFS takes volume 50; the one without its sample
+    // keeps its volume, is named, and the run ends with 1.
+    const TextRun loud = Text({"set", "volume=-9.03LUFS", city});
+    EXPECT_EQ(loud.status, 1);
+    EXPECT_EQ(volumes(city), std::pair(50, 1));
+    EXPECT_NE(loud.err.find("KV3 Sound 4 - 46 keeps its volume: its sample was not found"),
+              std::string::npos)
+        << loud.err;
+    EXPECT_EQ(Text({"loudness", city}).out,
+              "-9.0\tKV5 Sound 12 - 45\tKV5 Sound 12.wav\n"
+              "-\tKV3 Sound 4 - 46\tKV3 Sound 4.wav\tits sample was not found\n");
+    // take: the level's sounds take city's volumes, matched by their first sample's name; a
+    // table that is not there is said, and the others done.
+    const TextRun took = Text({"take", city, "--fields", "volume", level, S(dir / "none.sfx")});
+    EXPECT_EQ(took.status, 1);
+    EXPECT_EQ(volumes(level), std::pair(50, 1));
+    EXPECT_NE(took.err.find("none.sfx: failure 4"), std::string::npos) << took.err;
+    EXPECT_EQ(ReadSFX(dir / "level.sfx").Details[0].Radius, 12); // the range was not taken
+    for (const std::vector<std::string>& refused :
+         std::vector<std::vector<std::string>>{{"set", "volume=abc", city},
+                                               {"set", "L=on", "R=on", city},
+                                               {"set", "x=1", city},
+                                               {"set", "volume=5"},
+                                               {"take", city},
+                                               {"take", city, "--fields", "size", level}}) {
+        EXPECT_EQ(Text(refused).status, 2) << ::testing::PrintToString(refused);
+    }
+    EXPECT_EQ(volumes(city), std::pair(50, 1));
+}
