@@ -1,6 +1,14 @@
 #include "editor/prompts.h"
 
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <array>
 
 namespace sondrel {
 
@@ -48,6 +56,56 @@ QMessageBox::StandardButton QtPrompts::ask(QWidget* owner, const QString& text,
                                            QMessageBox::StandardButtons buttons,
                                            QMessageBox::StandardButton defaultButton) {
     return Ask(owner, text, buttons, defaultButton);
+}
+
+std::optional<TakeChoice> QtPrompts::chooseTake(QWidget* owner, const TakeChoice& offered,
+                                                bool canPickOnly, const TakeWords& words) {
+    QDialog dialog(DialogOwner(owner));
+    dialog.setWindowTitle(QStringLiteral("Take values"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* said = new QLabel(&dialog);
+    said->setWordWrap(true);
+    said->setMinimumWidth(360);
+    layout->addWidget(said);
+    constexpr std::array<const char*, kTakenValues> kBoxes = {
+        "&Range", "&Volume", "&Pitch", "&Chance", "&Flags (P, V, N and the loop mode)"};
+    std::array<QCheckBox*, kTakenValues> boxes{};
+    for (std::size_t i = 0; i < kTakenValues; ++i) {
+        boxes[i] = new QCheckBox(QString::fromLatin1(kBoxes[i]), &dialog);
+        boxes[i]->setChecked(offered.values[i]);
+        layout->addWidget(boxes[i]);
+    }
+    auto* picked = new QCheckBox(QStringLiteral("&Only the sounds picked"), &dialog);
+    picked->setChecked(canPickOnly && offered.pickedOnly);
+    picked->setEnabled(canPickOnly);
+    layout->addWidget(picked);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Take"));
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    const auto choice = [&] {
+        TakeChoice chosen{{}, picked->isChecked()};
+        for (std::size_t i = 0; i < kTakenValues; ++i) {
+            chosen.values[i] = boxes[i]->isChecked();
+        }
+        return chosen;
+    };
+    // The counts follow the choice; nothing to take, nothing to press.
+    const auto tell = [&] {
+        const TakeChoice chosen = choice();
+        said->setText(words(chosen));
+        buttons->button(QDialogButtonBox::Ok)->setEnabled(chosen.values != TakenValues{});
+    };
+    for (QCheckBox* box : boxes) {
+        QObject::connect(box, &QCheckBox::toggled, &dialog, tell);
+    }
+    QObject::connect(picked, &QCheckBox::toggled, &dialog, tell);
+    tell();
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return choice();
 }
 
 } // namespace sondrel

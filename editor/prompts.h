@@ -3,11 +3,13 @@
 // window's tests answer through a script of their own, without a dialog on the screen.
 #pragma once
 
+#include "document/take_values.h"
 #include "editor/messages.h"
 
 #include <QMessageBox>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -25,6 +27,15 @@ struct FileRequest {
     QString title;     // the dialog's own, where it has one
 };
 
+// What "Take values from another table" takes: the values, and whether only the sounds picked
+// take them.
+struct TakeChoice {
+    TakenValues values = kAllValues;
+    bool pickedOnly = false;
+};
+// What a choice would do, in words.
+using TakeWords = std::function<QString(const TakeChoice&)>;
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
@@ -35,6 +46,10 @@ public:
     virtual QMessageBox::StandardButton ask(QWidget* owner, const QString& text,
                                             QMessageBox::StandardButtons buttons,
                                             QMessageBox::StandardButton defaultButton) = 0;
+    // The values to take, first `offered`, saying what each choice would do; nothing for
+    // Cancel. `canPickOnly` where some sounds are picked.
+    virtual std::optional<TakeChoice> chooseTake(QWidget* owner, const TakeChoice& offered,
+                                                 bool canPickOnly, const TakeWords& words) = 0;
 
     // A message with one OK button.
     void tell(QWidget* owner, const QString& text);
@@ -52,6 +67,8 @@ public:
     QMessageBox::StandardButton ask(QWidget* owner, const QString& text,
                                     QMessageBox::StandardButtons buttons,
                                     QMessageBox::StandardButton defaultButton) override;
+    std::optional<TakeChoice> chooseTake(QWidget* owner, const TakeChoice& offered,
+                                         bool canPickOnly, const TakeWords& words) override;
 };
 
 } // namespace sondrel

@@ -179,6 +179,7 @@ void Sondrel::createControls() {
     action("Save as...", {Qt::CTRL | Qt::SHIFT | Qt::Key_S}, &Sondrel::saveAs);
     action("Open another table...", {Qt::CTRL | Qt::Key_O}, &Sondrel::openAnother);
     action("Read the table again", {Qt::Key_F5}, &Sondrel::readAgain);
+    action("Take values from another table...", {Qt::CTRL | Qt::Key_T}, &Sondrel::takeValues);
     NativeSwitch = action("Include KV4 sounds", {Qt::CTRL | Qt::Key_I}, &Sondrel::switchNative);
     NativeSwitch->setCheckable(true);
     action("Find a sound...", {Qt::CTRL | Qt::Key_F}, &Sondrel::showFilter);

@@ -110,6 +110,10 @@ public:
     void openAnother();
     void readAgain();
     void switchNative();
+    // Takes values from another table chosen in the open dialog (Ctrl+T): each sound listed
+    // takes those of the sound there whose first sample has the same name, as chosen in a
+    // dialog that says first how many match and would change. One step of the history.
+    void takeValues();
     // Opens the table given (dropped onto the window, or a recent one), asking first when
     // there are changes not saved, as Ctrl+O does.
     void openTable(const std::filesystem::path& table);

@@ -78,4 +78,16 @@ QMessageBox::StandardButton AnswerScript::ask(QWidget* owner, const QString& tex
     return step->button;
 }
 
+std::optional<TakeChoice> AnswerScript::chooseTake(QWidget* owner, const TakeChoice& offered,
+                                                   bool canPickOnly, const TakeWords& words) {
+    SeenDialog& seen = seen_.emplace_back();
+    seen.kind = "take";
+    seen.owner = owner;
+    const Step* step = next();
+    const std::optional<TakeChoice> chosen = step != nullptr ? step->take : std::nullopt;
+    EXPECT_TRUE(canPickOnly || !chosen || !chosen->pickedOnly);
+    seen.text = words(chosen.value_or(offered));
+    return chosen;
+}
+
 } // namespace sondrel::testing

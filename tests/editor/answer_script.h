@@ -15,7 +15,7 @@ namespace sondrel::testing {
 
 // What one question or file dialog asked.
 struct SeenDialog {
-    QString kind; // "open", "save", "message"
+    QString kind; // "open", "save", "message", "take"
     QString text;
     QStringList nameFilters;
     QString directory;
@@ -33,10 +33,16 @@ public:
     struct Step {
         std::optional<QString> file;
         QMessageBox::StandardButton button = QMessageBox::NoButton;
+        std::optional<TakeChoice> take; // the values chosen to take
     };
-    static Step chooseFile(const QString& path) { return {path, QMessageBox::NoButton}; }
-    static Step cancel() { return {std::nullopt, QMessageBox::Cancel}; }
-    static Step press(QMessageBox::StandardButton button) { return {std::nullopt, button}; }
+    static Step chooseFile(const QString& path) {
+        return {path, QMessageBox::NoButton, std::nullopt};
+    }
+    static Step cancel() { return {std::nullopt, QMessageBox::Cancel, std::nullopt}; }
+    static Step press(QMessageBox::StandardButton button) {
+        return {std::nullopt, button, std::nullopt};
+    }
+    static Step take(TakeChoice choice) { return {std::nullopt, QMessageBox::Ok, choice}; }
 
     // Starts over with these steps.
     void play(std::vector<Step> steps);
@@ -50,6 +56,9 @@ public:
     QMessageBox::StandardButton ask(QWidget* owner, const QString& text,
                                     QMessageBox::StandardButtons buttons,
                                     QMessageBox::StandardButton defaultButton) override;
+    // Notes the words of the choice the step makes (of the one offered, for Cancel).
+    std::optional<TakeChoice> chooseTake(QWidget* owner, const TakeChoice& offered,
+                                         bool canPickOnly, const TakeWords& words) override;
 
 private:
     // The next step for what was just seen, if the script has one.
