@@ -22,7 +22,8 @@ TEST(TakeBits, takesExactlyTheStoredBitsOfEachValue) {
         TakenValues one{};
         one[static_cast<std::size_t>(value)] = true;
         all[static_cast<std::size_t>(value)] = true;
-        EXPECT_EQ(TakeBits(zeros, ones, one), expected) << kTakenValueNames[static_cast<std::size_t>(value)];
+        EXPECT_EQ(TakeBits(zeros, ones, one), expected)
+            << kTakenValueNames[static_cast<std::size_t>(value)];
         const SoundDetail kept = TakeBits(ones, zeros, one);
         EXPECT_EQ(kept.Volume | expected.Volume, 0xFF);
         EXPECT_EQ(kept.Flags | expected.Flags, 0xFFFF);
