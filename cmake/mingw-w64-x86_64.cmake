@@ -22,3 +22,7 @@ if(SONDREL_WINDOWS_QT)
     set(QT_HOST_PATH /usr)
     set(QT_HOST_PATH_CMAKE_DIR /usr/lib/${CMAKE_HOST_SYSTEM_PROCESSOR}-linux-gnu/cmake)
 endif()
+# libebur128 for Windows, built by scripts/windows-ebur128.
+if(SONDREL_WINDOWS_EBUR128)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${SONDREL_WINDOWS_EBUR128})
+endif()

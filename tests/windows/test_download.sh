@@ -4,11 +4,12 @@
 # in the linker's map, PROGRAM.exe.map in the build, is looked up); Sondrel's source is there
 # as the commit SOURCE.txt names, this checkout's; no folder of this machine is in a program.
 #
-#   test_download.sh UNPACKED_DOWNLOAD BUILD_BIN_FOLDER [QT_PREFIX]
+#   test_download.sh UNPACKED_DOWNLOAD BUILD_BIN_FOLDER [QT_PREFIX [EBUR128_PREFIX]]
 set -euo pipefail
 download=$1
 bin=$2
 qt=${3:-/no-qt}
+ebur128=${4:-/no-ebur128}
 
 fail() {
     echo "FAIL: $*" >&2
@@ -46,6 +47,8 @@ for program in sondrel.exe sondrel-text.exe; do
         "$qt"/*/libQt6Bundled*)
             library=${name#libQt6Bundled}
             has_notice licenses/Qt/THIRD-PARTY-NOTICES.txt "${library%.a}" "$name" ;;
+        "$ebur128"/*)
+            has_notice licenses/libebur128/COPYING.txt "Permission is hereby granted" "$name" ;;
         "$qt"/*)
             has_notice licenses/Qt/LGPL-3.0-only.txt "GNU LESSER GENERAL PUBLIC LICENSE" "$name" ;;
         /*)
@@ -63,7 +66,7 @@ commit=$(tr -d '\r' <"$download/SOURCE.txt" | sed -n '/built from the commit/{n;
 tar -tzf "$download"/sondrel-*-source.tar.gz | grep "^sondrel-[0-9.]*/formats/sound_table.cpp$" >/dev/null ||
     fail "the source archive lacks Sondrel's source"
 for program in "$download"/*.exe; do
-    if found=$(strings -n 5 "$program" | grep -F -e "$(git rev-parse --show-toplevel)" -e "$qt" -e /tmp/ -e "$HOME/"); then
+    if found=$(strings -n 5 "$program" | grep -F -e "$(git rev-parse --show-toplevel)" -e "$qt" -e "$ebur128" -e /tmp/ -e "$HOME/"); then
         fail "$(basename "$program") holds a folder of the machine that built it: $found"
     fi
 done
