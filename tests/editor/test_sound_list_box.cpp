@@ -78,17 +78,3 @@ TEST(WindowList, columnsShowEverySoundsValuesAndSortAndTheFilterFindsIt) {
     EXPECT_EQ(QApplication::focusWidget(), list);
 }
 
-TEST(WindowList, opensAtItsTopWithNothingPicked) {
-    EditorSession t;
-    std::vector<std::pair<int, std::int16_t>> used;
-    std::vector<SoundDetail> details;
-    for (std::int16_t i = 0; i < 40; ++i) {
-        used.emplace_back(i, i);
-        details.push_back({static_cast<std::int16_t>(i % 8), 100, 3, 2, 5, 4});
-    }
-    WriteAll(t.table(), SerializeSFX(TableOf(used, details, 8)));
-    t.open();
-    const QScrollBar* scroll = t.child<SoundListBox>("SndLst")->verticalScrollBar();
-    EXPECT_GT(scroll->maximum(), 0);
-    EXPECT_EQ(scroll->value(), 0);
-}

@@ -147,44 +147,7 @@ int AsOrdinaryUser(const std::function<int()>& save) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-int Saves(const fs::path& target) {
-    try {
-        SaveSafely(target, Pattern(20, 15));
-        return 0;
-    } catch (const FileError&) {
-        return 1;
-    }
-}
-
 } // namespace
-
-TEST(SaveSafely, anotherUsersFileKeepsItsOwnerGroupAndMode) {
-    if (geteuid() != 0) {
-        GTEST_SKIP() << "needs root to give files to other users";
-    }
-    TempDir dir;
-    fs::permissions(dir.path(), fs::perms::all); // anyone may make files here
-    const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
-    const auto everyone =
-        readOnly | fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    WriteAll(dir / "shared.sfx", Pattern(10, 2));
-    fs::permissions(dir / "shared.sfx", everyone);
-    WriteAll(dir / "theirs.sfx", Pattern(10, 3));
-    fs::permissions(dir / "theirs.sfx", readOnly);
-    ASSERT_EQ(chown((dir / "theirs.sfx").c_str(), 65534, 65534), 0);
-
-    // Another user may replace a file everyone may write; its mode stays.
-    EXPECT_EQ(AsOrdinaryUser([&] { return Saves(dir / "shared.sfx"); }), 0);
-    EXPECT_EQ(ReadAll(dir / "shared.sfx"), Pattern(20, 15));
-    EXPECT_EQ(fs::status(dir / "shared.sfx").permissions(), everyone);
-    // Root may replace any file; its owner, group and mode stay.
-    EXPECT_EQ(Saves(dir / "theirs.sfx"), 0);
-    struct stat info {};
-    ASSERT_EQ(stat((dir / "theirs.sfx").c_str(), &info), 0);
-    EXPECT_EQ(info.st_uid, 65534u);
-    EXPECT_EQ(info.st_gid, 65534u);
-    EXPECT_EQ(fs::status(dir / "theirs.sfx").permissions(), readOnly);
-}
 
 TEST(SaveSafely, inASharedFolderAnotherUsersLinksAndFilesAreLeftAlone) {
     if (geteuid() != 0) {

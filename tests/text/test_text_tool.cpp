@@ -58,23 +58,6 @@ void WritePair(const fs::path& table) {
 
 } // namespace
 
-TEST(SondrelText, exportAndImportGiveBackBothFilesByteForByte) {
-    TempDir dir;
-    WritePair(dir / "city.sfx");
-    const TextRun exported = Text({"export", S(dir / "city.sfx")});
-    ASSERT_EQ(exported.status, 0) << exported.err;
-    EXPECT_NE(exported.out.find("\ndetail 0: \"KV5 Sound 12 - 45\", range 12, volume 100,"),
-              std::string::npos)
-        << exported.out;
-    WriteText(dir / "city.txt", exported.out);
-    fs::create_directory(dir / "copy");
-    const TextRun imported = Text({"import", S(dir / "city.txt"), S(dir / "copy" / "level.sfx")});
-    ASSERT_EQ(imported.status, 0) << imported.err;
-    EXPECT_EQ(ReadAll(dir / "copy" / "level.sfx"), ReadAll(dir / "city.sfx"));
-    EXPECT_EQ(ReadAll(dir / "copy" / "level.sam"), ReadAll(dir / "city.sam"));
-    EXPECT_EQ(Text({"export", S(dir / "copy" / "level.sfx")}).out, exported.out);
-}
-
 TEST(SondrelText, importWritesOnlyAPairTheEditorOpensAndNamesTheLineOfWhatIsNot) {
     TempDir dir;
     WritePair(dir / "city.sfx");
