@@ -77,4 +77,3 @@ TEST(WindowList, columnsShowEverySoundsValuesAndSortAndTheFilterFindsIt) {
     EXPECT_EQ(t.listTexts(), tableOrder);
     EXPECT_EQ(QApplication::focusWidget(), list);
 }
-
