@@ -55,12 +55,14 @@ void Sondrel::takeValues() {
             display(view_.positions());
             showModified();
         }
-        showStatus(
-            NameText("Took " + TakenWords(choice->values) + " from " + name + " into " +
-                     std::to_string(changed) + (changed == 1 ? " sound" : " sounds") +
-                     (taken.ambiguous.empty()
-                          ? std::string()
-                          : "; " + std::to_string(taken.ambiguous.size()) + " left unsure")));
+        showStatus(NameText(
+            "Took the " +
+            (choice->values == kAllValues ? std::string("values") : TakenWords(choice->values)) +
+            " of " + name + " into " + std::to_string(changed) +
+            (changed == 1 ? " sound" : " sounds") +
+            (taken.ambiguous.empty()
+                 ? std::string()
+                 : "; " + std::to_string(taken.ambiguous.size()) + " left unsure")));
     } catch (const Failure& failure) {
         prompts_.reportFailure(this, failure, FailureMoment::WhileATableIsOpen);
     } catch (const std::bad_alloc&) {

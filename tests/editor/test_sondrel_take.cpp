@@ -24,7 +24,7 @@ TEST_F(WindowTest, ctrlTTakesTheValuesChosenFromAnotherTableInOneUndoStep) {
     EXPECT_EQ(shownTable().Details[0].Volume, 100);
     EXPECT_EQ(shownTable().Details[2].Volume, 200);
     EXPECT_EQ(shownTable().Details[3].Radius, 0); // the range was not taken
-    EXPECT_EQ(child<QLabel>("SndStatus")->text(), "Took volume from other.sfx into 2 sounds");
+    EXPECT_EQ(child<QLabel>("SndStatus")->text(), "Took the volume of other.sfx into 2 sounds");
     EXPECT_EQ(fields().at(1), "40"); // the sound shown shows what it took
     EXPECT_EQ(caption(), "city.sfx* - OBEL Sondrel");
     key(Qt::CTRL | Qt::Key_Z);
