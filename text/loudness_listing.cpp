@@ -38,10 +38,7 @@ int ListLoudness(const std::vector<std::string>& arguments, std::ostream& out) {
         const SampleLoudness sample = FirstSampleLoudness(detail, read.names, folders, cache);
         const std::optional<double> heard =
             sample.lufs ? LoudnessAtVolume(*sample.lufs, ShowDetail(detail).Volume) : std::nullopt;
-        const std::vector<DetailSample> samplesOf = SamplesOfDetail(detail, read.names);
-        const std::string file = !samplesOf.empty() && samplesOf.front().Name
-                                     ? std::string(*samplesOf.front().Name)
-                                     : std::string();
+        const std::string file = FirstSampleName(detail, read.names).value_or("");
         char lufs[32] = "-";
         if (heard) {
             std::snprintf(lufs, sizeof lufs, "%.1f", *heard);

@@ -1,7 +1,6 @@
 #include "text/many_tables.h"
 
 #include "formats/failure.h"
-#include "formats/sample_search.h"
 #include "formats/table_pair.h"
 #include "text/commands.h"
 
@@ -53,8 +52,8 @@ ObjectNameTable ObjectNamesFor(const TableOptions& options) {
 }
 
 int EditEachTable(const std::vector<fs::path>& tables, const TableOptions& options,
-                  const EditOfTable& edit, std::ostream& out, std::ostream& err) {
-    const ObjectNameTable objects = ObjectNamesFor(options);
+                  const ObjectNameTable& objects, const EditOfTable& edit, std::ostream& out,
+                  std::ostream& err) {
     std::size_t changed = 0;
     std::size_t failed = 0;
     for (const fs::path& path : tables) {
@@ -104,24 +103,6 @@ std::vector<fs::path> SampleFoldersOf(const fs::path& table, const fs::path& sam
         folders.push_back(samples);
     }
     return folders;
-}
-
-SampleLoudness FirstSampleLoudness(const SoundDetail& detail, const SampleNames& names,
-                                   const std::vector<fs::path>& folders, LoudnessCache& cache) {
-    const std::vector<DetailSample> samples = SamplesOfDetail(detail, names);
-    if (samples.empty() || !samples.front().Name) {
-        return {std::nullopt, "the sample list names no sample of it"};
-    }
-    const SampleFile file = FindSampleFile(*samples.front().Name, folders);
-    switch (file.search) {
-    case SampleFile::Search::Found:
-        return cache.measure(file.path);
-    case SampleFile::Search::Missing:
-        return {std::nullopt, "its sample was not found"};
-    case SampleFile::Search::Refused:
-        break;
-    }
-    return {std::nullopt, file.why};
 }
 
 } // namespace sondrel

@@ -1,10 +1,9 @@
 // What set and take share: each table of a command line opened for editing, edited, and saved
-// as the editor saves it, one table at a time; and a sound's first sample found and measured
-// as Play finds it.
+// as the editor saves it, one table at a time; and the folders a sound's samples are found in.
 #pragma once
 
 #include "document/open_table.h"
-#include "formats/loudness.h"
+#include "document/sound_loudness.h"
 
 #include <filesystem>
 #include <functional>
@@ -34,21 +33,16 @@ using EditOfTable = std::function<TableEdit(const OpenTable& open, std::ostream&
 // The object names the tables are listed with: none unless `options.native`.
 ObjectNameTable ObjectNamesFor(const TableOptions& options);
 
-// Opens each table, edits it and saves it where it changed, saying a line per table on `out`
-// ("city.sfx: ...", a table that cannot be opened or saved on `err`) and a summary; the others
-// are done all the same. Returns 0 where every table was done, else 1.
+// Opens each table, listed with `objects`, edits it and saves it where it changed, saying a
+// line per table on `out` ("city.sfx: ...", a table that cannot be opened or saved on `err`)
+// and a summary; the others are done all the same. Returns 0 where every table was done, else 1.
 int EditEachTable(const std::vector<std::filesystem::path>& tables, const TableOptions& options,
-                  const EditOfTable& edit, std::ostream& out, std::ostream& err);
+                  const ObjectNameTable& objects, const EditOfTable& edit, std::ostream& out,
+                  std::ostream& err);
 
 // The folders a table's samples are looked for in, as Play looks: the table's own, then
 // `samples` where given.
 std::vector<std::filesystem::path> SampleFoldersOf(const std::filesystem::path& table,
                                                    const std::filesystem::path& samples);
-
-// The loudness of a detail's first sample at its own level, found in `folders`; nothing, with
-// why, where it has none, it cannot be found or read, or is silent.
-SampleLoudness FirstSampleLoudness(const SoundDetail& detail, const SampleNames& names,
-                                   const std::vector<std::filesystem::path>& folders,
-                                   LoudnessCache& cache);
 
 } // namespace sondrel

@@ -223,7 +223,7 @@ int SetValues(const std::vector<std::string>& arguments, std::ostream& out, std:
     const SetRequest request = SetArguments(arguments);
     LoudnessCache cache; // a level's tables share their samples
     return EditEachTable(
-        request.tables, request.options,
+        request.tables, request.options, ObjectNamesFor(request.options),
         [&](const OpenTable& open, std::ostream& e) { return SetInto(open, request, cache, e); },
         out, err);
 }
@@ -267,13 +267,13 @@ int TakeValues(const std::vector<std::string>& arguments, std::ostream& out, std
     files.erase(files.begin());
     RequireTable(from);
     const PairAsRead source = ReadTablePair(from);
-    const std::vector<SoundListEntry> sourceList =
-        ComputeSoundList(source.table, source.names, ObjectNamesFor(options), options.native,
-                         DisplayPath(SampleListPath(from)));
+    const ObjectNameTable objects = ObjectNamesFor(options); // read once, for every table
+    const std::vector<SoundListEntry> sourceList = ComputeSoundList(
+        source.table, source.names, objects, options.native, DisplayPath(SampleListPath(from)));
     const ValueSource values_from{source.table, source.names, sourceList};
     const std::string taken = TakenWords(values);
     return EditEachTable(
-        files, options,
+        files, options, objects,
         [&](const OpenTable& open, std::ostream&) {
             TakePlan plan = PlanTake(open, {}, values_from, values);
             std::string words = taken + ": " + plan.words(DisplayPath(from));
