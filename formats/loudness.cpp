@@ -30,8 +30,10 @@ SampleLoudness MeasureLoudness(const PcmWave& wave) {
     }
     const std::size_t bytesPerSample = static_cast<std::size_t>(wave.Bits) / 8;
     const std::size_t samples = wave.Samples.size() / bytesPerSample;
-    // One 400 ms block at least: the rest of it silence.
-    const std::size_t blockSamples = (static_cast<std::size_t>(wave.Rate) * 2 + 4) / 5 * channels;
+    // One 400 ms block at least, the rest of it silence: four of the library's 100 ms, each
+    // rounded to whole frames (1,103 at 11,025 Hz), or it measures no block at all.
+    const std::size_t blockSamples =
+        4 * ((static_cast<std::size_t>(wave.Rate) + 5) / 10) * channels;
     const std::size_t total = std::max(samples, blockSamples);
     std::vector<short> piece;
     constexpr std::size_t kPiece = 1 << 14; // samples handed over at once, whole frames

@@ -13,8 +13,8 @@ using namespace sondrel::testing;
 namespace {
 
 // A 1 kHz sine of `seconds` at `amplitude` of full scale.
-Bytes Tone(int bits, int channels, double seconds, double amplitude) {
-    return MakePcmWave(48000, bits, channels, seconds, [=](double t) {
+Bytes Tone(int bits, int channels, double seconds, double amplitude, int rate = 48000) {
+    return MakePcmWave(rate, bits, channels, seconds, [=](double t) {
         return amplitude * std::sin(2 * std::numbers::pi * 1000 * t);
     });
 }
@@ -23,18 +23,20 @@ Bytes Tone(int bits, int channels, double seconds, double amplitude) {
 
 TEST(MeasureLoudness, readsTonesOfKnownLevelAndMeasuresAShortSampleInAWholeBlock) {
     // A full-scale 1 kHz sine in one channel reads -3.01 LUFS; in two, 3.01 dB louder; half
-    // the amplitude 6.02 dB quieter; 100 ms of it, heard in a 400 ms block, 6.02 dB quieter.
+    // the amplitude 6.02 dB quieter; 100 ms of it, heard in a 400 ms block, 6.02 dB quieter
+    // (also at 11,025 Hz, whose 100 ms are no whole number of frames).
     const struct {
         int bits, channels;
         double seconds, amplitude, lufs;
+        int rate = 48000;
     } tones[] = {
-        {16, 1, 1.0, 1.0, -3.01},   {16, 2, 1.0, 1.0, 0.0},   {8, 1, 1.0, 1.0, -3.01},
-        {16, 1, 1.0, 0.5, -9.03},   {16, 1, 0.1, 1.0, -9.03}, {16, 1, 0.4, 1.0, -3.01},
-        {16, 2, 2.5, 0.25, -12.04},
+        {16, 1, 1.0, 1.0, -3.01},   {16, 2, 1.0, 1.0, 0.0},         {8, 1, 1.0, 1.0, -3.01},
+        {16, 1, 1.0, 0.5, -9.03},   {16, 1, 0.1, 1.0, -9.03},       {16, 1, 0.4, 1.0, -3.01},
+        {16, 2, 2.5, 0.25, -12.04}, {8, 2, 0.1, 1.0, -6.02, 11025},
     };
     for (const auto& tone : tones) {
         const SampleLoudness measured = MeasureLoudness(
-            ParsePcmWave(Tone(tone.bits, tone.channels, tone.seconds, tone.amplitude)));
+            ParsePcmWave(Tone(tone.bits, tone.channels, tone.seconds, tone.amplitude, tone.rate)));
         ASSERT_TRUE(measured.lufs) << measured.why;
         EXPECT_NEAR(*measured.lufs, tone.lufs, 0.1) // 8 bits reach only 127/128
             << tone.bits << " bits, " << tone.channels << " channels, " << tone.seconds << " s, "
