@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -106,6 +107,13 @@ std::optional<TakeChoice> QtPrompts::chooseTake(QWidget* owner, const TakeChoice
         return std::nullopt;
     }
     return choice();
+}
+
+std::optional<double> QtPrompts::askLoudness(QWidget* owner, const QString& text, double offered) {
+    bool ok = false;
+    const double lufs = QInputDialog::getDouble(
+        DialogOwner(owner), QStringLiteral("Match loudness"), text, offered, -100.0, 0.0, 1, &ok);
+    return ok ? std::optional(lufs) : std::nullopt;
 }
 
 } // namespace sondrel

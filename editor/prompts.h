@@ -51,6 +51,10 @@ public:
     virtual std::optional<TakeChoice> chooseTake(QWidget* owner, const TakeChoice& offered,
                                                  bool canPickOnly, const TakeWords& words) = 0;
 
+    // A loudness in LUFS, from -100 to 0, `offered` first; nothing for Cancel.
+    virtual std::optional<double> askLoudness(QWidget* owner, const QString& text,
+                                              double offered) = 0;
+
     // A message with one OK button.
     void tell(QWidget* owner, const QString& text);
     // A question with Yes and No, Yes the default unless `yesIsDefault` is false. True only
@@ -69,6 +73,7 @@ public:
                                     QMessageBox::StandardButton defaultButton) override;
     std::optional<TakeChoice> chooseTake(QWidget* owner, const TakeChoice& offered,
                                          bool canPickOnly, const TakeWords& words) override;
+    std::optional<double> askLoudness(QWidget* owner, const QString& text, double offered) override;
 };
 
 } // namespace sondrel

@@ -33,7 +33,12 @@ constexpr char kChanceTip[] =
 Sondrel::Sondrel(StartOptions options, EarlyRead early)
     : options_(std::move(options)), early_(std::move(early)),
       ownPrompts_(options_.prompts == nullptr ? std::make_unique<QtPrompts>() : nullptr),
-      prompts_(options_.prompts != nullptr ? *options_.prompts : *ownPrompts_) {
+      prompts_(options_.prompts != nullptr ? *options_.prompts : *ownPrompts_),
+      measurer_([this](LoudnessMeasurer::Result result) {
+          QMetaObject::invokeMethod(
+              this, [this, result = std::move(result)] { loudnessMeasured(result); },
+              Qt::QueuedConnection);
+      }) {
     setObjectName("Sondrel");
     setWindowTitle("OBEL Sondrel");
     if (QApplication::windowIcon().isNull()) { // else it is the program's, drawn once
@@ -180,6 +185,7 @@ void Sondrel::createControls() {
     action("Open another table...", {Qt::CTRL | Qt::Key_O}, &Sondrel::openAnother);
     action("Read the table again", {Qt::Key_F5}, &Sondrel::readAgain);
     action("Take values from another table...", {Qt::CTRL | Qt::Key_T}, &Sondrel::takeValues);
+    action("Match loudness...", {Qt::CTRL | Qt::Key_M}, &Sondrel::matchLoudness);
     NativeSwitch = action("Include KV4 sounds", {Qt::CTRL | Qt::Key_I}, &Sondrel::switchNative);
     NativeSwitch->setCheckable(true);
     action("Find a sound...", {Qt::CTRL | Qt::Key_F}, &Sondrel::showFilter);

@@ -15,12 +15,14 @@
 #pragma once
 
 #include "document/open_table.h"
+#include "document/sound_loudness.h"
 #include "document/sounds_in_view.h"
 #include "formats/object_names.h"
 #include "formats/table_pair.h"
 #include "logic/flags.h"
 #include "logic/units.h"
 
+#include <QElapsedTimer>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -114,6 +116,11 @@ public:
     // takes those of the sound there whose first sample has the same name, as chosen in a
     // dialog that says first how many match and would change. One step of the history.
     void takeValues();
+    // Gives the sounds picked the volume at which each plays as loud as the sound under the
+    // cursor, or at a loudness the designer types (Ctrl+M); one step of the history. The
+    // loudness is measured in the background from each sound's first sample, as the list's
+    // Loudness column shows it.
+    void matchLoudness();
     // Opens the table given (dropped onto the window, or a recent one), asking first when
     // there are changes not saved, as Ctrl+O does.
     void openTable(const std::filesystem::path& table);
@@ -216,6 +223,10 @@ private:
     // Places the controls for the window's size: the list takes what the window has beyond its
     // laid-out size, less the filter's line while it shows.
     void layOut();
+    // Measures, in the background, the loudness of every sound listed; the column fills as it
+    // goes, the status line says how far it is where it takes a while.
+    void measureLoudness();
+    void loudnessMeasured(const LoudnessMeasurer::Result& result);
     // Where a sample is looked for: the table's folder, then the samples folder chosen.
     std::vector<std::filesystem::path> sampleFolders();
     // The sample's file, or nothing once the designer has been told why there is none.
@@ -253,6 +264,12 @@ private:
     QString playing_;                      // the sample played last, as the list names it
     bool offeredSamplesFolder_ = false;    // a sample was missing once this run
     std::filesystem::path samplesFolder_;  // the samples folder chosen this run
+    LoudnessMeasurer measurer_;            // on a thread of its own, posting to the window
+    unsigned measuring_ = 0;               // the round whose results the list takes
+    std::size_t toMeasure_ = 0;            // that round's sounds, and those measured so far
+    std::size_t measured_ = 0;
+    QElapsedTimer measuringFor_; // since the round began, or the last progress said
+    bool saidProgress_ = false;
 
     QAction* NativeSwitch = nullptr;
     QPushButton* Play = nullptr; // made when the window is first enlarged

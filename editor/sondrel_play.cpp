@@ -74,6 +74,9 @@ void Sondrel::chooseSamplesFolder() {
         }
         showStatus("Samples are looked for in " + QDir::toNativeSeparators(*chosen) +
                    " after the table's folder");
+        if (!open_.path().empty()) {
+            measureLoudness(); // found there now
+        }
     }
 }
 

@@ -87,7 +87,10 @@ constexpr char kHelp[] =
     "puts the filter away. Ctrl+O opens another table, F5 reads it again from the disk, "
     "Ctrl+I lists the level editor's own sounds, or no more. Ctrl+T takes values from another "
     "table: each sound takes those of the sound there whose first sample has the same name, "
-    "after a dialog says how many match and would change. Ctrl+P plays the sound's sample "
+    "after a dialog says how many match and would change. The Loudness column says how loud "
+    "each sound plays at its volume (EBU R128, in LUFS, measured from its first sample); "
+    "Ctrl+M gives the sounds picked the volume at which each plays as loud as the sound under "
+    "the cursor, or as a loudness you type. Ctrl+P plays the sound's sample "
     "(found beside the table or in the samples folder) at the volume the field shows, "
     "looping where L or R is set; Ctrl+P again or Escape stops it. Alt+P, Alt+V, Alt+R, Alt+L and "
     "Alt+N switch the flags. A right click on the list offers the same, and the tables opened "
@@ -216,12 +219,21 @@ void Sondrel::restoreLayout() {
             setWindowState(windowState() | Qt::WindowMaximized);
         }
     }
-    const std::optional<ColumnLayout> columns =
-        ParseColumnLayout(kept->value(kColumnsKey).toString().toStdString(), kSoundColumns);
-    if (!columns) {
-        return;
-    }
+    const std::string keptColumns = kept->value(kColumnsKey).toString().toStdString();
+    std::optional<ColumnLayout> columns = ParseColumnLayout(keptColumns, kSoundColumns);
     QHeaderView* headings = SndLst->horizontalHeader();
+    const int loudness = static_cast<int>(SoundColumn::Loudness);
+    if (!columns) {
+        // Kept before the Loudness column came: that one goes after the volume, as it starts.
+        columns = ParseColumnLayout(keptColumns, loudness);
+        if (!columns) {
+            return;
+        }
+        const auto volume = std::find(columns->order.begin(), columns->order.end(),
+                                      static_cast<int>(SoundColumn::Volume));
+        columns->order.insert(volume + 1, loudness);
+        columns->widths.push_back(headings->sectionSize(loudness));
+    }
     for (int place = 0; place < kSoundColumns; ++place) {
         headings->moveSection(
             headings->visualIndex(columns->order[static_cast<std::size_t>(place)]), place);

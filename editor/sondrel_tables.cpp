@@ -121,6 +121,7 @@ Sondrel::LoadResult Sondrel::Form_Load() {
 void Sondrel::BuildSoundList() {
     view_ = {}; // so the selection the list loses shows nothing anew
     SndLst->setEntries();
+    measureLoudness();
 }
 
 void Sondrel::showTableName() {

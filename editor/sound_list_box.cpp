@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <numeric>
@@ -10,6 +11,11 @@
 
 namespace sondrel {
 namespace {
+
+// "-16.3 LUFS".
+QString LoudnessText(double lufs) {
+    return QString::number(lufs, 'f', 1) + QStringLiteral(" LUFS");
+}
 
 bool IsNumberColumn(SoundColumn column) {
     return column != SoundColumn::Sound && column != SoundColumn::Flags &&
@@ -38,6 +44,24 @@ QVariant SoundListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const auto column = static_cast<SoundColumn>(index.column());
+    if (column == SoundColumn::Loudness && (role == Qt::DisplayRole || role == Qt::ToolTipRole)) {
+        // A blank, and why as its tooltip, where there is no loudness to show.
+        const int position = positionAt(index.row());
+        const std::optional<double> heard = heardLoudness(position);
+        if (heard) {
+            return role == Qt::DisplayRole ? QVariant(LoudnessText(*heard)) : QVariant();
+        }
+        if (role == Qt::DisplayRole) {
+            return QString();
+        }
+        const std::size_t detail = open_.list()[static_cast<std::size_t>(position)].detail();
+        const SampleLoudness* measured =
+            detail < loudness_.size() && loudness_[detail] ? &*loudness_[detail] : nullptr;
+        QString why = measured == nullptr ? QStringLiteral("not measured yet")
+                      : measured->lufs    ? QStringLiteral("it plays at volume 0")
+                                          : QString::fromStdString(measured->why);
+        return why.left(1).toUpper() + why.mid(1);
+    }
     if (role == Qt::DisplayRole) {
         const int position = positionAt(index.row());
         return NameText(ColumnText(open_.list()[static_cast<std::size_t>(position)],
@@ -91,9 +115,56 @@ void SoundListModel::refresh() {
     arrange();
 }
 
+void SoundListModel::forgetLoudness() {
+    loudness_.assign(open_.table().Details.size(), std::nullopt);
+    if (!order_.empty()) {
+        const int column = static_cast<int>(SoundColumn::Loudness);
+        emit dataChanged(index(0, column), index(rowCount() - 1, column));
+    }
+    arrange();
+}
+
+void SoundListModel::setLoudness(std::size_t detail, SampleLoudness loudness) {
+    if (detail >= loudness_.size()) {
+        return;
+    }
+    loudness_[detail] = std::move(loudness);
+    for (const int position : open_.positionsOf({detail})) {
+        if (const int row = rowOf(position); row >= 0) {
+            const QModelIndex cell = index(row, static_cast<int>(SoundColumn::Loudness));
+            emit dataChanged(cell, cell);
+        }
+    }
+    if (sortColumn_ == SoundColumn::Loudness && !arranging_) {
+        // Sorted once for the results that came in together, not once for each.
+        arranging_ = true;
+        QTimer::singleShot(0, this, [this] {
+            arranging_ = false;
+            arrange();
+        });
+    }
+}
+
+std::optional<double> SoundListModel::sampleLoudness(std::size_t detail) const {
+    return detail < loudness_.size() && loudness_[detail] ? loudness_[detail]->lufs : std::nullopt;
+}
+
+std::optional<double> SoundListModel::heardLoudness(int position) const {
+    const std::optional<double> lufs =
+        sampleLoudness(open_.list()[static_cast<std::size_t>(position)].detail());
+    return lufs ? LoudnessAtVolume(*lufs, ShowDetail(detailOf(position)).Volume) : std::nullopt;
+}
+
 std::vector<int> SoundListModel::ordered() const {
     std::vector<int> order;
-    if (sortColumn_) {
+    if (sortColumn_ == SoundColumn::Loudness) {
+        std::vector<std::optional<double>> heard;
+        for (std::size_t position = 0; position < open_.list().size(); ++position) {
+            heard.push_back(heardLoudness(static_cast<int>(position)));
+        }
+        order = SortedOrder(open_.list(), open_.table(), open_.sampleNames(), *sortColumn_,
+                            descending_, heard);
+    } else if (sortColumn_) {
         order = SortedOrder(open_.list(), open_.table(), open_.sampleNames(), *sortColumn_,
                             descending_);
     } else {
@@ -179,6 +250,11 @@ SoundListBox::SoundListBox(const OpenTable& open, QWidget* parent)
                                                   metrics.horizontalAdvance(widest)) +
                                              3 * metrics.averageCharWidth());
     }
+    // How loud it is heard, beside the volume.
+    const int loudness = static_cast<int>(SoundColumn::Loudness);
+    headings->resizeSection(loudness, metrics.horizontalAdvance(LoudnessText(-100.0)) +
+                                          3 * metrics.averageCharWidth());
+    headings->moveSection(loudness, static_cast<int>(SoundColumn::Volume) + 1);
     connect(headings, &QHeaderView::sectionClicked, this, &SoundListBox::headingClicked);
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "document/open_table.h"
+#include "formats/loudness.h"
 #include "logic/sound_columns.h"
 #include "logic/sound_list.h"
 
@@ -50,6 +51,13 @@ public:
     void setFilter(std::string needle);
     // The values changed (an Update, an undo): shows them, and sorts again by them.
     void refresh();
+    // What was measured of each detail's first sample: nothing yet of any, then one by one.
+    void forgetLoudness();
+    void setLoudness(std::size_t detail, SampleLoudness loudness);
+    // A detail's first sample's loudness at its own level, where it was measured.
+    std::optional<double> sampleLoudness(std::size_t detail) const;
+    // A position's loudness as it plays at its volume, where it was measured.
+    std::optional<double> heardLoudness(int position) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -70,6 +78,9 @@ private:
     std::optional<SoundColumn> sortColumn_;
     bool descending_ = false;
     std::optional<std::string> needle_; // the filter, where one is set
+    // Each detail's, as measured; nothing while it is not.
+    std::vector<std::optional<SampleLoudness>> loudness_;
+    bool arranging_ = false; // a sort by loudness is due once the results at hand are in
 };
 
 // The list box. Once an entry is selected, one always is: a click on the blank area below the

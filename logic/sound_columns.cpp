@@ -78,7 +78,8 @@ int ColumnNumber(const SoundDetail& detail, SoundColumn column) {
 
 const char* HeadingOf(SoundColumn column) {
     static constexpr std::array<const char*, kSoundColumns> kHeadings = {
-        "Sound", "Range", "Volume", "Pitch", "Chance", "Flags", "Samples", "Slots", "Sample names"};
+        "Sound", "Range",   "Volume", "Pitch",        "Chance",
+        "Flags", "Samples", "Slots",  "Sample names", "Loudness"};
     return kHeadings[static_cast<std::size_t>(column)];
 }
 
@@ -118,13 +119,16 @@ std::string ColumnText(const SoundListEntry& entry, const SoundDetail& detail,
         }
         return text;
     }
+    case SoundColumn::Loudness:
+        return {};
     default:
         return std::to_string(ColumnNumber(detail, column));
     }
 }
 
 std::vector<int> SortedOrder(const std::vector<SoundListEntry>& entries, const SoundTable& table,
-                             const SampleNames& names, SoundColumn column, bool descending) {
+                             const SampleNames& names, SoundColumn column, bool descending,
+                             const std::vector<std::optional<double>>& loudness) {
     const auto detailOf = [&](int position) -> const SoundDetail& {
         return table.Details[entries[static_cast<std::size_t>(position)].detail()];
     };
@@ -142,6 +146,15 @@ std::vector<int> SortedOrder(const std::vector<SoundListEntry>& entries, const S
         case SoundColumn::SampleNames:
             return CompareNames(ColumnText(entryA, detailOf(a), names, column),
                                 ColumnText(entryB, detailOf(b), names, column));
+        case SoundColumn::Loudness: {
+            const auto heard = [&](int position) {
+                const auto at = static_cast<std::size_t>(position);
+                return at < loudness.size() ? loudness[at] : std::nullopt;
+            };
+            const std::optional<double> heardA = heard(a);
+            const std::optional<double> heardB = heard(b);
+            return heardA < heardB ? -1 : heardB < heardA ? 1 : 0;
+        }
         default:
             return ColumnNumber(detailOf(a), column) - ColumnNumber(detailOf(b), column);
         }

@@ -90,4 +90,14 @@ std::optional<TakeChoice> AnswerScript::chooseTake(QWidget* owner, const TakeCho
     return chosen;
 }
 
+std::optional<double> AnswerScript::askLoudness(QWidget* owner, const QString& text,
+                                                double offered) {
+    SeenDialog& seen = seen_.emplace_back();
+    seen.kind = "loudness";
+    seen.owner = owner;
+    seen.text = text + QStringLiteral(" (%1)").arg(offered, 0, 'f', 1);
+    const Step* step = next();
+    return step != nullptr ? step->loudness : std::nullopt;
+}
+
 } // namespace sondrel::testing

@@ -15,7 +15,7 @@ namespace sondrel::testing {
 
 // What one question or file dialog asked.
 struct SeenDialog {
-    QString kind; // "open", "save", "message", "take"
+    QString kind; // "open", "save", "message", "take", "loudness"
     QString text;
     QStringList nameFilters;
     QString directory;
@@ -34,15 +34,29 @@ public:
         std::optional<QString> file;
         QMessageBox::StandardButton button = QMessageBox::NoButton;
         std::optional<TakeChoice> take; // the values chosen to take
+        std::optional<double> loudness; // the loudness typed
     };
     static Step chooseFile(const QString& path) {
-        return {path, QMessageBox::NoButton, std::nullopt};
+        Step step;
+        step.file = path;
+        return step;
     }
-    static Step cancel() { return {std::nullopt, QMessageBox::Cancel, std::nullopt}; }
+    static Step cancel() { return press(QMessageBox::Cancel); }
     static Step press(QMessageBox::StandardButton button) {
-        return {std::nullopt, button, std::nullopt};
+        Step step;
+        step.button = button;
+        return step;
     }
-    static Step take(TakeChoice choice) { return {std::nullopt, QMessageBox::Ok, choice}; }
+    static Step take(TakeChoice choice) {
+        Step step = press(QMessageBox::Ok);
+        step.take = choice;
+        return step;
+    }
+    static Step loudness(double lufs) {
+        Step step = press(QMessageBox::Ok);
+        step.loudness = lufs;
+        return step;
+    }
 
     // Starts over with these steps.
     void play(std::vector<Step> steps);
@@ -59,6 +73,8 @@ public:
     // Notes the words of the choice the step makes (of the one offered, for Cancel).
     std::optional<TakeChoice> chooseTake(QWidget* owner, const TakeChoice& offered,
                                          bool canPickOnly, const TakeWords& words) override;
+    // Notes the loudness offered in the text seen: "... (-16.3)".
+    std::optional<double> askLoudness(QWidget* owner, const QString& text, double offered) override;
 
 private:
     // The next step for what was just seen, if the script has one.

@@ -137,12 +137,12 @@ TEST(SoundColumns, showTheValuesInTheFieldsUnitsTheFlagsAsLettersAndEverySlot) {
     }
     EXPECT_EQ(shown, (std::vector<std::vector<std::string>>{
                          {"KV5 Sound 12 - 45", "5", "100", "100", "4", "VR", "1", "45",
-                          "KV5 Sound 12.wav"},
+                          "KV5 Sound 12.wav", ""},
                          {"Object 120", "31", "101", "100", "101", "PLN", "2", "120",
-                          "Door creak.wav, Door slam.wav"},
+                          "Door creak.wav, Door slam.wav", ""},
                          {"KV3 Sound 45 - 4", "3", "1", "3", "0", "L", "3", "4, 12, 200",
-                          "KV3 Sound 45-bell.wav, a, b"},
-                         {"KV2 Sound 45 - 9", "0", "0", "0", "0", "", "0", "9", ""}}));
+                          "KV3 Sound 45-bell.wav, a, b", ""},
+                         {"KV2 Sound 45 - 9", "0", "0", "0", "0", "", "0", "9", "", ""}}));
 
     // Sorted: numbers as numbers, names as a designer reads them; equal ones keep the
     // table's order, also downwards.
@@ -160,6 +160,9 @@ TEST(SoundColumns, showTheValuesInTheFieldsUnitsTheFlagsAsLettersAndEverySlot) {
     EXPECT_EQ(order(SoundColumn::Samples, true), (std::vector<int>{2, 1, 0, 3}));
     EXPECT_EQ(order(SoundColumn::Slots, false), (std::vector<int>{2, 3, 0, 1}));
     EXPECT_EQ(order(SoundColumn::SampleNames, false), (std::vector<int>{3, 1, 2, 0}));
+    // By loudness as measured, those not measured (the last not given) with the quietest.
+    EXPECT_EQ(SortedOrder(entries, table, names, SoundColumn::Loudness, true, {-20.5, {}, -9.5}),
+              (std::vector<int>{2, 0, 1, 3}));
 
     // The filter: the entry's text, its samples' names, its slots; case aside.
     const std::pair<std::string, std::vector<int>> filters[] = {
