@@ -40,7 +40,7 @@ else()
     set(SONDREL_QT "")
 endif()
 file(READ ${EBUR128}/SOURCE-ebur128.txt SONDREL_EBUR128)
-string(PREPEND SONDREL_EBUR128 "sondrel-text.exe contains libebur128 for Windows, built from\n")
+string(PREPEND SONDREL_EBUR128 "sondrel.exe and sondrel-text.exe contain libebur128 for Windows, built from\n")
 set(SONDREL_VERSION ${VERSION})
 set(SONDREL_COMPILER ${COMPILER})
 # Windows' own line ends, for Notepad, in what was read in too.

@@ -292,7 +292,8 @@ void Sondrel::showAbout() {
                                  "Sondrel is free software: you may share and change it under "
                                  "the GNU General Public License, version 3 or later. It comes "
                                  "with no warranty. It contains Qt, used under the GNU Lesser "
-                                 "General Public License, version 3.")
+                                 "General Public License, version 3, and libebur128, under the "
+                                 "MIT licence.")
                       .arg(QStringLiteral(SONDREL_VERSION)));
 }
 
