@@ -101,9 +101,11 @@ std::optional<fs::path> FindEntry(const fs::path& folder, std::string_view part)
 // link another user planted in a shared folder, or leading out of the folder.
 std::optional<std::string> LinkRefusal(const fs::path& folder, const fs::path& at) {
     std::error_code ec;
+    bool linked = false;
     for (fs::path step = at; step != folder && step.has_relative_path();
          step = step.parent_path()) {
         if (fs::is_symlink(step, ec)) {
+            linked = true;
             try {
                 sys::RefuseOthersLink(step);
             } catch (const FileError& error) {
@@ -111,7 +113,8 @@ std::optional<std::string> LinkRefusal(const fs::path& folder, const fs::path& a
             }
         }
     }
-    if (!LiesWithin(at, folder)) {
+    // Entries of the folder and of folders in it, no link among them: inside it, as named.
+    if (linked && !LiesWithin(at, folder)) {
         return "it is a link to " + DisplayPath(fs::weakly_canonical(at, ec)) +
                ", outside the folder it was found in";
     }
