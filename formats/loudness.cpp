@@ -5,7 +5,9 @@
 #include <ebur128.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <system_error>
 #include <vector>
@@ -38,12 +40,18 @@ SampleLoudness MeasureLoudness(const PcmWave& wave) {
     std::vector<short> piece;
     constexpr std::size_t kPiece = 1 << 14; // samples handed over at once, whole frames
     for (std::size_t at = 0; at < total; at += piece.size()) {
-        piece.assign(std::min(kPiece - kPiece % channels, total - at), 0);
-        for (std::size_t i = 0; i < piece.size() && at + i < samples; ++i) {
-            const std::uint8_t* sample = wave.Samples.data() + (at + i) * bytesPerSample;
-            piece[i] = wave.Bits == 8 ? static_cast<short>((sample[0] - 128) * 256)
-                                      : static_cast<short>(sample[0] | sample[1] << 8);
+        piece.resize(std::min(kPiece - kPiece % channels, total - at));
+        const std::size_t held = at < samples ? std::min(piece.size(), samples - at) : 0;
+        const std::uint8_t* from = wave.Samples.data() + at * bytesPerSample;
+        if (wave.Bits == 16 && std::endian::native == std::endian::little) {
+            std::memcpy(piece.data(), from, held * 2); // the file's order is the machine's
+        } else {
+            for (std::size_t i = 0; i < held; ++i) {
+                piece[i] = wave.Bits == 8 ? static_cast<short>((from[i] - 128) * 256)
+                                          : static_cast<short>(from[2 * i] | from[2 * i + 1] << 8);
+            }
         }
+        std::fill(piece.begin() + static_cast<std::ptrdiff_t>(held), piece.end(), short{0});
         if (ebur128_add_frames_short(state.get(), piece.data(), piece.size() / channels) !=
             EBUR128_SUCCESS) {
             throw std::bad_alloc();
