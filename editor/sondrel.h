@@ -10,8 +10,9 @@
 // sounds, with undo (sondrel_sounds.cpp); start-up, other tables and closing
 // (sondrel_tables.cpp); saving (sondrel_save.cpp); what it keeps between runs, the recent
 // tables, a table dropped on it, and its help (sondrel_settings.cpp); hearing a sound
-// (sondrel_play.cpp). The table it edits, and the sounds it shows, are document/'s: what it
-// decides without Qt is there, in logic/ and in formats/.
+// (sondrel_play.cpp); values taken from another table (sondrel_take.cpp); how loud the
+// sounds are heard, and matching it (sondrel_loudness.cpp). The table it edits, and the sounds
+// it shows, are document/'s: what it decides without Qt is there, in logic/ and in formats/.
 #pragma once
 
 #include "document/open_table.h"
