@@ -3,6 +3,7 @@
 // same lines, the sound list searched slot by slot. After the run, each figure is printed as
 // a ratio to its limit.
 #include "bench/bench_data.h"
+#include "bench/ratio_reporter.h"
 #include "formats/object_names.h"
 #include "formats/sample_list.h"
 #include "formats/sound_table.h"
@@ -200,38 +201,6 @@ void BM_StoreChanges(benchmark::State& state) {
     }
 }
 
-// Keeps every benchmark's time per iteration, to print the ratios after the console's table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        // The median of repetitions where there are some, else the single run.
-        for (const Run& run : runs) {
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (!run.error_occurred && (median || run.run_type == Run::RT_Iteration)) {
-                seconds[run.run_name.str()] = run.GetAdjustedRealTime();
-            }
-        }
-    }
-    // `target` is "<= N", ">= N" or empty; a ratio with a target says whether it meets it.
-    void printRatio(const std::string& what, const std::string& ours, const std::string& limit,
-                    const std::string& target) const {
-        const auto a = seconds.find(ours);
-        const auto b = seconds.find(limit);
-        if (a == seconds.end() || b == seconds.end() || b->second <= 0) {
-            return;
-        }
-        const double ratio = a->second / b->second;
-        const char* verdict = "";
-        if (target.size() > 3) {
-            const double bound = std::stod(target.substr(3));
-            verdict = (target[0] == '<' ? ratio <= bound : ratio >= bound) ? "  met" : "  MISSED";
-        }
-        std::printf("%-48s %8.2f   %s%s\n", what.c_str(), ratio, target.c_str(), verdict);
-    }
-    std::map<std::string, double> seconds;
-};
-
 } // namespace
 
 BENCHMARK(BM_ReadSFX)->Arg(kTypical)->Arg(kTenth)->Arg(kLargest);
@@ -279,11 +248,9 @@ int main(int argc, char** argv) {
                         "BM_ReadSFX" + tenth, "<= 12");
     reporter.printRatio("ReadSampleNames 65536 : 6554 names", "BM_ReadSampleNames" + largest,
                         "BM_ReadSampleNames" + tenth, "<= 12");
-    const auto list = reporter.seconds.find("BM_SoundList" + largest);
-    if (list != reporter.seconds.end()) {
+    if (const double list = reporter.time("BM_SoundList" + largest); list > 0) {
         // Times are kept in the runs' unit, nanoseconds.
-        std::printf("%-48s %8.3f   < 5 ms\n", "sound list of 32768 details, ms",
-                    list->second / 1e6);
+        std::printf("%-48s %8.3f   < 5 ms\n", "sound list of 32768 details, ms", list / 1e6);
     }
     benchmark::Shutdown();
     return 0;

@@ -3,6 +3,7 @@
 // plain read of their files; and the editor's own read and save of the same pairs, with no
 // edit. After the run, each figure is printed as a ratio to its limit.
 #include "bench/bench_data.h"
+#include "bench/ratio_reporter.h"
 #include "document/open_table.h"
 #include "document/sound_loudness.h"
 #include "formats/sample_list.h"
@@ -18,7 +19,6 @@
 #include <condition_variable>
 #include <cstdio>
 #include <fstream>
-#include <map>
 #include <mutex>
 #include <numbers>
 #include <sstream>
@@ -204,33 +204,6 @@ void BM_ReadAndSaveLevels(benchmark::State& state) {
     }
 }
 
-// Keeps every benchmark's time per iteration, to print the ratios after the console's table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (!run.error_occurred && (median || run.run_type == Run::RT_Iteration)) {
-                seconds[run.run_name.str()] = run.GetAdjustedRealTime();
-            }
-        }
-    }
-    double time(const std::string& name) const {
-        const auto found = seconds.find(name);
-        return found == seconds.end() ? 0 : found->second;
-    }
-    std::map<std::string, double> seconds;
-};
-
-void PrintRatio(const char* what, double ours, double limit, double target) {
-    if (ours > 0 && limit > 0) {
-        const double ratio = ours / limit;
-        std::printf("%-48s %8.2f   <= %.1f  %s\n", what, ratio, target,
-                    ratio <= target ? "met" : "MISSED");
-    }
-}
-
 } // namespace
 
 BENCHMARK(BM_MeasureLevel)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -245,13 +218,14 @@ int main(int argc, char** argv) {
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\n%-48s %8s   %s\n", "ratio", "measured", "target");
-    PrintRatio("loudness of 1200 samples : library + plain read",
-               reporter.time("BM_MeasureLevel/real_time"),
-               reporter.time("BM_LibraryOnDecoded") + reporter.time("BM_PlainReadSamples"), 1.2);
-    PrintRatio("set over 50 tables : read and save", reporter.time("BM_SetOverLevels"),
-               reporter.time("BM_ReadAndSaveLevels"), 1.5);
-    PrintRatio("take over 50 tables : read and save", reporter.time("BM_TakeOverLevels"),
-               reporter.time("BM_ReadAndSaveLevels"), 1.5);
+    reporter.printRatio("loudness of 1200 samples : library + plain read",
+                        reporter.time("BM_MeasureLevel/real_time"),
+                        reporter.time("BM_LibraryOnDecoded") + reporter.time("BM_PlainReadSamples"),
+                        "<= 1.2");
+    reporter.printRatio("set over 50 tables : read and save", "BM_SetOverLevels",
+                        "BM_ReadAndSaveLevels", "<= 1.5");
+    reporter.printRatio("take over 50 tables : read and save", "BM_TakeOverLevels",
+                        "BM_ReadAndSaveLevels", "<= 1.5");
     benchmark::Shutdown();
     return 0;
 }
