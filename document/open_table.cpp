@@ -35,6 +35,14 @@ std::vector<int> OpenTable::positionsOf(const std::vector<std::size_t>& details,
     return positions;
 }
 
+void OpenTable::apply(std::vector<DetailChange> changes) {
+    std::vector<std::size_t> into;
+    for (const DetailChange& change : changes) {
+        into.push_back(change.detail);
+    }
+    apply(std::move(changes), std::move(into));
+}
+
 void OpenTable::apply(std::vector<DetailChange> changes, std::vector<std::size_t> into) {
     if (changes.empty()) {
         return;

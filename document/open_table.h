@@ -59,6 +59,8 @@ public:
     // An edit into the details `into`: each changed detail's bytes become `after`. One edit
     // is one step of the history; a new one lets the steps undone go.
     void apply(std::vector<DetailChange> changes, std::vector<std::size_t> into);
+    // The same, into the details it changes.
+    void apply(std::vector<DetailChange> changes);
     bool canUndo() const { return done_ > 0; }
     bool canRedo() const { return done_ < history_.size(); }
     // Undoes or redoes the last step, giving the details it was into: none where there is none.

@@ -179,6 +179,9 @@ private:
     void showRows(const std::vector<int>& rows);
     // Shows the sounds an undo or a redo changed.
     void showChanged(const std::vector<std::size_t>& details);
+    // Stores changes made other than by the fields (a take, a match) as one step of the
+    // history, and shows them.
+    void storeChanges(std::vector<DetailChange> changes);
     // True when the fields or the flags differ from what was shown of the sound.
     bool hasUnappliedEdits() const;
     // Before another sound is shown: asks what to do with the unapplied edits. False to stay.

@@ -212,4 +212,14 @@ void Sondrel::redoUpdate() {
     }
 }
 
+void Sondrel::storeChanges(std::vector<DetailChange> changes) {
+    if (changes.empty()) {
+        return;
+    }
+    open_.apply(std::move(changes));
+    SndLst->sounds()->refresh();
+    display(view_.positions());
+    showModified();
+}
+
 } // namespace sondrel

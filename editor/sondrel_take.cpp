@@ -45,16 +45,7 @@ void Sondrel::takeValues() {
         }
         TakePlan taken = plan(*choice);
         const std::size_t changed = taken.changes.size();
-        if (changed > 0) {
-            std::vector<std::size_t> into;
-            for (const DetailChange& change : taken.changes) {
-                into.push_back(change.detail);
-            }
-            open_.apply(std::move(taken.changes), std::move(into));
-            SndLst->sounds()->refresh();
-            display(view_.positions());
-            showModified();
-        }
+        storeChanges(std::move(taken.changes));
         showStatus(NameText(
             "Took the " +
             (choice->values == kAllValues ? std::string("values") : TakenWords(choice->values)) +

@@ -68,11 +68,7 @@ int EditEachTable(const std::vector<fs::path>& tables, const TableOptions& optio
                 continue;
             }
             if (!options.dryRun) {
-                std::vector<std::size_t> into;
-                for (const DetailChange& change : done.changes) {
-                    into.push_back(change.detail);
-                }
-                open.apply(done.changes, std::move(into));
+                open.apply(done.changes);
                 RefusingAsker asker;
                 if (!open.save(path, asker)) {
                     err << "sondrel-text: " << name << " was not saved: " << asker.why << "\n";
