@@ -25,6 +25,9 @@ private:
     std::filesystem::path path_;
 };
 
+// Reads a whole file, as a program does that checks nothing: the plain limit of a read.
+std::vector<char> PlainRead(const std::filesystem::path& path);
+
 // Writes a whole file.
 void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 

@@ -56,14 +56,6 @@ const Files& FilesFor(int details) {
     return found->second;
 }
 
-std::vector<char> PlainRead(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    std::vector<char> bytes(static_cast<std::size_t>(in.tellg()));
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
-}
-
 void PlainWrite(const fs::path& path, const std::vector<std::uint8_t>& bytes, bool sync) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) ||

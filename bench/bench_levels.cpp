@@ -58,14 +58,6 @@ const std::vector<fs::path>& SampleFiles() {
     return files;
 }
 
-std::vector<char> PlainRead(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    std::vector<char> bytes(static_cast<std::size_t>(in.tellg()));
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
-}
-
 // What the window does: every sample found and measured on the measuring thread, from a cache
 // that holds none of them.
 void BM_MeasureLevel(benchmark::State& state) {
