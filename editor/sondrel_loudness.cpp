@@ -12,10 +12,6 @@ namespace {
 // How long a round measures before the status line says how far it is, and how often after.
 constexpr qint64 kProgressAfterMs = 500;
 
-QString Lufs(double lufs) {
-    return QString::number(lufs, 'f', 1) + QStringLiteral(" LUFS");
-}
-
 } // namespace
 
 void Sondrel::measureLoudness() {
@@ -65,7 +61,8 @@ void Sondrel::matchLoudness() {
             cursor.isValid() ? sounds->heardLoudness(sounds->positionAt(cursor.row()))
                              : std::nullopt) {
         offered = std::round(heard.value() * 10.0) / 10.0;
-        under = QStringLiteral(" (the sound under the cursor plays at %1)").arg(Lufs(offered));
+        under =
+            QStringLiteral(" (the sound under the cursor plays at %1)").arg(LoudnessText(offered));
     }
     const QString count = picked.size() == 1
                               ? QStringLiteral("the sound picked")
@@ -80,20 +77,11 @@ void Sondrel::matchLoudness() {
         open_, picked, [sounds](std::size_t detail) { return sounds->sampleLoudness(detail); },
         *target);
     const std::size_t changed = match.changes.size();
-    if (changed > 0) {
-        std::vector<std::size_t> into;
-        for (const DetailChange& change : match.changes) {
-            into.push_back(change.detail);
-        }
-        open_.apply(std::move(match.changes), std::move(into));
-        SndLst->sounds()->refresh();
-        display(view_.positions());
-        showModified();
-    }
+    storeChanges(std::move(match.changes));
     showStatus(QStringLiteral("Set the volume of %1 %2 for %3%4")
                    .arg(changed)
                    .arg(changed == 1 ? QStringLiteral("sound") : QStringLiteral("sounds"))
-                   .arg(Lufs(*target))
+                   .arg(LoudnessText(*target))
                    .arg(match.unreached > 0
                             ? QStringLiteral("; %1 could not reach it").arg(match.unreached)
                             : QString()));
