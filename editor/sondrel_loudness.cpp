@@ -52,6 +52,14 @@ void Sondrel::matchLoudness() {
     if (picked.empty() || !mayLeaveShownSound()) {
         return;
     }
+    if (measured_ < toMeasure_) {
+        // Matched now, the sounds not yet measured would keep their volumes unasked.
+        showStatus(QStringLiteral("The loudness is being measured (%1 of %2 sounds): Match "
+                                  "loudness once it is done")
+                       .arg(measured_)
+                       .arg(toMeasure_));
+        return;
+    }
     const SoundListModel* sounds = SndLst->sounds();
     const QModelIndex cursor = SndLst->currentIndex();
     // The sound under the cursor offers its loudness; without one, EBU R128's own target.
