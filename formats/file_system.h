@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace sondrel::sys {
@@ -56,6 +57,11 @@ bool OwnFile(const std::filesystem::path& path);
 // Two paths in the system's own form name one file, compared as the system compares names.
 bool SameName(const std::filesystem::path::string_type& a,
               const std::filesystem::path::string_type& b);
+
+// The entry of `folder` the system finds by `name` (on Windows, regardless of capitals), as the
+// folder spells it; nothing where it finds none. `name` holds no wildcard.
+std::optional<std::filesystem::path> EntryNamed(const std::filesystem::path& folder,
+                                                const std::filesystem::path& name);
 
 // Throws FileError for a link another user made in a folder everyone may write: followed, it
 // would turn a save against a file of their choosing.

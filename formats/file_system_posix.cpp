@@ -90,6 +90,15 @@ bool SameName(const fs::path::string_type& a, const fs::path::string_type& b) {
 
 // Followed only when it is the saving user's or the folder owner's, as the kernel's protected
 // symlinks do.
+std::optional<fs::path> EntryNamed(const fs::path& folder, const fs::path& name) {
+    fs::path entry = folder / name;
+    std::error_code ec;
+    if (fs::symlink_status(entry, ec).type() == fs::file_type::not_found || ec) {
+        return std::nullopt;
+    }
+    return entry;
+}
+
 void RefuseOthersLink(const fs::path& link) {
     struct stat folder {};
     struct stat self {};

@@ -90,6 +90,16 @@ bool SameName(const fs::path::string_type& a, const fs::path::string_type& b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
+std::optional<fs::path> EntryNamed(const fs::path& folder, const fs::path& name) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((folder / name).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    FindClose(search);
+    return folder / found.cFileName;
+}
+
 void RefuseOthersLink(const fs::path&) {
     // Links are an administrator's tool on Windows; there is no folder everyone writes links to.
 }

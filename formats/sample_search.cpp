@@ -64,14 +64,23 @@ std::optional<std::u32string> FoldedUtf8(std::u8string_view bytes) {
 // differs only in capitals.
 std::optional<fs::path> FindEntry(const fs::path& folder, std::string_view part) {
     std::error_code ec;
-    // Most names are spelt as on the disk: asked for first, so that a level's 1,200 samples
-    // are not each a walk through a folder of 1,200. A name of plain ASCII reads the same in
-    // every system's encoding of file names.
-    if (std::all_of(part.begin(), part.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        fs::path spelt = folder / fs::path(std::string(part));
-        if (fs::symlink_status(spelt, ec).type() != fs::file_type::not_found && !ec) {
-            return spelt;
+    // Asked of the system first, so that a level's 1,200 samples are not each a walk through
+    // a folder of 1,200: a name of plain ASCII, no wildcard in it, reads the same in every
+    // system's encoding of file names. Taken where the entry's spelling differs at most in
+    // capitals, as the walk would take it.
+    const auto plain = [](char c) {
+        return static_cast<unsigned char>(c) < 0x80 &&
+               std::string_view("*?<>\"|").find(c) == std::string_view::npos;
+    };
+    if (std::all_of(part.begin(), part.end(), plain)) {
+        if (std::optional<fs::path> entry = sys::EntryNamed(folder, std::string(part))) {
+            const std::u8string spelt = entry->filename().u8string();
+            if (std::equal(spelt.begin(), spelt.end(), part.begin(), part.end(),
+                           [](char8_t a, char b) {
+                               return Folded(a) == Folded(static_cast<unsigned char>(b));
+                           })) {
+                return entry;
+            }
         }
     }
     const std::u32string wanted = FoldedLatin1(part);
