@@ -73,15 +73,15 @@ TEST(WindowSettings, whatIsKeptIsCheckedAndOnlyAPlainFileOfTheDesignersIsUsed) {
     {
         EditorSession t({}, ini);
         t.open();
-        // A sort is brought back with its rows in that order.
-        t.child<SoundListBox>("SndLst")->sortBy(SoundColumn::Volume, true);
+        // A sort is brought back with its rows in that order, the first column's too.
+        t.child<SoundListBox>("SndLst")->sortBy(SoundColumn::Sound, true);
         EXPECT_TRUE(t.window->close());
     }
     {
         EditorSession t({}, ini);
         t.open();
-        const QStringList sorted = t.listTexts();
-        EXPECT_EQ(sorted.front(), "Object 120"); // the loudest first
+        EXPECT_EQ(t.listTexts(), (QStringList{"Object 120", "KV5 Sound 12 - 45", "KV3 Sound 45 - 4",
+                                              "KV2 Sound 45 - 300"}));
         EXPECT_EQ(t.child<SoundListBox>("SndLst")->horizontalHeader()->sortIndicatorOrder(),
                   Qt::DescendingOrder);
         EXPECT_TRUE(t.window->close());

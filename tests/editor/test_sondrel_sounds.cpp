@@ -60,9 +60,13 @@ TEST(WindowEdits, movingAwayFromUnappliedEditsAsksWhatToDoWithThem) {
         t.script->play(Steps{Script::press(answer)});
         if (byKey) {
             QTest::keyClick(list, Qt::Key_Down);
-        } else {
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                              list->visualRect(list->model()->index(2, 0)).center());
+        } else { // a drag on from the sound clicked, answered, picks no more
+            const auto at = [&](int row) {
+                return list->visualRect(list->model()->index(row, 0)).center();
+            };
+            QTest::mousePress(list->viewport(), Qt::LeftButton, {}, at(2));
+            QTest::mouseMove(list->viewport(), at(answer == QMessageBox::Cancel ? 3 : 2));
+            QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at(2));
         }
         EXPECT_TRUE(t.script->finished()) << what;
         EXPECT_EQ(t.script->messages(),
