@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 using namespace sondrel;
 using namespace sondrel::testing;
 
@@ -69,28 +67,6 @@ TEST(TableText, aPairReadsBackByteForByteAndItsTextTheSame) {
         EXPECT_EQ(TableText(read), text) << what;
     }
 
-    // Random tables: every byte of every detail and index kept.
-    std::mt19937 random(7);
-    for (int round = 0; round < 50; ++round) {
-        Bytes bytes(748 + random() % 400);
-        for (std::uint8_t& byte : bytes) {
-            byte = static_cast<std::uint8_t>(random());
-        }
-        // Small counts, so that the bytes fill them: details at 740, samples after them.
-        const std::size_t details = random() % 21;
-        const std::size_t samples = 744 + 8 * details;
-        for (const auto& [at, count] :
-             {std::pair{std::size_t{740}, details}, {samples, std::size_t{random() % 21}}}) {
-            if (at + 4 <= bytes.size()) {
-                bytes[at] = static_cast<std::uint8_t>(count);
-                std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(at) + 1, 3, 0);
-            }
-        }
-        const TableWithList pair = PairOf(bytes, std::string(bytes.begin() + 700, bytes.end()));
-        const TableWithList read = ReadTableText(TableText(pair));
-        ASSERT_EQ(SerializeTableFile(read.table), bytes) << round;
-        ASSERT_EQ(read.sampleList, pair.sampleList) << round;
-    }
 }
 
 TEST(TableText, aTextThatIsNotATablesIsRefusedNamingTheLine) {
