@@ -187,6 +187,21 @@ public:
         QTest::keyClick(list, combination.key(), combination.keyboardModifiers());
         EXPECT_TRUE(script->finished()) << QKeySequence(combination).toString().toStdString();
     }
+    // Drags the file `url` names over the window; dropped there if the window takes it,
+    // answering the dialogs the drop opens with `steps`.
+    bool drop(const QUrl& url, Steps steps = {}) {
+        QMimeData dragged;
+        dragged.setUrls({url});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+        QApplication::sendEvent(window.get(), &enter);
+        if (enter.isAccepted()) {
+            script->play(std::move(steps));
+            QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+            QApplication::sendEvent(window.get(), &dropped);
+            EXPECT_TRUE(script->finished()) << url.toString().toStdString();
+        }
+        return enter.isAccepted();
+    }
     QString caption() { return window->windowHandle()->title(); }
     const SoundTable& shownTable() { return window->table().table(); }
 

@@ -18,26 +18,25 @@ TEST(WindowSettings, theWindowKeepsItsSizeAndColumnsAndTheRecentTablesAndOpensOn
         EXPECT_FALSE(play->isVisible());
         t.window->resize(enlarged);
         t.child<SoundListBox>("SndLst")->horizontalHeader()->resizeSection(1, 77);
+        t.child<SoundListBox>("SndLst")->sortBy(SoundColumn::Sound, true); // the first column
         EXPECT_TRUE(t.window->close());
     }
     EditorSession t({}, home / "settings.ini");
     t.open();
     EXPECT_EQ(t.window->size(), enlarged);
-    EXPECT_EQ(t.child<SoundListBox>("SndLst")->horizontalHeader()->sectionSize(1), 77);
+    const auto* headings = t.child<SoundListBox>("SndLst")->horizontalHeader();
+    EXPECT_EQ(headings->sectionSize(1), 77);
+    // The sort is brought back with its rows in that order.
+    EXPECT_EQ(headings->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(t.listTexts(), (QStringList{"Object 120", "KV5 Sound 12 - 45", "KV3 Sound 45 - 4",
+                                          "KV2 Sound 45 - 300"}));
     // A table dropped onto the window opens, once the changes not saved are settled.
     t.select(0);
     t.type("SndVOL", "20");
     WriteAll(t.dir / "drop.sfx", SerializeSFX(MakeTable()));
     WriteText(t.dir / "drop.sam", SerializeSampleNames(kSampleNames, 8));
-    QMimeData dragged;
-    dragged.setUrls({QUrl::fromLocalFile(Q(t.dir / "drop.sfx"))});
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, {});
-    QApplication::sendEvent(t.window.get(), &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, {});
-    t.script->play({Script::press(QMessageBox::Discard)});
-    QApplication::sendEvent(t.window.get(), &drop);
-    EXPECT_TRUE(t.script->finished());
+    EXPECT_TRUE(
+        t.drop(QUrl::fromLocalFile(Q(t.dir / "drop.sfx")), {Script::press(QMessageBox::Discard)}));
     EXPECT_EQ(t.caption(), "drop.sfx - OBEL Sondrel");
     // F1 tells what the keys and the flags are, as far as the table says.
     t.key(Qt::Key_F1, {Script::press(QMessageBox::Ok)});
@@ -69,21 +68,6 @@ TEST(WindowSettings, whatIsKeptIsCheckedAndOnlyAPlainFileOfTheDesignersIsUsed) {
         t.open();
         EXPECT_EQ(t.window->size(), t.window->minimumSize()) << place;
         EXPECT_EQ(t.child<SoundListBox>("SndLst")->horizontalHeader()->visualIndex(1), 1);
-    }
-    {
-        EditorSession t({}, ini);
-        t.open();
-        // A sort is brought back with its rows in that order, the first column's too.
-        t.child<SoundListBox>("SndLst")->sortBy(SoundColumn::Sound, true);
-        EXPECT_TRUE(t.window->close());
-    }
-    {
-        EditorSession t({}, ini);
-        t.open();
-        EXPECT_EQ(t.listTexts(), (QStringList{"Object 120", "KV5 Sound 12 - 45", "KV3 Sound 45 - 4",
-                                              "KV2 Sound 45 - 300"}));
-        EXPECT_EQ(t.child<SoundListBox>("SndLst")->horizontalHeader()->sortIndicatorOrder(),
-                  Qt::DescendingOrder);
         EXPECT_TRUE(t.window->close());
     }
     EXPECT_FALSE(QSettings(Q(ini), QSettings::IniFormat).contains("columns"));
@@ -115,23 +99,11 @@ TEST(WindowSettings, whatIsKeptIsCheckedAndOnlyAPlainFileOfTheDesignersIsUsed) {
     fs::create_directory(folder);
     WriteAll(folder / "drop.sfx", SerializeSFX(MakeTable()));
     WriteText(folder / "drop.sam", SerializeSampleNames(kSampleNames, 8));
-    const auto dropped = [&](const QByteArray& url) {
-        QMimeData dragged;
-        dragged.setUrls({QUrl::fromEncoded(url)});
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, {});
-        QApplication::sendEvent(t.window.get(), &enter);
-        return enter.isAccepted();
-    };
-    EXPECT_FALSE(
-        dropped("file://otherhost" + QUrl::toPercentEncoding(Q(folder / "drop.sfx"), "/")));
-    const QByteArray url =
+    EXPECT_FALSE(t.drop(QUrl::fromEncoded("file://otherhost" +
+                                          QUrl::toPercentEncoding(Q(folder / "drop.sfx"), "/"))));
+    EXPECT_TRUE(t.drop(QUrl::fromEncoded(
         "file://" +
-        QByteArray::fromStdString((folder / "drop.sfx").string()).toPercentEncoding("/");
-    EXPECT_TRUE(dropped(url));
-    QMimeData dragged;
-    dragged.setUrls({QUrl::fromEncoded(url)});
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, {});
-    QApplication::sendEvent(t.window.get(), &drop);
+        QByteArray::fromStdString((folder / "drop.sfx").string()).toPercentEncoding("/"))));
     EXPECT_EQ(t.caption(), "drop.sfx - OBEL Sondrel");
     EXPECT_TRUE(t.window->close());
     const QVariantList recent = QSettings(Q(ini), QSettings::IniFormat).value("recent").toList();

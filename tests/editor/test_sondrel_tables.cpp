@@ -109,13 +109,8 @@ TEST(WindowTables, openReadAgainAndTheNativeSwitchShowTheSameSoundAndAskAboutCha
               (QStringList{"KV5 Sound 12 - 45", "KV3 Sound 45 - 4", "KV2 Sound 45 - 300"}));
     EXPECT_EQ(list->currentIndex().row(), 1);
     t.key(Qt::CTRL | Qt::Key_I);
-    EXPECT_EQ(list->count(), 4);
     EXPECT_EQ(list->currentIndex().row(), 2);
-    // Ctrl+O cancelled reads nothing; then it opens another table, where the same entry is
-    // shown again.
-    WriteAll(t.table(), SerializeSFX(MakeTable()));
-    t.key(Qt::CTRL | Qt::Key_O, {Script::cancel()});
-    EXPECT_EQ(t.shownTable(), theirs);
+    // Ctrl+O opens another table, where the same entry is shown again.
     WriteAll(t.dir / "other.sfx", SerializeSFX(MakeTable()));
     WriteText(t.dir / "other.sam", SerializeSampleNames(kSampleNames, 8));
     t.key(Qt::CTRL | Qt::Key_O, {Script::chooseFile(Q(t.dir / "other.sfx"))});
