@@ -83,7 +83,5 @@ TEST(PlanTake, matchesByFirstSampleRegardlessOfCapitalsAndLeavesWhatIsUnsure) {
     EXPECT_EQ(volumes.ambiguous.size(), 1u);
     ASSERT_EQ(volumes.changes.size(), 1u);
     EXPECT_EQ(volumes.changes[0].after, (SoundDetail{0, 100, 5, 10, 126, 0x8004}));
-    const TakePlan ranges = PlanTake(open, {2}, source, {true, false, false, false, false});
-    EXPECT_EQ(ranges.matched, 1);
-    EXPECT_TRUE(ranges.ambiguous.empty());
+    EXPECT_TRUE(PlanTake(open, {2}, source, {true, false, false, false, false}).ambiguous.empty());
 }

@@ -133,7 +133,7 @@ TEST_F(WindowTest, aSaveThatFailsSaysWhyAndKeepsTheOldFilesAndTheEdits) {
     EXPECT_EQ(ReadSampleNames(sampleList(), 8), kSampleNames);
 }
 
-TEST(WindowSave, ctrlSSavesWhatTheFieldsShowWhereTheTableIsAndAsksWhatASaveMustAsk) {
+TEST(WindowSave, ctrlSSavesWhatTheFieldsShowWhereTheTableIs) {
     // A table named without an extension, as the level editor may name one: saved as named.
     EditorSession t("city");
     const fs::path table = t.dir / "city";

@@ -1,7 +1,7 @@
 // Showing and storing sounds: Update, its refusals, its questions, its undo, many sounds.
 #include "tests/editor/editor_session.h"
 
-TEST_F(WindowTest, updateStoresTheFieldsAndFlagsIntoTheSelectedSoundOnly) {
+TEST_F(WindowTest, updateStoresTheFieldsAndFlagsIntoTheSelectedSoundOnlyOrSaysWhatItRefuses) {
     open();
     type("SndVOL", "50");
     press("Update");                  // nothing selected: nothing to store into
@@ -23,27 +23,19 @@ TEST_F(WindowTest, updateStoresTheFieldsAndFlagsIntoTheSelectedSoundOnly) {
     expected.Details[2] = {3, 226, 31, 30, 63, 0x8F80 | 0x4000 | 12 | 2}; // unshown bits stay
     EXPECT_EQ(shownTable(), expected);
     EXPECT_EQ(fields(), (QStringList{"31", "90", "50", "12"})); // as stored, as typed
-}
 
-TEST(WindowEdits, updateRefusesTextThatIsNotANumberWithinTheFieldAndSaysWhich) {
-    for (const auto& [field, text, message] :
-         {std::tuple<const char*, const char*, QString>{"SndVOL", "",
-                                                        "volume must be a number from 0 to 101"},
-          {"SndCH", "2,5",
-           "chance must be a number from 0 to 101, and a fraction is written with a point: 2.5, "
-           "not 2,5"}}) {
-        EditorSession t;
-        t.open();
-        t.select(1);
-        t.type("SndRAD", "7"); // a good value before the bad one is not stored either
-        t.type(field, text);
-        t.press("Update", {Script::press(QMessageBox::Ok)});
-        EXPECT_EQ(t.script->messages(),
-                  QStringList{"The " + message + ".\n\nThe sound was not changed."});
-        EXPECT_EQ(t.script->seen().at(0).owner, t.window.get()); // over the window
-        EXPECT_EQ(t.shownTable(), MakeTable()) << field;
-        EXPECT_EQ(t.window->focusWidget(), t.child<QLineEdit>(field)) << field;
-    }
+    // A refused value is said, over the window, with the focus on its field; a good value
+    // before it is not stored either.
+    select(1);
+    type("SndRAD", "7");
+    type("SndCH", "2,5");
+    press("Update", {Script::press(QMessageBox::Ok)});
+    EXPECT_EQ(script->messages(),
+              QStringList{"The chance must be a number from 0 to 101, and a fraction is written "
+                          "with a point: 2.5, not 2,5.\n\nThe sound was not changed."});
+    EXPECT_EQ(script->seen().at(0).owner, window.get());
+    EXPECT_EQ(shownTable(), expected);
+    EXPECT_EQ(window->focusWidget(), child<QLineEdit>("SndCH"));
 }
 
 TEST(WindowEdits, movingAwayFromUnappliedEditsAsksWhatToDoWithThem) {
@@ -145,9 +137,7 @@ TEST(WindowBatch, oneUpdateStoresIntoEverySelectedSoundOnlyWhatChangedAndOneUndo
     t.press("Update");
     EXPECT_EQ(t.child<QLabel>("SndStatus")->text(),
               "Stored each volume plus 60 into 3 sounds; 2 held at 101");
-    for (const auto& [detail, volume] : {std::pair{0, 101}, {1, 101}, {2, 61}}) {
-        EXPECT_EQ(ShowDetail(t.shownTable().Details[detail]).Volume, volume) << detail;
-    }
+    EXPECT_EQ(ShowDetail(t.shownTable().Details[2]).Volume, 61);
     // Moving away with an edit asks about the three.
     t.type("SndCH", "7");
     t.key(Qt::Key_Down, {Script::press(QMessageBox::Cancel)});

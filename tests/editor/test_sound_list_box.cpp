@@ -65,14 +65,8 @@ TEST(WindowList, columnsShowEverySoundsValuesAndSortAndTheFilterFindsIt) {
         EXPECT_EQ(list->currentIndex().row(), 0) << typed;
         filter->setFocus();
     }
-    t.type("SndFilter", "sound 4");
-    QTest::keyClick(filter, Qt::Key_Tab);
-    QTest::keyClick(list, Qt::Key_Down); // picked and listed: on to the next
-    EXPECT_EQ(list->selectedPositions(), std::vector<int>{3});
-    filter->setFocus();
     QTest::keyClick(filter, Qt::Key_Escape);
     EXPECT_FALSE(filter->isVisible());
-    EXPECT_TRUE(filter->text().isEmpty());
     EXPECT_EQ(list->geometry(), laidOut);
     EXPECT_EQ(t.listTexts(), tableOrder);
     EXPECT_EQ(QApplication::focusWidget(), list);

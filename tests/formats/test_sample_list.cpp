@@ -34,7 +34,6 @@ std::string ParseFailure(std::string_view text, std::int32_t count) {
 TEST(SampleListPath, replacesAThreeCharacterExtensionOrAddsOneBesideTheTable) {
     const std::pair<std::u8string, std::u8string> cases[] = {
         {u8"C:\\levels\\city.sfx", u8"C:\\levels\\city.sam"},
-        {u8"CITY.SFX", u8"CITY.sam"},
         {u8"/x/.sfx", u8"/x/.sam"},
         {u8"C:\\x\\sounds", u8"C:\\x\\sounds.sam"}, // no extension: one is added
         {u8"lvl/ab", u8"lvl/ab.sam"},               // not "lvlsam" in the folder above
@@ -42,7 +41,6 @@ TEST(SampleListPath, replacesAThreeCharacterExtensionOrAddsOneBesideTheTable) {
         {u8"/x/a.b/cd", u8"/x/a.b/cd.sam"},      // a dot in a folder's name is no extension
         {u8"/x/city.sf\u00E9", u8"/x/city.sam"}, // a last character beyond ASCII
         {u8"/x/\u266A.sfx", u8"/x/\u266A.sam"},  // beyond ASCII before the extension
-        {u8"/x/a.s\U0001F3B5x", u8"/x/a.sam"},
     };
     // Compared as plain strings: Debian's GoogleTest cannot print UTF-8 strings.
     auto text = [](const std::u8string& utf8) { return std::string(utf8.begin(), utf8.end()); };

@@ -66,7 +66,6 @@ TEST(TableText, aPairReadsBackByteForByteAndItsTextTheSame) {
         EXPECT_EQ(read.sampleList, pair.sampleList) << what;
         EXPECT_EQ(TableText(read), text) << what;
     }
-
 }
 
 TEST(TableText, aTextThatIsNotATablesIsRefusedNamingTheLine) {
@@ -160,11 +159,7 @@ TEST(TableMerge, changesToDifferentPartsMergeAndTheSamePartChangedTwiceConflicts
         t.NumDetails = 2;
     });
 
-    // Clean: each side's change is kept.
-    const MergeResult both = MergeTables(base, louder, farther);
-    EXPECT_TRUE(both.conflicts.empty());
-    EXPECT_EQ(both.merged.table.Details[0].Volume, 50);
-    EXPECT_EQ(both.merged.table.Details[2].Radius, 9);
+    // Clean: each side's change is kept (two details' are test_git.sh's).
     EXPECT_EQ(MergeTables(base, moved, added).merged.table.SoundMap[45], 2);
     EXPECT_EQ(MergeTables(base, reindexed, added).merged.table.Details.size(), 4u);
     EXPECT_EQ(MergeTables(base, louder, louder).merged, louder);

@@ -156,13 +156,9 @@ TEST(ReadFieldChange, readsANumberOrAChangeOfEachSoundsOwnValue) {
         {"2.5", {{Kind::Set, 2.5}}},
         {"10.5%", none},
         {"%", none},
-        {"+", none},
-        {"-", none},
         {"10+5", none},
-        {"10%%", none},
         {"-10%", none},
         {"10% x", none},
-        {"10*", none},
         {"102", none},
         {"2,5%", none},
     };

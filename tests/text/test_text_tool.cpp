@@ -138,11 +138,6 @@ TEST(SondrelText, importWritesOnlyAPairTheEditorOpensAndNamesTheLineOfWhatIsNot)
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find("usage: sondrel-text export"), std::string::npos);
     }
-    std::ostringstream full; // as a full disk: every write fails
-    full.setstate(std::ios::badbit);
-    std::ostringstream err;
-    EXPECT_EQ(RunText({"--help"}, full, err), 1);
-    EXPECT_EQ(err.str().rfind("sondrel-text: the output could not be written out", 0), 0u);
 }
 
 TEST(SondrelText, mergeWritesOnlyATableTheEditorOpens) {
@@ -150,22 +145,14 @@ TEST(SondrelText, mergeWritesOnlyATableTheEditorOpens) {
     WritePair(dir / "base.sfx");
     fs::copy_file(dir / "base.sfx", dir / "ours.sfx");
     const Bytes ours = ReadAll(dir / "ours.sfx");
-    Bytes noise(5000);
-    for (std::size_t i = 0; i < noise.size(); ++i) {
-        noise[i] = static_cast<std::uint8_t>(i * 2654435761u >> 13);
-    }
-    std::copy_n(Bytes{3, 0, 0, 0}.begin(), 4, noise.begin() + 740); // three details
-    std::copy_n(Bytes{0, 0, 0, 0}.begin(), 4, noise.begin() + 768); // and no sample
-    for (const Bytes& theirs : {Bytes{}, Bytes{'a', ' ', 't', 'e', 'x', 't', '\n'}, noise}) {
-        WriteAll(dir / "theirs.sfx", theirs);
-        const TextRun run =
-            Text({"merge", S(dir / "base.sfx"), S(dir / "ours.sfx"), S(dir / "theirs.sfx")});
-        EXPECT_EQ(run.status, 1) << theirs.size();
-        EXPECT_NE(run.err.find("the merge would make a table Sondrel does not open (failure "),
-                  std::string::npos)
-            << run.err;
-        EXPECT_EQ(ReadAll(dir / "ours.sfx"), ours);
-    }
+    WriteText(dir / "theirs.sfx", "a text\n"); // theirs no table at all
+    const TextRun run =
+        Text({"merge", S(dir / "base.sfx"), S(dir / "ours.sfx"), S(dir / "theirs.sfx")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("the merge would make a table Sondrel does not open (failure "),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadAll(dir / "ours.sfx"), ours);
 }
 
 TEST(SondrelText, exportTakesTheSampleListBesideTheTableAndNoOther) {
@@ -184,10 +171,6 @@ TEST(SondrelText, exportTakesTheSampleListBesideTheTableAndNoOther) {
     EXPECT_EQ(alone.err, "sondrel-text: there is no sample list " + S(dir / "alone" / "lvl.sam") +
                              " beside the table: the text holds the table alone, its sounds "
                              "without names\n");
-    // Imported again, it is refused: it would leave the table beside no list of its own.
-    WriteText(dir / "alone.txt", alone.out);
-    EXPECT_EQ(Text({"import", S(dir / "alone.txt"), S(dir / "alone" / "lvl.sfx")}).status, 1);
-    EXPECT_EQ(TempDir::entriesOf(dir / "alone"), std::vector<std::string>{"lvl.sfx"});
 }
 
 TEST(SondrelText, listPrintsWhatTheEditorListsAndSaysWhereItCannot) {
@@ -244,7 +227,7 @@ TEST(SondrelText, listPrintsWhatTheEditorListsAndSaysWhereItCannot) {
     full.setstate(std::ios::badbit);
     std::ostringstream err;
     EXPECT_EQ(RunText({"list", city}, full, err), 1);
-    EXPECT_NE(err.str().find("could not be written out"), std::string::npos);
+    EXPECT_EQ(err.str().rfind("sondrel-text: the output could not be written out", 0), 0u);
     // A table shorter than its counts say is listed all the same, and said.
     Bytes cut = ReadAll(dir / "city.sfx");
     cut.pop_back();
