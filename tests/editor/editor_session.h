@@ -38,7 +38,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <optional>
 
 // Texts as text in the failures' report.

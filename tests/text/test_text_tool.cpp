@@ -1,12 +1,12 @@
 // sondrel-text on real files: what it writes, refuses and leaves, and which sample list it
-// takes (the diff and the merge in a real repository are test_git.sh's).
+// takes (the diff and the merge in a real repository, and git's own programs, are
+// test_git.sh's).
 #include "formats/sample_list.h"
 #include "formats/sound_table.h"
 #include "formats/table_pair.h"
 #include "logic/sound_list.h"
 #include "logic/units.h"
 #include "tests/support/test_files.h"
-#include "text/git_command.h"
 #include "text/text_tool.h"
 #include "tools/wave_file.h"
 
@@ -17,12 +17,6 @@
 #include <iostream>
 #include <numbers>
 #include <sstream>
-
-#if !defined(_WIN32)
-#include <cstdlib>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 using namespace sondrel;
 using namespace sondrel::testing;
@@ -240,30 +234,6 @@ TEST(SondrelText, listPrintsWhatTheEditorListsAndSaysWhereItCannot) {
         << shorter.err;
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"city.sam", "city.sfx", "objects.dat"}));
 }
-
-#if !defined(_WIN32) // a git of our own making on PATH
-TEST(GitOutput, runsOnlyTheGitOfAnAbsoluteFolderOfPathAndTakesOnlyWhatSucceeds) {
-    TempDir dir;
-    fs::create_directories(dir / "bin");
-    fs::create_directories(dir / "clone");
-    // Prints what it was given and ends with the status its fourth argument says; the one in
-    // the current folder, which an empty or relative entry of PATH names, must never run.
-    WriteText(dir / "bin" / "git", "#!/bin/sh\necho \"$@\"\nexit $4\n");
-    WriteText(dir / "clone" / "git", "#!/bin/sh\necho planted\n");
-    ASSERT_EQ(chmod((dir / "bin" / "git").c_str(), 0755), 0);
-    ASSERT_EQ(chmod((dir / "clone" / "git").c_str(), 0755), 0);
-    const std::string path = std::getenv("PATH");
-    const fs::path before = fs::current_path();
-    fs::current_path(dir / "clone");
-    setenv("PATH", (":.:clone:" + S(dir / "bin") + ":" + path).c_str(), 1);
-    EXPECT_EQ(GitOutput({"0", "ls-files"}), "-c core.fsmonitor=false --no-pager 0 ls-files\n");
-    EXPECT_EQ(GitOutput({"1", "ls-files"}), std::nullopt); // git failed: nothing of it
-    setenv("PATH", ".", 1);
-    EXPECT_EQ(GitOutput({"0"}), std::nullopt); // no git: nothing
-    setenv("PATH", path.c_str(), 1);
-    fs::current_path(before);
-}
-#endif
 
 TEST(SondrelText, setAndTakeSaveEachTableAsTheEditorDoesAndDryRunWritesNothing) {
     TempDir dir;
