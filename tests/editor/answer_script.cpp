@@ -20,6 +20,13 @@ QStringList AnswerScript::messages() const {
     return texts;
 }
 
+SeenDialog& AnswerScript::see(const char* kind, const QWidget* owner) {
+    SeenDialog& seen = seen_.emplace_back();
+    seen.kind = kind;
+    seen.owner = owner;
+    return seen;
+}
+
 const AnswerScript::Step* AnswerScript::next() {
     if (next_ < steps_.size()) {
         return &steps_[next_++];
@@ -31,15 +38,14 @@ const AnswerScript::Step* AnswerScript::next() {
 }
 
 std::optional<QString> AnswerScript::chooseFile(QWidget* owner, const FileRequest& request) {
-    SeenDialog& seen = seen_.emplace_back();
-    seen.kind = request.action == FileRequest::Action::Open   ? "open"
-                : request.action == FileRequest::Action::Save ? "save"
-                                                              : "folder";
+    SeenDialog& seen = see(request.action == FileRequest::Action::Open   ? "open"
+                           : request.action == FileRequest::Action::Save ? "save"
+                                                                         : "folder",
+                           owner);
     seen.nameFilters = QStringList{request.filter};
     seen.directory = request.directory;
     seen.offered = request.offered;
     seen.title = request.title;
-    seen.owner = owner;
     const Step* step = next();
     if (step != nullptr && step->button != QMessageBox::NoButton &&
         step->button != QMessageBox::Cancel) {
@@ -51,10 +57,8 @@ std::optional<QString> AnswerScript::chooseFile(QWidget* owner, const FileReques
 QMessageBox::StandardButton AnswerScript::ask(QWidget* owner, const QString& text,
                                               QMessageBox::StandardButtons buttons,
                                               QMessageBox::StandardButton defaultButton) {
-    SeenDialog& seen = seen_.emplace_back();
-    seen.kind = "message";
+    SeenDialog& seen = see("message", owner);
     seen.text = text;
-    seen.owner = owner;
     seen.defaultButton = defaultButton;
     for (const QMessageBox::StandardButton button :
          {QMessageBox::Ok, QMessageBox::Save, QMessageBox::Yes, QMessageBox::No,
@@ -80,9 +84,7 @@ QMessageBox::StandardButton AnswerScript::ask(QWidget* owner, const QString& tex
 
 std::optional<TakeChoice> AnswerScript::chooseTake(QWidget* owner, const TakeChoice& offered,
                                                    bool canPickOnly, const TakeWords& words) {
-    SeenDialog& seen = seen_.emplace_back();
-    seen.kind = "take";
-    seen.owner = owner;
+    SeenDialog& seen = see("take", owner);
     const Step* step = next();
     const std::optional<TakeChoice> chosen = step != nullptr ? step->take : std::nullopt;
     EXPECT_TRUE(canPickOnly || !chosen || !chosen->pickedOnly);
@@ -92,9 +94,7 @@ std::optional<TakeChoice> AnswerScript::chooseTake(QWidget* owner, const TakeCho
 
 std::optional<double> AnswerScript::askLoudness(QWidget* owner, const QString& text,
                                                 double offered) {
-    SeenDialog& seen = seen_.emplace_back();
-    seen.kind = "loudness";
-    seen.owner = owner;
+    SeenDialog& seen = see("loudness", owner);
     seen.text = text + QStringLiteral(" (%1)").arg(offered, 0, 'f', 1);
     const Step* step = next();
     return step != nullptr ? step->loudness : std::nullopt;

@@ -31,32 +31,16 @@ public:
     // A step answers a file dialog with a name (or nothing, for Cancel), or a question with a
     // button.
     struct Step {
-        std::optional<QString> file;
+        std::optional<QString> file{};
         QMessageBox::StandardButton button = QMessageBox::NoButton;
-        std::optional<TakeChoice> take; // the values chosen to take
-        std::optional<double> loudness; // the loudness typed
+        std::optional<TakeChoice> take{}; // the values chosen to take
+        std::optional<double> loudness{}; // the loudness typed
     };
-    static Step chooseFile(const QString& path) {
-        Step step;
-        step.file = path;
-        return step;
-    }
+    static Step chooseFile(const QString& path) { return {.file = path}; }
     static Step cancel() { return press(QMessageBox::Cancel); }
-    static Step press(QMessageBox::StandardButton button) {
-        Step step;
-        step.button = button;
-        return step;
-    }
-    static Step take(TakeChoice choice) {
-        Step step = press(QMessageBox::Ok);
-        step.take = choice;
-        return step;
-    }
-    static Step loudness(double lufs) {
-        Step step = press(QMessageBox::Ok);
-        step.loudness = lufs;
-        return step;
-    }
+    static Step press(QMessageBox::StandardButton button) { return {.button = button}; }
+    static Step take(TakeChoice choice) { return {.button = QMessageBox::Ok, .take = choice}; }
+    static Step loudness(double lufs) { return {.button = QMessageBox::Ok, .loudness = lufs}; }
 
     // Starts over with these steps.
     void play(std::vector<Step> steps);
@@ -77,6 +61,8 @@ public:
     std::optional<double> askLoudness(QWidget* owner, const QString& text, double offered) override;
 
 private:
+    // Notes a dialog of this kind, asked over `owner`.
+    SeenDialog& see(const char* kind, const QWidget* owner);
     // The next step for what was just seen, if the script has one.
     const Step* next();
 
