@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 using namespace sondrel;
@@ -69,23 +70,19 @@ TEST(OpenTable, undoAndRedoStepThroughTheEditsAndTheCleanStateIsTheOneLastSaved)
     };
     Answers answers;
     // Each step, then the first sound's volume and whether the table is as saved.
+    using Details = std::vector<std::size_t>;
+    const Details both = {0, 2}; // the sounds an edit changed, shown again
     const std::vector<std::tuple<std::function<void()>, int, bool>> steps = {
         {[&] { edit(1); }, 1, false},
         {[&] { edit(2); }, 2, false},
-        {[&] {
-             EXPECT_EQ(open.undo(), (std::vector<std::size_t>{0, 2}));
-         },
-         1, false},
+        {[&] { EXPECT_EQ(open.undo(), both); }, 1, false},
         {[&] { open.undo(); }, original.Volume, true},
-        {[&] { EXPECT_EQ(open.undo(), std::vector<std::size_t>{}); }, original.Volume, true},
-        {[&] {
-             EXPECT_EQ(open.redo(), (std::vector<std::size_t>{0, 2}));
-         },
-         1, false},
+        {[&] { EXPECT_EQ(open.undo(), Details{}); }, original.Volume, true},
+        {[&] { EXPECT_EQ(open.redo(), both); }, 1, false},
         {[&] { EXPECT_TRUE(open.save(dir / "b.sfx", answers)); }, 1, true},
         {[&] { open.undo(); }, original.Volume, false},
         {[&] { edit(3); }, 3, false}, // the step saved is gone
-        {[&] { EXPECT_EQ(open.redo(), std::vector<std::size_t>{}); }, 3, false},
+        {[&] { EXPECT_EQ(open.redo(), Details{}); }, 3, false},
         {[&] { open.undo(); }, original.Volume, false},
         {[&] { open.apply({}, {0}); }, original.Volume, false}, // no change, no step
         {[&] { open.redo(); }, 3, false},
@@ -102,50 +99,40 @@ TEST(OpenTable, undoAndRedoStepThroughTheEditsAndTheCleanStateIsTheOneLastSaved)
 }
 
 TEST(OpenTable, aSaveAsksWhatItMustAndWritesNothingWhereAnAnswerStopsIt) {
-    struct Case {
+    const struct {
         const char* what;
-        std::function<void(const fs::path& dir)> before; // after the table is read
+        const char* written; // by another program, after the table is read
         const char* saveAs;
-        std::map<std::string, bool> answer;
-        std::vector<std::string> asked;
+        const char* asked; // the one question, and its answer
+        bool answer;
         bool saved;
+    } cases[] = {
+        {"in place, unchanged on the disk", nullptr, "a.sfx", nullptr, false, true},
+        {"over a sample list never read, kept", "b.sam", "b.sfx", "unknown list", false, false},
+        {"over a sample list never read, replaced", "b.sam", "b.sfx", "unknown list", true, true},
+        {"over a table changed since", "a.sfx", "a.sfx", "changed", false, false},
+        {"as its own sample list", nullptr, "a.sam", "own list", false, false},
     };
-    const Case cases[] = {
-        {"in place, unchanged on the disk", [](const fs::path&) {}, "a.sfx", {}, {}, true},
-        {"over a sample list never read, kept",
-         [](const fs::path& dir) { WriteText(dir / "b.sam", "other\n"); },
-         "b.sfx",
-         {{"unknown list", false}},
-         {"unknown list"},
-         false},
-        {"over a sample list never read, replaced",
-         [](const fs::path& dir) { WriteText(dir / "b.sam", "other\n"); },
-         "b.sfx",
-         {{"unknown list", true}},
-         {"unknown list"},
-         true},
-        {"over a table changed since",
-         [](const fs::path& dir) { WriteText(dir / "a.sfx", "x"); },
-         "a.sfx",
-         {{"changed", false}},
-         {"changed"},
-         false},
-        {"as its own sample list", [](const fs::path&) {}, "a.sam", {}, {"own list"}, false},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         TempDir dir;
         WritePair(dir / "a.sfx");
         OpenTable open = Opened(dir / "a.sfx");
         SoundDetail after = open.table().Details[0];
         after.Volume = 2;
         open.apply({{0, open.table().Details[0], after}}, {0});
-        c.before(dir.path());
+        if (c.written != nullptr) {
+            WriteText(dir / c.written, "other\n");
+        }
         const std::vector<std::string> files = dir.entries();
         const Bytes before = ReadAll(dir / "a.sfx");
         Answers answers;
-        answers.answer = c.answer;
+        if (c.asked != nullptr) {
+            answers.answer[c.asked] = c.answer;
+        }
         EXPECT_EQ(open.save(dir / c.saveAs, answers), c.saved) << c.what;
-        EXPECT_EQ(answers.asked, c.asked) << c.what;
+        EXPECT_EQ(answers.asked, c.asked != nullptr ? std::vector<std::string>{c.asked}
+                                                    : std::vector<std::string>{})
+            << c.what;
         EXPECT_EQ(open.isClean(), c.saved) << c.what;
         if (c.saved) {
             EXPECT_EQ(ReadTablePair(dir / c.saveAs).table, open.table()) << c.what;

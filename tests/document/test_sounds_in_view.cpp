@@ -82,35 +82,18 @@ TEST_F(SoundsInViewTest, aPlayTakesTheSampleChosenOfTheFirstSoundAsAnUpdateWould
 TEST_F(SoundsInViewTest, anUpdateStoresIntoEachSoundAndSaysWhatItDidAndWhatWasHeld) {
     const auto all = [&] { return of({0, 1, 2}); };
     // The sounds, a field and what is typed there; the details changed, the words.
+    const auto V = &EditTexts::Volume, R = &EditTexts::Range, C = &EditTexts::Chance;
     const std::tuple<std::vector<int>, std::string EditTexts::*, std::string,
                      std::vector<std::size_t>, std::string>
         cases[] = {
-            {{0}, &EditTexts::Volume, "20", {0}, "Stored the volume into KV1 Sound 1 - 1"},
-            {{0, 1, 2}, &EditTexts::Volume, "60", {0, 1}, "Stored the volume into 3 sounds"},
-            {{0, 1, 2},
-             &EditTexts::Volume,
-             "80%",
-             {0, 2}, // 2 stays 2
-             "Stored 80% of each volume into 3 sounds"},
-            {{0, 1, 2}, &EditTexts::Volume, "100%", {}, "Stored 100% of each volume into 3 sounds"},
-            {{0, 1, 2},
-             &EditTexts::Range,
-             "5-",
-             {0, 1, 2},
-             "Stored each range minus 5 into 3 sounds; 1 held at 0"},
-            {{0, 1, 2},
-             &EditTexts::Range,
-             "30+",
-             {0, 1},
-             "Stored each range plus 30 into 3 "
-             "sounds; 2 held at 31"},
-            {{1},
-             &EditTexts::Volume,
-             " 3 -",
-             {1},
-             "Stored the volume minus 3 into KV1 Sound 1 - "
-             "2; held at 0"},
-            {{0, 1}, &EditTexts::Chance, "+5", {0, 1}, "Stored the chance into 2 sounds"},
+            {{0}, V, "20", {0}, "Stored the volume into KV1 Sound 1 - 1"},
+            {{0, 1, 2}, V, "60", {0, 1}, "Stored the volume into 3 sounds"},
+            {{0, 1, 2}, V, "80%", {0, 2}, "Stored 80% of each volume into 3 sounds"}, // 2 stays
+            {{0, 1, 2}, V, "100%", {}, "Stored 100% of each volume into 3 sounds"},
+            {{0, 1, 2}, R, "5-", {0, 1, 2}, "Stored each range minus 5 into 3 sounds; 1 held at 0"},
+            {{0, 1, 2}, R, "30+", {0, 1}, "Stored each range plus 30 into 3 sounds; 2 held at 31"},
+            {{1}, V, " 3 -", {1}, "Stored the volume minus 3 into KV1 Sound 1 - 2; held at 0"},
+            {{0, 1}, C, "+5", {0, 1}, "Stored the chance into 2 sounds"},
         };
     for (const auto& [positions, field, text, changed, words] : cases) {
         const SoundsInView view = of(positions);
