@@ -127,17 +127,10 @@ TEST(SampleListWrite, everyNameTheReaderProducesReadsBackTheSameFromCrLfLines) {
     EXPECT_EQ(ParseSampleNames(SerializeSampleNames(marksBytes, 1), 1, "t"), marksBytes);
     EXPECT_NE(SampleNames({"x.wav", "b.wav"}), SampleNames({"a.wav", "b.wav"}));
     // "\"quoted" cannot come from the reader (a leading quote always opens a field).
-    const Names names = {"plain.wav",
-                         "a,b.wav",
-                         " leading.wav",
-                         "trailing  ",
-                         "",
-                         "in\"side",
-                         std::string("nul\0byte", 8),
-                         "\xE9\xFF",
-                         ",",
-                         " ",
-                         "  ,  "};
+    using namespace std::string_literals; // for the NUL inside a name
+    const Names names = {"plain.wav", "a,b.wav",  " leading.wav", "trailing  ",
+                         "",          "in\"side", "nul\0byte"s,   "\xE9\xFF",
+                         ",",         " ",        "  ,  "};
     const auto count = static_cast<std::int32_t>(names.size());
     EXPECT_EQ(Parse(SerializeSampleNames(SampleNames(names), count), count), names);
 

@@ -40,8 +40,8 @@ ObjectNameTable Objects() {
 struct ListCase {
     SoundTable table;
     SampleNames samples;
-    bool includeNative;
     std::vector<SoundListEntry> entries;
+    bool includeNative = false;
 };
 
 using Flattened = std::vector<std::tuple<std::string, std::int32_t, std::vector<std::int16_t>>>;
@@ -56,46 +56,38 @@ Flattened Flat(const std::vector<SoundListEntry>& entries) {
 } // namespace
 
 TEST(SoundList, listsWhatItShould) {
-    // What, the table, its sample names, whether native sounds are asked for, the list.
+    // What, the table, its sample names, the list, and whether native sounds are asked for.
     const std::vector<ListCase> cases = {
         // one series sound under its first slot
-        {Table({0}, {{12, 0}}), {"KV3 Sound 45.wav"}, false, {{"KV3 Sound 45 - 12", 1, {12}}}},
+        {Table({0}, {{12, 0}}), {"KV3 Sound 45.wav"}, {{"KV3 Sound 45 - 12", 1, {12}}}},
         // a shared detail is listed once, under its lowest slot, with all of them
-        {Table({0}, {{9, 0}, {4, 0}}),
-         {"KV5 Sound 1.wav"},
-         false,
-         {{"KV5 Sound 1 - 4", 1, {4, 9}}}},
+        {Table({0}, {{9, 0}, {4, 0}}), {"KV5 Sound 1.wav"}, {{"KV5 Sound 1 - 4", 1, {4, 9}}}},
         // the order is the details', not the slots'
         {Table({0, 1}, {{2, 1}, {30, 0}}),
          {"KV1 Sound 10.wav", "KV2 Sound 20.wav"},
-         false,
          {{"KV1 Sound 10 - 30", 1, {30}}, {"KV2 Sound 20 - 2", 2, {2}}}},
         // unused details and slots out of range are not listed
         {Table({0, 0}, {{1, 1}, {2, -1}, {3, 2}, {4, 32767}}),
          {"KV5 Sound 3.wav"},
-         false,
          {{"KV5 Sound 3 - 1", 2, {1}}}},
         // native details are listed under their slot's object name
         {Table({0, 1}, {{120, 0}, {5, 1}}),
          {"Door.wav", "KV5 Sound 1.wav"},
-         true,
-         {{"Object 120", 1, {120}}, {"KV5 Sound 1 - 5", 2, {5}}}},
+         {{"Object 120", 1, {120}}, {"KV5 Sound 1 - 5", 2, {5}}},
+         true},
         // the number carries over from an earlier native detail
         {Table({0, 1, 2}, {{3, 2}, {4, 1}}),
          {"KV5 Sound 99.wav", "Door creak 17.wav", "KV2 Sound ab.wav"},
-         false,
          {{"KV2 Sound 17 - 3", 3, {3}}}},
         // no number yet gives two blanks before the dash
-        {Table({0}, {{3, 0}}), {"KV2 Sound ab.wav"}, false, {{"KV2 Sound  - 3", 1, {3}}}},
+        {Table({0}, {{3, 0}}), {"KV2 Sound ab.wav"}, {{"KV2 Sound  - 3", 1, {3}}}},
         // the prefix is the first nine characters, case and all
         {Table({0, 1}, {{1, 0}, {2, 1}}),
          {"KV5 Soundtrack 1.wav", "kv5 sound 1.wav"},
-         false,
          {{"KV5 Sound  - 1", 1, {1}}}},
         // an unlisted detail outside the sample list keeps the number
         {Table({0, 5, 0}, {{1, 0}, {2, 2}}),
          {"KV5 Sound 4.wav"},
-         false,
          {{"KV5 Sound 4 - 1", 1, {1}}, {"KV5 Sound 4 - 2", 3, {2}}}},
     };
     for (const ListCase& c : cases) {
