@@ -191,6 +191,8 @@ TEST(SondrelText, listPrintsWhatTheEditorListsAndSaysWhereItCannot) {
                              "00 00 00 00 04 00\tflags -----\tsamples \"KV3 Sound ab.wav\"\n";
     const std::string native = "Old door\tdetail 1\tRAD 3\tVOL 1\tPIT 50\tCH 0\tbytes 02 00 04 03 "
                                "00 3F 05 10\tflags ---LN\tsamples \"Door.wav\"\n";
+    const std::string withNative =
+        series + native + last + "details 4, samples 4, listed 3\n" + unused;
     const std::string city = S(dir / "city.sfx");
     const std::string objects = S(dir / "objects.dat");
     // The arguments, the status, the output and a part of the error output.
@@ -202,10 +204,9 @@ TEST(SondrelText, listPrintsWhatTheEditorListsAndSaysWhereItCannot) {
              "---LN\tsamples \"Door.wav\"\tnative\n" +
              unused,
          ""},
-        {{"list", "--objects", objects, city},
-         0,
-         series + native + last + "details 4, samples 4, listed 3\n" + unused,
-         ""},
+        {{"list", "--objects", objects, city}, 0, withNative, ""},
+        {{"list", "--objects", objects, "--native", city}, 0, withNative, ""},
+        {{"list", city, "--objects"}, 2, "", "usage: sondrel-text"},
         {{"list", "--objects", S(dir / "none.dat"), city}, 1, "", "no object name database"},
         {{"list", S(dir / "none.sfx")}, 1, "", "failure 4: there is no sound table"},
         {{"list"}, 2, "", "usage: sondrel-text"},
@@ -287,7 +288,8 @@ TEST(SondrelText, setAndTakeSaveEachTableAsTheEditorDoesAndDryRunWritesNothing) 
     EXPECT_EQ(took.status, 1);
     EXPECT_EQ(volumes(level), std::pair(50, 1));
     EXPECT_NE(took.err.find("none.sfx: failure 4"), std::string::npos) << took.err;
-    EXPECT_EQ(ReadSFX(dir / "level.sfx").Details[0].Radius, 12); // the range was not taken
+    EXPECT_EQ(ReadSFX(dir / "level.sfx").Details[0].Radius, 12);   // the range was not taken
+    EXPECT_EQ(Text({"take", city, "--dry-run", level}).status, 0); // one table into one
     for (const std::vector<std::string>& refused :
          std::vector<std::vector<std::string>>{{"set", "volume=abc", city},
                                                {"set", "L=on", "R=on", city},
