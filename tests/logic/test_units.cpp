@@ -75,19 +75,6 @@ TEST(ShowDetail, showsEveryStoredByteInTheDesignersUnits) {
     }
 }
 
-TEST(PlaybackOf, theShownVolumeIsALinearGainAndEveryLoopModeButNoneLoops) {
-    const std::pair<std::uint8_t, double> volumes[] = {{0, 0},   {5, 0.01}, {125, 0.49}, {126, 0.5},
-                                                       {250, 1}, {252, 1},  {255, 1}};
-    for (const auto& [volume, gain] : volumes) {
-        for (std::uint16_t mode = 0; mode < 4; ++mode) {
-            const Playback playback =
-                PlaybackOf({0, volume, 0, 0, 0, static_cast<std::uint16_t>(0x7FFC | mode)});
-            EXPECT_DOUBLE_EQ(playback.Gain, gain) << int{volume};
-            EXPECT_EQ(playback.Loop, mode != 0) << mode;
-        }
-    }
-}
-
 TEST(StoreChanges, storesTheByteNearestTheScaledValueOrConvertsAFraction) {
     // The field, the text typed, the byte stored.
     const std::tuple<EditField, const char*, int> cases[] = {
