@@ -45,19 +45,6 @@ struct Answers : SaveAsker {
 
 } // namespace
 
-TEST(OpenTable, listsItsSoundsAndFindsThemByDetailOrText) {
-    TempDir dir;
-    WritePair(dir / "a.sfx");
-    OpenTable open = Opened(dir / "a.sfx", false);
-    ASSERT_EQ(open.list().size(), 2u);
-    EXPECT_EQ(open.positionsOf({2}), (std::vector<int>{1}));
-    EXPECT_EQ(open.positionsOf({1}), std::vector<int>{}); // native, not listed
-    open.includeNative(true, {});
-    EXPECT_TRUE(open.includesNative());
-    ASSERT_EQ(open.list().size(), 3u);
-    EXPECT_EQ(open.positionsOf({0, 2}, {open.list()[1].Text}), (std::vector<int>{0, 1, 2}));
-}
-
 TEST(OpenTable, undoAndRedoStepThroughTheEditsAndTheCleanStateIsTheOneLastSaved) {
     TempDir dir;
     WritePair(dir / "a.sfx");

@@ -172,25 +172,6 @@ TEST(SoundColumns, showTheValuesInTheFieldsUnitsTheFlagsAsLettersAndEverySlot) {
     }
 }
 
-TEST(SoundColumns, namesSortWithTheirNumbersAsNumbersAndLettersRegardlessOfCase) {
-    // In order, every two of them either way round; "sound 9" and "Sound 9" are alike and keep
-    // the table's order.
-    const std::vector<std::string> sorted = {
-        "anchor",     "Anvil",    "Door 2b", "Door 10", "Sound",     "sound 9",    "Sound 9",
-        "Sound 009a", "Sound 12", "\xE0la",  "\xC0lb",  "\xC9t\xE9", "\xE9t\xE9 2"};
-    const SoundTable table = Table({0, 0}, {});
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
-        for (std::size_t j = 0; j < sorted.size(); ++j) {
-            const std::vector<SoundListEntry> two = {{sorted[i], 1, {}}, {sorted[j], 2, {}}};
-            const bool kept = i <= j || (i == 6 && j == 5);
-            EXPECT_EQ(SortedOrder(two, table, {}, SoundColumn::Sound, false),
-                      (kept ? std::vector<int>{0, 1} : std::vector<int>{1, 0}))
-                << sorted[i] << " / " << sorted[j];
-        }
-    }
-    EXPECT_TRUE(MatchesFilter({sorted.back(), 1, {}}, table.Details[0], {}, "\xC9T\xC9"));
-}
-
 TEST(ExtractSampleNumber, followsEveryRuleOfTheNameGrammar) {
     const std::optional<std::int32_t> none;
     const std::pair<std::string, std::optional<std::int32_t>> cases[] = {
