@@ -53,6 +53,11 @@ TEST(WindowList, columnsShowEverySoundsValuesAndSortAndTheFilterFindsIt) {
     EXPECT_EQ(t.listTexts(), (QStringList{"KV3 Sound 45 - 4", "KV2 Sound 45 - 300"}));
     EXPECT_EQ(t.fields().at(0), "31");
     EXPECT_EQ(list->selectedPositions(), std::vector<int>{1}); // picked, listed or not
+    // With the sound picked hidden, the first key that moves picks the first match.
+    QTest::keyClick(filter, Qt::Key_Tab);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->selectedPositions(), std::vector<int>{2});
+    filter->setFocus();
     QTest::keyClick(filter, Qt::Key_Escape);
     EXPECT_FALSE(filter->isVisible());
     EXPECT_EQ(list->geometry(), laidOut);
