@@ -303,6 +303,8 @@ TEST(Flags, theLabelsShowEveryFlagsWordAndStoreItBack) {
         // Stored from the labels: the sample count kept, loop mode 1 becomes 3, the bits the
         // window does not show cleared.
         ASSERT_EQ(FlagsFromColours(flags, shown), (word & 0x707C) | (loop == 1 ? 3 : loop)) << word;
+        // A Play loops in every loop mode but none.
+        ASSERT_EQ(PlaybackOf({0, 0, 0, 0, 0, flags}).Loop, loop != 0) << word;
     }
     // Only a colour of exactly 255 counts as set.
     EXPECT_EQ(FlagsFromColours(0, {254, kButtonTextColour, 0x0000FF00, kMixed, 256}), 0);
