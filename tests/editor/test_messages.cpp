@@ -1,6 +1,8 @@
 // The program's message boxes: a key for every button, the focus on the default.
 #include "tests/editor/editor_session.h"
 
+#include <bit>
+
 TEST(WindowDialogs, everyQuestionHasKeysForItsButtonsAndItsFocusOnTheDefault) {
     for (const auto& [buttons, defaultButton] :
          {std::pair{QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
