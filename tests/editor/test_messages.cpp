@@ -12,6 +12,7 @@ TEST(WindowDialogs, everyQuestionHasKeysForItsButtonsAndItsFocusOnTheDefault) {
         QStringList texts;
         QTimer::singleShot(50, [&texts] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
             for (QAbstractButton* button : box->buttons()) {
                 texts << button->text();
             }

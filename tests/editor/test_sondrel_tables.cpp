@@ -2,7 +2,7 @@
 #include "tests/editor/editor_session.h"
 
 TEST_F(WindowTest, startUpAsksThenListsSeriesSoundsAndNativeOnesOnlyWhenAskedTo) {
-    open(false); // the native one, Object 120, is listed where the answer is Yes (the others)
+    open(false); // answered Yes, as in the other tests, the native Object 120 is listed too
     EXPECT_EQ(listTexts(),
               (QStringList{"KV5 Sound 12 - 45", "KV3 Sound 45 - 4", "KV2 Sound 45 - 300"}));
     // Building the list selected each entry, but nothing is selected or shown.
